@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine, builds Quillmark and its tests with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test under
+# Xvfb. Any sanitizer report aborts the test that raised it, so it fails.
+set -euo pipefail
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+bash "$top/scripts/setup.sh" --tests
+build="$top/build/asan"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON -DQM_BUILD_BENCH=OFF
+cmake --build "$build"
+
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
+jobs="$(nproc)"
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+  ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
