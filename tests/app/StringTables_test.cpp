@@ -30,8 +30,8 @@ const char* const kLanguages[] = {"en", "ja"};
 // leave out of the device list, one a line, and that list is empty.
 const std::set<std::string> kMayBeEmpty = {"Mac_ExcludedAudioDevice"};
 
-// Functions that look a UI-string key up; a string literal passed to one of them
-// is a key.
+// Functions that look a UI-string key up; a string literal that is a whole
+// argument of one of them is a key.
 const std::vector<std::string> kLookupFunctions = {"CBJXResource::GetString"};
 
 // Names that look like keys but are registry value names (a literal that ends
