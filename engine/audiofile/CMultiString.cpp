@@ -27,7 +27,8 @@ uint32_t Utf8CutLength(const char* text, uint32_t limit)
     while (lead > 0 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80)
         --lead;
     const unsigned char byte = static_cast<unsigned char>(text[lead]);
-    const uint32_t expected = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    // Bytes that cannot start a sequence count as one unit; the conversion stops there.
+    const uint32_t expected = byte >= 0xF8 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
     return lead + expected > length ? lead : length;
 }
 
