@@ -125,6 +125,18 @@ TEST(CMultiString, EmptinessIsJudgedOnTheNewerText)
     EXPECT_TRUE(field.IsEmpty());
 }
 
+TEST(CMultiString, StoringAFieldIntoItselfKeepsItsText)
+{
+    CMultiString field(128);
+    field.SetWide(-1, u"Wide text");
+    field.SetWide(-1, field.GetWide());
+    EXPECT_EQ(Wide(field), u"Wide text");
+    field.SetNarrow(-1, "Narrow text");
+    field.SetNarrow(6, field.GetNarrow());
+    EXPECT_EQ(Narrow(field), "Narrow");
+    EXPECT_EQ(Wide(field), u"Narrow");
+}
+
 TEST(CMultiString, EncoderTextNamesThisProgram)
 {
     CMultiString field(128);
