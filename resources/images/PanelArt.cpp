@@ -188,7 +188,7 @@ void layerTransportBack (Graphics& g, int, int width, int)
 
 void layerRightBack (Graphics& g, int, int width, int height)
 {
-    meterPanel (g, Rect ((float) width, (float) height).reduced (0.0f, 0.0f).withTrimmedBottom (1.0f));
+    meterPanel (g, Rect ((float) width, (float) height).withTrimmedBottom (1.0f));
 }
 
 void windowBackGround (Graphics& g, int, int width, int height) { bodyRows (g, width, 0.0f, (float) height); }
