@@ -5,7 +5,11 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <future>
+#include <memory>
 #include <thread>
+
+#include "platform/thread/ThreadPriority.h"
 
 // Base of a worker thread with a start priority and a stop flag.
 //
@@ -44,6 +48,9 @@ public:
     // Must not be called from the thread itself.
     void StopAndJoin(std::chrono::milliseconds warnAfter = kStopWait);
 
+    // The scheduling class of a priority argument (the table above).
+    static qmplatform::ThreadPriority PriorityFromLevel(int priority);
+
     // True from Start until run() has returned.
     bool IsRunning() const { return m_running.load(std::memory_order_acquire); }
     bool IsStopRequested() const { return m_stop.load(std::memory_order_acquire); }
@@ -59,7 +66,7 @@ protected:
     std::atomic<bool> m_stop{false};
 
 private:
-    void ThreadProc(int priority, std::atomic<int>* priorityResult);
+    void ThreadProc(int priority, std::shared_ptr<std::promise<bool>> priorityResult);
 
     std::atomic<bool> m_running{false};
     std::mutex m_doneMutex;
