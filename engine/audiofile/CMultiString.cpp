@@ -1,5 +1,6 @@
 #include "engine/audiofile/CMultiString.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/audiofile/EngineText.h"
@@ -27,7 +28,8 @@ uint32_t Utf8CutLength(const char* text, uint32_t limit)
     while (lead > 0 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80)
         --lead;
     const unsigned char byte = static_cast<unsigned char>(text[lead]);
-    const uint32_t expected = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    // Bytes that cannot start a sequence count as one unit; the conversion stops there.
+    const uint32_t expected = byte >= 0xF8 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
     return lead + expected > length ? lead : length;
 }
 
@@ -47,9 +49,10 @@ CMultiString::CMultiString(uint32_t capacity)
 
 CMultiString::~CMultiString() = default;
 
+// The text may lie in the field's own buffer (a field stored into itself), so
+// it is measured and moved before the rest of the buffer is zeroed.
 void CMultiString::SetWide(int length, const char16_t* text)
 {
-    std::memset(m_wide.get(), 0, (static_cast<size_t>(m_capacity) + 1) * sizeof(char16_t));
     uint32_t count = 0;
     if (text != nullptr)
     {
@@ -58,8 +61,9 @@ void CMultiString::SetWide(int length, const char16_t* text)
         // A cut must not leave the first half of a surrogate pair at the end.
         if (count > 0 && text[count - 1] >= 0xD800 && text[count - 1] <= 0xDBFF)
             --count;
-        std::memcpy(m_wide.get(), text, count * sizeof(char16_t));
+        std::memmove(m_wide.get(), text, count * sizeof(char16_t));
     }
+    std::fill(m_wide.get() + count, m_wide.get() + m_capacity + 1, char16_t(0));
     m_wideIsNewer = true;
     m_narrowIsNewer = false;
     StripTrailingSpaces(m_wide.get(), count);
@@ -67,7 +71,6 @@ void CMultiString::SetWide(int length, const char16_t* text)
 
 void CMultiString::SetNarrow(int length, const char* text)
 {
-    std::memset(m_narrow.get(), 0, static_cast<size_t>(m_capacity) + 1);
     uint32_t count = 0;
     if (text != nullptr)
     {
@@ -75,8 +78,9 @@ void CMultiString::SetNarrow(int length, const char* text)
         if (length >= 0 && static_cast<uint32_t>(length) < limit)
             limit = static_cast<uint32_t>(length);
         count = Utf8CutLength(text, limit);
-        std::memcpy(m_narrow.get(), text, count);
+        std::memmove(m_narrow.get(), text, count);
     }
+    std::fill(m_narrow.get() + count, m_narrow.get() + m_capacity + 1, char(0));
     m_narrowIsNewer = true;
     m_wideIsNewer = false;
     StripTrailingSpaces(m_narrow.get(), count);
