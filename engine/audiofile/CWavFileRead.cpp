@@ -234,7 +234,9 @@ void CWavFileRead::ReadListInfo()
         char16_t wide[CAudioMetaData::kFieldCapacity + 1] = {};
         Utf8Result result = Utf8Result::Ok;
         Utf8ToWide(wide, CAudioMetaData::kFieldCapacity + 1, text, length, &result);
-        if (result == Utf8Result::SourceIllegal)
+        // A sequence left open is only the cut at the field's capacity.
+        const bool cutAtCapacity = length == CAudioMetaData::kFieldCapacity;
+        if (result == Utf8Result::SourceIllegal || (result == Utf8Result::SourceExhausted && !cutAtCapacity))
         {
             Latin1ToWide(wide, CAudioMetaData::kFieldCapacity + 1, text);
             field->SetWide(-1, wide);
