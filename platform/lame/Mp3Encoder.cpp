@@ -1,5 +1,6 @@
 #include "platform/lame/Mp3Encoder.h"
 
+#include <algorithm>
 #include <atomic>
 #include <lame/lame.h>
 
@@ -12,6 +13,62 @@ std::atomic<bool> g_simulateUnavailable{false};
 lame_global_flags* Flags(void* context)
 {
     return static_cast<lame_global_flags*>(context);
+}
+
+// Sets a context up for the format; false when the library refuses it.
+bool Configure(lame_global_flags* flags, uint32_t sampleRate, uint16_t channels, int kbps)
+{
+    const bool ok = lame_set_in_samplerate(flags, static_cast<int>(sampleRate)) == 0 &&
+                    lame_set_out_samplerate(flags, static_cast<int>(sampleRate)) == 0 &&
+                    lame_set_num_channels(flags, channels) == 0 &&
+                    lame_set_mode(flags, channels == 1 ? MONO : JOINT_STEREO) == 0 &&
+                    lame_set_VBR(flags, vbr_off) == 0 && lame_set_brate(flags, kbps) == 0 &&
+                    lame_set_quality(flags, 2) == 0 && lame_set_bWriteVbrTag(flags, 1) == 0;
+    if (!ok)
+        return false;
+    // Tags are the caller's business.
+    lame_set_write_id3tag_automatic(flags, 0);
+    return lame_init_params(flags) >= 0;
+}
+
+// Whether the library writes its info frame for the format: a short trial
+// stream answers it.
+bool LibraryWritesInfoFrame(uint32_t sampleRate, uint16_t channels, int kbps)
+{
+    lame_global_flags* trial = lame_init();
+    if (trial == nullptr)
+        return false;
+    bool writes = false;
+    if (Configure(trial, sampleRate, channels, kbps))
+    {
+        std::vector<int> silence(1152, 0);
+        std::vector<unsigned char> bytes(16384);
+        unsigned char frame[4096];
+        writes = lame_encode_buffer_int(trial, silence.data(), silence.data(), 1152, bytes.data(), 8192) >= 0 &&
+                 lame_encode_flush(trial, bytes.data() + 8192, 8192) >= 0 &&
+                 lame_get_lametag_frame(trial, frame, sizeof frame) > 0;
+    }
+    lame_close(trial);
+    return writes;
+}
+
+// CRC-16 (polynomial 0x8005, reflected, start 0) as the info frame states it.
+uint16_t InfoCrc(const uint8_t* data, size_t size)
+{
+    uint16_t crc = 0;
+    for (size_t i = 0; i < size; ++i)
+    {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+void PutBE(uint8_t* at, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
 }
 
 // The library's advice for the output size of an encode call.
@@ -53,17 +110,7 @@ bool Mp3Encoder::open(uint32_t sampleRate, uint16_t channels, uint32_t bitRate)
         return false;
     m_lame = flags;
     const int kbps = static_cast<int>(bitRate / 1000);
-    bool ok = lame_set_in_samplerate(flags, static_cast<int>(sampleRate)) == 0 &&
-              lame_set_out_samplerate(flags, static_cast<int>(sampleRate)) == 0 &&
-              lame_set_num_channels(flags, channels) == 0 && lame_set_mode(flags, channels == 1 ? MONO : JOINT_STEREO) == 0 &&
-              lame_set_VBR(flags, vbr_off) == 0 && lame_set_brate(flags, kbps) == 0 &&
-              lame_set_quality(flags, 2) == 0 && lame_set_bWriteVbrTag(flags, 1) == 0;
-    if (ok)
-    {
-        // Tags are the caller's business.
-        lame_set_write_id3tag_automatic(flags, 0);
-        ok = lame_init_params(flags) >= 0;
-    }
+    bool ok = Configure(flags, sampleRate, channels, kbps);
     // The library adjusts rates it cannot write instead of refusing them.
     ok = ok && lame_get_out_samplerate(flags) == static_cast<int>(sampleRate) && lame_get_brate(flags) == kbps &&
          lame_get_num_channels(flags) == channels;
@@ -72,6 +119,32 @@ bool Mp3Encoder::open(uint32_t sampleRate, uint16_t channels, uint32_t bitRate)
         close();
         return false;
     }
+    m_sampleRate = sampleRate;
+    m_bitRate = bitRate;
+    m_ownInfoFrame = false;
+    if (!LibraryWritesInfoFrame(sampleRate, channels, kbps))
+    {
+        // An MPEG-1 frame of the first bit rate whose frame holds the info
+        // frame: header, side information, 120 bytes of info and 36 of the
+        // encoder's extension (delay and padding among them).
+        static const int kKbps[] = {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+        const int rateIndex = sampleRate == 44100 ? 0 : sampleRate == 48000 ? 1 : sampleRate == 32000 ? 2 : -1;
+        const uint32_t needed = 4 + (channels == 1 ? 17 : 32) + 120 + 36;
+        for (int i = 0; rateIndex >= 0 && i < 14 && !m_ownInfoFrame; ++i)
+        {
+            const uint32_t size = static_cast<uint32_t>(144 * kKbps[i] * 1000 / static_cast<int>(sampleRate));
+            if (size < needed)
+                continue;
+            m_ownInfoFrame = true;
+            m_ownInfoFrameSize = size;
+            m_ownInfoFrameHeader[0] = 0xFF;
+            m_ownInfoFrameHeader[1] = 0xFB;  // MPEG-1 Layer III, no CRC
+            m_ownInfoFrameHeader[2] = static_cast<uint8_t>(((i + 1) << 4) | (rateIndex << 2));
+            m_ownInfoFrameHeader[3] = static_cast<uint8_t>((channels == 1 ? 3 : 1) << 6 | 0x04);
+        }
+    }
+    m_ownInfoFrameReserved = false;
+    m_streamBytes = 0;
     m_channels = channels;
     m_open = true;
     m_flushed = false;
@@ -86,6 +159,48 @@ void Mp3Encoder::close()
     m_open = false;
     m_flushed = false;
     m_channels = 0;
+    m_ownInfoFrame = false;
+    m_ownInfoFrameReserved = false;
+    m_streamBytes = 0;
+}
+
+void Mp3Encoder::reserveOwnInfoFrame(std::vector<uint8_t>& out)
+{
+    if (!m_ownInfoFrame || m_ownInfoFrameReserved)
+        return;
+    m_ownInfoFrameReserved = true;
+    // A silent frame until the info frame takes its place.
+    const size_t at = out.size();
+    out.insert(out.end(), m_ownInfoFrameSize, 0);
+    std::copy(m_ownInfoFrameHeader, m_ownInfoFrameHeader + 4, out.begin() + static_cast<std::ptrdiff_t>(at));
+    m_streamBytes += m_ownInfoFrameSize;
+}
+
+std::vector<uint8_t> Mp3Encoder::buildOwnInfoFrame() const
+{
+    lame_global_flags* flags = Flags(m_lame);
+    std::vector<uint8_t> frame(m_ownInfoFrameSize, 0);
+    std::copy(m_ownInfoFrameHeader, m_ownInfoFrameHeader + 4, frame.begin());
+    uint8_t* info = frame.data() + 4 + (m_channels == 1 ? 17 : 32);
+    std::copy_n("Info", 4, info);
+    PutBE(info + 4, 0x0F, 4);  // frames, bytes, table of contents, quality follow
+    PutBE(info + 8, static_cast<uint32_t>(lame_get_frameNum(flags)), 4);
+    PutBE(info + 12, m_streamBytes, 4);
+    for (int i = 0; i < 100; ++i)  // constant bit rate: a straight line
+        info[16 + i] = static_cast<uint8_t>(i * 256 / 100);
+    PutBE(info + 116, 100 - 10 * lame_get_quality(flags), 4);
+    uint8_t* extension = info + 120;
+    std::copy_n("LAME3.100", 9, extension);
+    extension[9] = 0x01;  // revision 0, constant bit rate
+    extension[10] = static_cast<uint8_t>(lame_get_lowpassfreq(flags) / 100);
+    extension[20] = static_cast<uint8_t>(std::min<uint32_t>(m_bitRate / 1000, 255));
+    const int delay = lame_get_encoder_delay(flags);
+    const int padding = lame_get_encoder_padding(flags);
+    PutBE(extension + 21, (static_cast<uint32_t>(delay & 0xFFF) << 12) | static_cast<uint32_t>(padding & 0xFFF), 3);
+    PutBE(extension + 28, m_streamBytes, 4);
+    const size_t crcOffset = static_cast<size_t>(extension + 34 - frame.data());
+    PutBE(frame.data() + crcOffset, InfoCrc(frame.data(), crcOffset), 2);
+    return frame;
 }
 
 uint32_t Mp3Encoder::frameSize() const
@@ -102,6 +217,7 @@ bool Mp3Encoder::encode(const int32_t* const* channels, uint32_t frames, std::ve
         return true;
     static_assert(sizeof(int) == sizeof(int32_t));
     const size_t start = out.size();
+    reserveOwnInfoFrame(out);
     // Encoded in pieces so that the worst-case output of one call fits an int.
     constexpr uint32_t kPiece = 1u << 16;
     for (uint32_t done = 0; done < frames;)
@@ -116,10 +232,12 @@ bool Mp3Encoder::encode(const int32_t* const* channels, uint32_t frames, std::ve
                                                    static_cast<int>(room));
         if (written < 0)
         {
+            // The stream has failed; nothing of this call is kept.
             out.resize(start);
             return false;
         }
         out.resize(at + static_cast<size_t>(written));
+        m_streamBytes += static_cast<uint64_t>(written);
         done += count;
     }
     return true;
@@ -129,6 +247,7 @@ bool Mp3Encoder::flush(std::vector<uint8_t>& out)
 {
     if (!m_open || m_flushed)
         return false;
+    reserveOwnInfoFrame(out);
     const size_t at = out.size();
     constexpr int kRoom = 7200 * 2;
     out.resize(at + kRoom);
@@ -139,6 +258,7 @@ bool Mp3Encoder::flush(std::vector<uint8_t>& out)
         return false;
     }
     out.resize(at + static_cast<size_t>(written));
+    m_streamBytes += static_cast<uint64_t>(written);
     m_flushed = true;
     return true;
 }
@@ -148,6 +268,11 @@ bool Mp3Encoder::infoFrame(std::vector<uint8_t>& out) const
     out.clear();
     if (!m_open || !m_flushed)
         return false;
+    if (m_ownInfoFrame)
+    {
+        out = buildOwnInfoFrame();
+        return true;
+    }
     // An MPEG frame is never longer than this.
     out.resize(4096);
     const size_t size = lame_get_lametag_frame(Flags(m_lame), out.data(), out.size());

@@ -52,7 +52,22 @@ public:
     static void simulateUnavailable(bool unavailable);
 
 private:
+    // Puts the reserved first frame in front of the first bytes of the stream
+    // when this object writes the info frame itself.
+    void reserveOwnInfoFrame(std::vector<uint8_t>& out);
+    std::vector<uint8_t> buildOwnInfoFrame() const;
+
     void* m_lame = nullptr;  // the library's context
+    // The library leaves out its info frame where it does not fit one frame
+    // of the stream's bit rate (mono at the lowest bit rates); this object
+    // then writes one of its own, in a larger frame.
+    bool m_ownInfoFrame = false;
+    bool m_ownInfoFrameReserved = false;
+    uint32_t m_ownInfoFrameSize = 0;
+    uint8_t m_ownInfoFrameHeader[4] = {};
+    uint64_t m_streamBytes = 0;
+    uint32_t m_sampleRate = 0;
+    uint32_t m_bitRate = 0;
     bool m_available = false;
     bool m_open = false;
     bool m_flushed = false;

@@ -48,13 +48,22 @@ TEST(Mp3Encoder, AcceptsOnlyFormatsItWritesUnchanged)
     }
 }
 
-// The stream starts with a frame the info frame replaces byte for byte.
+// The stream starts with a frame the info frame replaces byte for byte,
+// also where the stream's own frames are too small to hold it (mono at
+// 48 kbit/s and 44.1 kHz).
 TEST(Mp3Encoder, InfoFrameMatchesThePlaceholderFrame)
 {
-    for (const uint32_t bitRate : {128000u, 320000u})
+    struct Case
     {
+        uint32_t rate;
+        uint16_t channels;
+        uint32_t bitRate;
+    };
+    for (const Case& c : {Case{44100, 2, 128000}, Case{48000, 2, 320000}, Case{44100, 1, 48000}, Case{44100, 1, 56000}})
+    {
+        SCOPED_TRACE(std::to_string(c.channels) + " ch " + std::to_string(c.bitRate));
         Mp3Encoder encoder;
-        ASSERT_TRUE(encoder.open(44100, 2, bitRate));
+        ASSERT_TRUE(encoder.open(c.rate, c.channels, c.bitRate));
         std::vector<int32_t> left(5000, 1 << 28), right(5000, -(1 << 28));
         const int32_t* channels[2] = {left.data(), right.data()};
         std::vector<uint8_t> stream;
@@ -65,8 +74,12 @@ TEST(Mp3Encoder, InfoFrameMatchesThePlaceholderFrame)
         ASSERT_TRUE(encoder.infoFrame(info));
         ASSERT_GT(stream.size(), info.size());
         EXPECT_EQ(info.size(), FrameLength(stream.data()));
+        EXPECT_EQ(info.size(), FrameLength(info.data()));
         EXPECT_EQ(stream[0], 0xFF);
-        EXPECT_EQ(std::string(info.begin() + 36, info.begin() + 40), "Info");
+        const size_t tagAt = 4 + (c.channels == 1 ? 17 : 32);
+        EXPECT_EQ(std::string(info.begin() + tagAt, info.begin() + tagAt + 4), "Info");
+        // The next frame is where the placeholder ends.
+        EXPECT_EQ(stream[info.size()], 0xFF);
         EXPECT_FALSE(encoder.encode(channels, 10, stream)) << "after the end of the stream";
     }
 }
