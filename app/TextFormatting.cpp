@@ -1,6 +1,7 @@
 #include "app/TextFormatting.h"
 
 #include "app/CBJXResource.h"
+#include "engine/audiofile/NumberHelpers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -93,10 +94,11 @@ juce::String formatTimeParts(int hours, int minutes, float seconds, int style)
 
 juce::String formatTime(double seconds, int style)
 {
-    std::int64_t whole = 0;
-    std::int64_t milliseconds = 0;
-    SplitSeconds(seconds, whole, milliseconds);
-    return FormatMilliseconds(whole * 1000 + milliseconds, style);
+    int hours = 0;
+    int minutes = 0;
+    float rest = 0.0f;
+    SecondsToHourMinSec(seconds, &hours, &minutes, &rest);
+    return formatTimeParts(hours, minutes, rest, style);
 }
 
 juce::String formatByteSize(bool decimalUnits, std::uint64_t bytes)
