@@ -15,20 +15,15 @@ constexpr bool kCompressedAudioReaderPresent = true;
 // arithmetic below far from overflow for any input.
 constexpr std::int64_t kMaxMilliseconds = std::int64_t(1) << 50;
 
-// Splits seconds into whole seconds and a millisecond count rounded to the
-// nearest millisecond (which may be 1000).
-void SplitSeconds(double seconds, std::int64_t& whole, std::int64_t& milliseconds)
+// Seconds as whole milliseconds, rounded to the nearest one.
+std::int64_t ToMilliseconds(double seconds)
 {
-    if (!std::isfinite(seconds) || seconds <= 0.0)
-    {
-        whole = 0;
-        milliseconds = 0;
-        return;
-    }
-    if (seconds > double(kMaxMilliseconds / 1000))
-        seconds = double(kMaxMilliseconds / 1000);
-    whole = static_cast<std::int64_t>(seconds);
-    milliseconds = static_cast<std::int64_t>((seconds - double(whole)) * 1000.0 + 0.5);
+    if (!std::isfinite(seconds))
+        return 0;
+    const double magnitude = std::min(std::fabs(seconds), double(kMaxMilliseconds / 1000));
+    const auto whole = static_cast<std::int64_t>(magnitude);
+    const auto milliseconds = whole * 1000 + static_cast<std::int64_t>((magnitude - double(whole)) * 1000.0 + 0.5);
+    return seconds < 0.0 ? -milliseconds : milliseconds;
 }
 
 // The text of a duration in whole milliseconds. Integer arithmetic keeps every
@@ -74,21 +69,8 @@ juce::String formatSampleRate(double rateHz, bool withSpace)
 
 juce::String formatTimeParts(int hours, int minutes, float seconds, int style)
 {
-    std::int64_t whole = 0;
-    std::int64_t milliseconds = 0;
-    // Negative seconds count against the hours and minutes.
-    if (std::isfinite(seconds) && seconds < 0.0f)
-    {
-        SplitSeconds(-double(seconds), whole, milliseconds);
-        whole = -whole;
-        milliseconds = -milliseconds;
-    }
-    else
-    {
-        SplitSeconds(seconds, whole, milliseconds);
-    }
-    const std::int64_t total =
-        ((std::int64_t(hours) * 60 + minutes) * 60 + whole) * 1000 + milliseconds;
+    // Out-of-range minutes and seconds carry over into the larger units.
+    const std::int64_t total = (std::int64_t(hours) * 60 + minutes) * 60000 + ToMilliseconds(seconds);
     return FormatMilliseconds(total, style);
 }
 
