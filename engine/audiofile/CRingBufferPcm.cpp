@@ -59,7 +59,10 @@ void CRingBufferPcm::Write(const float* const* source, uint32_t frames)
         {
             if (m_buffer[ch] == nullptr)
                 continue;
-            std::copy_n(source[ch] + copied, k, m_buffer[ch] + write);
+            if (source[ch] == nullptr)
+                std::fill_n(m_buffer[ch] + write, k, 0.0f);
+            else
+                std::copy_n(source[ch] + copied, k, m_buffer[ch] + write);
         }
         copied += k;
         write = (write + k) & m_mask;

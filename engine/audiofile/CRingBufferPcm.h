@@ -25,8 +25,8 @@ public:
     // Neither the writer nor the reader may run meanwhile.
     uint32_t Clear() override;
 
-    // Copies as many frames as are free; the rest is dropped. source needs a
-    // pointer for every ring channel.
+    // Copies as many frames as are free; the rest is dropped. source has a
+    // pointer for every ring channel (a null one writes silence).
     void Write(const float* const* source, uint32_t frames);
 
     // Delivers up to frames frames; a null destination channel is consumed and

@@ -51,6 +51,8 @@ void CThread::StopAndJoin(std::chrono::milliseconds warnAfter)
 
 int CThread::Start(int priority)
 {
+    if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id())
+        return 0; // the body cannot restart itself: it would have to join itself
     StopAndJoin();
     m_stop.store(false, std::memory_order_release);
 

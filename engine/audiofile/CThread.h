@@ -38,7 +38,8 @@ public:
     // run() on a new thread and gives it the priority of the table below.
     // Returns non-zero when the thread runs with that priority, 0 when the
     // thread could not be created or its priority could not be set (the
-    // thread then still runs, at the priority it inherited).
+    // thread then still runs, at the priority it inherited), and 0 when
+    // called from the thread itself.
     //   below 1: idle; 1: lowest; 2-4: below normal; 5-6: normal;
     //   7-8: above normal; 9: highest; 10 and above: time critical.
     virtual int Start(int priority);

@@ -4,6 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#include <emmintrin.h>
+#endif
+
+#include "engine/audiofile/ProcessorFeatures.h"
+
 namespace
 {
 
@@ -25,27 +32,52 @@ const float* GetLevelTable()
     return LevelTable().data();
 }
 
+namespace
+{
+
+inline float PeakOf(float peak, float sample)
+{
+    const float a = std::fabs(sample);
+    return a > peak ? a : peak; // a NaN never wins
+}
+
+#if defined(__SSE__)
+// Four running maxima of the samples with their sign bit masked off.
+// _mm_max_ps returns its second operand when the first is NaN, so NaNs are
+// dropped as in the scalar path.
+float FindPeakAbsSse(const float* in, uint32_t count)
+{
+    const __m128 mask = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    __m128 maxima = _mm_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 4 <= count; i += 4)
+        maxima = _mm_max_ps(_mm_and_ps(_mm_loadu_ps(in + i), mask), maxima);
+    float lanes[4];
+    _mm_storeu_ps(lanes, maxima);
+    float peak = 0.0f;
+    for (float lane : lanes)
+        peak = PeakOf(peak, lane);
+    for (; i < count; ++i)
+        peak = PeakOf(peak, in[i]);
+    return peak;
+}
+#endif
+
+} // namespace
+
 float FindPeakAbs(uint32_t count, const float* const* buffer)
 {
     if (count == 0 || buffer == nullptr || buffer[0] == nullptr)
         return 0.0f;
-    // With the sign bit masked off, finite floats and infinity order like
-    // their bit patterns as unsigned integers; NaN patterns lie above
-    // infinity and are dropped. Integer maxima vectorise well.
-    constexpr uint32_t kInfinity = 0x7F800000u;
     const float* in = buffer[0];
-    uint32_t peak = 0;
+#if defined(__SSE__)
+    if (HasSse())
+        return FindPeakAbsSse(in, count);
+#endif
+    float peak = 0.0f;
     for (uint32_t i = 0; i < count; ++i)
-    {
-        uint32_t bits;
-        std::memcpy(&bits, in + i, sizeof bits);
-        bits &= 0x7FFFFFFFu;
-        bits = bits > kInfinity ? 0 : bits;
-        peak = bits > peak ? bits : peak;
-    }
-    float result;
-    std::memcpy(&result, &peak, sizeof result);
-    return result;
+        peak = PeakOf(peak, in[i]);
+    return peak;
 }
 
 float LinearToDecibels(float level)

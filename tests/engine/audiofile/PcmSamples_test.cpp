@@ -192,6 +192,17 @@ TEST(PcmLevels, PeakAndDecibels)
     EXPECT_EQ(FindPeakAbs(5, buffer), 0.75f);
     EXPECT_EQ(FindPeakAbs(1, buffer), 0.1f);
     EXPECT_EQ(FindPeakAbs(0, buffer), 0.0f);
+    // The peak in every position of blocks that fill the vector lanes and
+    // their tails, with a NaN beside it.
+    for (uint32_t count = 1; count <= 11; ++count)
+        for (uint32_t at = 0; at < count; ++at)
+        {
+            std::vector<float> block(count, 0.25f);
+            block[at] = -0.9f;
+            block[(at + 1) % count] = count > 1 ? std::numeric_limits<float>::quiet_NaN() : block[0];
+            const float* b[1] = {block.data()};
+            EXPECT_EQ(FindPeakAbs(count, b), 0.9f) << count << " " << at;
+        }
 
     const std::pair<float, float> decibels[] = {
         {1.0f, 0.0f},   {0.5f, -6.0f},  {2.0f, 3.5f},    {0.0f, -60.0f}, {0.001f, -60.0f},
