@@ -3,6 +3,8 @@
 #include "engine/dsp/FirKernels.h"
 #include "platform/fpu/ScopedTruncatingRounding.h"
 
+#include <algorithm>
+
 CFsConverter::CFsConverter(uint16_t channels)
     : CFscBase(channels)
 {
@@ -19,44 +21,58 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
     }
     qmplatform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
-    const uint64_t l = m_interpolation;
-    const uint64_t m = m_decimation;
-    const uint64_t end = l * frames;
+    const uint32_t l = m_interpolation;
     const uint32_t taps = m_tapsPerPhase;
+    const uint16_t channels = m_channels;
+    const uint32_t base = m_writeIndex;
+    const BlockChannels b = GetBlockChannels(input, output);
 
-    // Every channel starts from the same saved positions and advances identically.
-    uint64_t lastT = m_phasePosition;
-    uint32_t lastWrite = m_writeIndex;
-    uint32_t produced = 0;
-    for (uint16_t ch = 0; ch < m_channels; ++ch) {
-        const float* in = input ? input[ch] : nullptr;
-        float* out = output ? output[ch] : nullptr;
-        float* history = History(ch);
-        uint64_t t = m_phasePosition;
-        uint64_t u = 0;
-        uint32_t w = m_writeIndex;
-        uint32_t i = 0;
-        uint32_t k = 0;
-        while (t < end) {
-            while (u <= t) {
-                Push(history, w, in ? in[i] : 0.0f);
-                ++i;
-                u += l;
-            }
-            const uint32_t phase = static_cast<uint32_t>(t + l - u);
-            const float y = kernels.dot(Window(history, w), Table(phase), taps);
-            if (out)
-                out[k] = y;
-            ++k;
-            t += m;
+    // Time runs in 1/L input frames. The output at time t is the sum of the newest input
+    // frame q = t / L and the P - 1 before it with the phase table t - q L; each output
+    // moves t on by M = stepFrames L + stepPhase.
+    const uint64_t start = m_phasePosition;
+    uint64_t q = start / l;
+    uint32_t phase = static_cast<uint32_t>(start - q * l);
+    const uint32_t stepFrames = m_decimation / l;
+    const uint32_t stepPhase = m_decimation % l;
+
+    uint32_t pushed = 0;
+    uint32_t k = 0;
+    while (q < frames) {
+        if (q >= pushed) {
+            const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
+            PushFrames(b, base, pushed, until - pushed);
+            pushed = until;
         }
-        for (; i < frames; ++i)
-            Push(history, w, in ? in[i] : 0.0f);
-        lastT = t;
-        lastWrite = w;
-        produced = k;
+        const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
+        const float* table = Table(phase);
+        // Pairs of channels share each pass over the taps.
+        uint16_t ch = 0;
+        for (; ch + 1 < channels; ch += 2) {
+            float y0 = 0.0f;
+            float y1 = 0.0f;
+            kernels.dotStereo(Window(b.history[ch], position), Window(b.history[ch + 1], position), table, taps, &y0, &y1);
+            if (b.output[ch])
+                b.output[ch][k] = y0;
+            if (b.output[ch + 1])
+                b.output[ch + 1][k] = y1;
+        }
+        if (ch < channels) {
+            const float y = kernels.dot(Window(b.history[ch], position), table, taps);
+            if (b.output[ch])
+                b.output[ch][k] = y;
+        }
+        ++k;
+        q += stepFrames;
+        phase += stepPhase;
+        if (phase >= l) {
+            phase -= l;
+            ++q;
+        }
     }
-    m_phasePosition = lastT - end;
-    m_writeIndex = lastWrite;
-    return produced;
+    if (pushed < frames)
+        PushFrames(b, base, pushed, frames - pushed);
+    m_phasePosition = (q - frames) * l + phase;
+    m_writeIndex = (base + frames) & kHistoryMask;
+    return k;
 }

@@ -3,6 +3,8 @@
 #include "engine/dsp/FirKernels.h"
 #include "platform/fpu/ScopedTruncatingRounding.h"
 
+#include <algorithm>
+
 CFsCwInterpolation::CFsCwInterpolation(uint16_t channels)
     : CFscBase(channels)
     , m_step(kFractionOne)
@@ -39,46 +41,47 @@ uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* ou
     // Positions are 64-bit: L x 16384 per input frame overflows 32 bits after a few
     // thousand frames.
     const uint64_t l = static_cast<uint64_t>(m_interpolation) << kFractionBits;
-    const uint64_t m = m_step;
-    const uint64_t end = l * frames;
     const uint32_t taps = m_tapsPerPhase;
+    const uint32_t base = m_writeIndex;
+    const BlockChannels b = GetBlockChannels(input, output);
 
-    uint64_t lastT = m_phasePosition;
-    uint32_t lastWrite = m_writeIndex;
-    uint32_t produced = 0;
-    for (uint16_t ch = 0; ch < m_channels; ++ch) {
-        const float* in = input ? input[ch] : nullptr;
-        float* out = output ? output[ch] : nullptr;
-        float* history = History(ch);
-        uint64_t t = m_phasePosition;
-        uint64_t u = 0;
-        uint32_t w = m_writeIndex;
-        uint32_t i = 0;
-        uint32_t k = 0;
-        while (t < end) {
-            while (u <= t) {
-                Push(history, w, in ? in[i] : 0.0f);
-                ++i;
-                u += l;
-            }
-            const uint64_t q = t + l - u;
-            const uint32_t phase = static_cast<uint32_t>(q >> kFractionBits);
-            const float f = static_cast<float>(q & m_fractionMask) * m_fractionScale;
-            float a = 0.0f;
-            float b = 0.0f;
-            kernels.dot2(Window(history, w), Table(phase), Table(phase + 1), taps, &a, &b);
-            if (out)
-                out[k] = f * b + (1.0f - f) * a;
-            ++k;
-            t += m;
+    // As the rational converter, with time in L x 16384 units per input frame: the output
+    // at t blends phase tables p and p + 1 by the fraction f of its position between them.
+    const uint64_t start = m_phasePosition;
+    uint64_t q = start / l;
+    uint64_t phase = start - q * l;
+    const uint64_t stepFrames = m_step / l;
+    const uint64_t stepPhase = m_step % l;
+
+    uint32_t pushed = 0;
+    uint32_t k = 0;
+    while (q < frames) {
+        if (q >= pushed) {
+            const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
+            PushFrames(b, base, pushed, until - pushed);
+            pushed = until;
         }
-        for (; i < frames; ++i)
-            Push(history, w, in ? in[i] : 0.0f);
-        lastT = t;
-        lastWrite = w;
-        produced = k;
+        const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
+        const uint32_t p = static_cast<uint32_t>(phase >> kFractionBits);
+        const float f = static_cast<float>(phase & m_fractionMask) * m_fractionScale;
+        for (uint16_t ch = 0; ch < m_channels; ++ch) {
+            float a = 0.0f;
+            float c = 0.0f;
+            kernels.dot2(Window(b.history[ch], position), Table(p), Table(p + 1), taps, &a, &c);
+            if (b.output[ch])
+                b.output[ch][k] = f * c + (1.0f - f) * a;
+        }
+        ++k;
+        q += stepFrames;
+        phase += stepPhase;
+        if (phase >= l) {
+            phase -= l;
+            ++q;
+        }
     }
-    m_phasePosition = lastT - end;
-    m_writeIndex = lastWrite;
-    return produced;
+    if (pushed < frames)
+        PushFrames(b, base, pushed, frames - pushed);
+    m_phasePosition = (q - frames) * l + phase;
+    m_writeIndex = (base + frames) & kHistoryMask;
+    return k;
 }

@@ -1,7 +1,8 @@
 #include "engine/dsp/CFscBase.h"
 
 #include <algorithm>
-#include <vector>
+#include <cmath>
+#include <cstring>
 
 CFscBase::CFscBase(uint16_t channels)
     : CFirLpfBase(std::make_unique<COversamplingFilterCoeffs>(), channels)
@@ -59,21 +60,65 @@ void CFscBase::Init(int taps, int rate, int cutoffHz, uint32_t interpolation, ui
 
     m_tapsPerPhase = (((l - 1) + static_cast<uint32_t>(n)) / l + 3) & ~3u;
 
-    std::vector<double> h(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        h[static_cast<std::size_t>(i)] = c.GetCoeff(i);
-
+    // Phase table p holds h(p + k L) at entry k (stored reversed); the extra table L is
+    // table 0 one frame later.
     m_tables.Resize(static_cast<std::size_t>(l + 1) * m_tapsPerPhase);
-    for (uint32_t p = 0; p <= l; ++p) {
-        float* table = m_tables.data() + static_cast<std::size_t>(p) * m_tapsPerPhase;
-        for (uint32_t k = 0; k < m_tapsPerPhase; ++k) {
-            const uint64_t index = p + static_cast<uint64_t>(k) * l;
-            if (index >= static_cast<uint64_t>(n))
-                break;
-            table[m_tapsPerPhase - 1 - k] = static_cast<float>(h[index]);
-        }
+    auto place = [&](uint32_t tap, float value) {
+        const uint32_t p = tap % l;
+        const uint32_t k = tap / l;
+        m_tables.data()[static_cast<std::size_t>(p) * m_tapsPerPhase + m_tapsPerPhase - 1 - k] = value;
+        if (p == 0 && k > 0)
+            m_tables.data()[static_cast<std::size_t>(l) * m_tapsPerPhase + m_tapsPerPhase - k] = value;
+    };
+    // The design is symmetric, h(N - 1 - i) = h(i): each value is computed once. Taps that
+    // vanish against the centre tap (the zeros of a half-band design, computed as ~1e-17)
+    // are stored as exact zeros, which lets the filters skip them.
+    const double limit = std::fabs(c.GetCoeff((n - 1) / 2)) * kNegligibleTap;
+    for (int i = 0; i <= (n - 1) / 2; ++i) {
+        const double v = c.GetCoeff(i);
+        const float f = std::fabs(v) < limit ? 0.0f : static_cast<float>(v);
+        place(static_cast<uint32_t>(i), f);
+        place(static_cast<uint32_t>(n - 1 - i), f);
     }
     Reset();
+}
+
+CFscBase::BlockChannels CFscBase::GetBlockChannels(const float* const* input, float* const* output)
+{
+    BlockChannels b {};
+    for (uint16_t ch = 0; ch < m_channels; ++ch) {
+        b.history[ch] = History(ch);
+        b.input[ch] = input ? input[ch] : nullptr;
+        b.output[ch] = output ? output[ch] : nullptr;
+    }
+    return b;
+}
+
+void CFscBase::PushFrames(const BlockChannels& b, uint32_t base, uint32_t first, uint32_t count) const
+{
+    if (count > kHistoryLength) {
+        // Only the newest 1024 frames survive in the ring.
+        first += count - kHistoryLength;
+        count = kHistoryLength;
+    }
+    const uint32_t position = (base + 1 + first) & kHistoryMask;
+    const uint32_t run = std::min(count, kHistoryLength - position);
+    const uint32_t rest = count - run;
+    for (uint16_t ch = 0; ch < m_channels; ++ch) {
+        float* history = b.history[ch];
+        const float* in = b.input[ch];
+        if (in) {
+            std::memcpy(history + position, in + first, run * sizeof(float));
+            std::memcpy(history + position + kHistoryLength, in + first, run * sizeof(float));
+            std::memcpy(history, in + first + run, rest * sizeof(float));
+            std::memcpy(history + kHistoryLength, in + first + run, rest * sizeof(float));
+        } else {
+            std::memset(history + position, 0, run * sizeof(float));
+            std::memset(history + position + kHistoryLength, 0, run * sizeof(float));
+            std::memset(history, 0, rest * sizeof(float));
+            std::memset(history + kHistoryLength, 0, rest * sizeof(float));
+        }
+    }
 }
 
 float CFscBase::GetPhaseCoeff(uint32_t phase, uint32_t k) const

@@ -11,6 +11,8 @@ class CFscBase : public CFirLpfBase
 public:
     static constexpr uint32_t kHistoryLength = 1024;
     static constexpr uint32_t kMaxInterpolation = 511;
+    // Taps smaller than this fraction of the centre tap are stored as zeros.
+    static constexpr double kNegligibleTap = 1e-12;
 
     explicit CFscBase(uint16_t channels);
     ~CFscBase() override;
@@ -31,17 +33,28 @@ public:
 
 protected:
     // The ring keeps every sample twice (at i and i + 1024), so the newest P samples are
-    // always one contiguous run that the kernels read in order.
-    void Push(float* history, uint32_t& writeIndex, float sample) const
+    // always one contiguous run that the kernels read in order. Input is copied into the
+    // ring in runs ahead of the outputs that need it (bulk copies keep the kernels' loads
+    // clear of the stores just made), at most PushAhead() frames beyond the newest frame
+    // of the output being computed, so that its window is never overwritten.
+
+    // The channel pointers of a block: histories, inputs and outputs (null when absent).
+    struct BlockChannels
     {
-        writeIndex = (writeIndex + 1) & kHistoryMask;
-        history[writeIndex] = sample;
-        history[writeIndex + kHistoryLength] = sample;
-    }
-    // The P newest samples, oldest first.
-    const float* Window(const float* history, uint32_t writeIndex) const
+        float* history[kMaxChannels];
+        const float* input[kMaxChannels];
+        float* output[kMaxChannels];
+    };
+    BlockChannels GetBlockChannels(const float* const* input, float* const* output);
+
+    // Copies frames [first, first + count) of the block into the rings; frame q of the
+    // block goes to ring position (base + 1 + q) & mask.
+    void PushFrames(const BlockChannels& b, uint32_t base, uint32_t first, uint32_t count) const;
+    uint32_t PushAhead() const { return kHistoryLength - m_tapsPerPhase; }
+    // The P samples up to the one at ring position, oldest first.
+    const float* Window(const float* history, uint32_t position) const
     {
-        return history + writeIndex + kHistoryLength + 1 - m_tapsPerPhase;
+        return history + position + kHistoryLength + 1 - m_tapsPerPhase;
     }
     float* History(uint16_t channel) { return m_history.data() + channel * 2 * kHistoryLength; }
     // Phase table p, stored reversed so that it lines up with Window().

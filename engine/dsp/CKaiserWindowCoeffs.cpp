@@ -1,5 +1,6 @@
 #include "engine/dsp/CKaiserWindowCoeffs.h"
 
+#include <array>
 #include <cmath>
 
 CKaiserWindowCoeffs::CKaiserWindowCoeffs()
@@ -53,13 +54,23 @@ double CKaiserWindowCoeffs::BetaForAttenuation(double a)
 
 long double CKaiserWindowCoeffs::BesselI0(long double x, int terms)
 {
-    // I0(x) = 1 + sum ((x/2)^k / k!)^2; the term (x/2)^k / k! is kept as a running product.
-    const long double half = x * 0.5L;
-    long double term = 1.0L;
-    long double sum = 1.0L;
-    for (int k = 1; k <= terms; ++k) {
-        term *= half / k;
-        sum += term * term;
-    }
+    // I0(x) = 1 + sum over k of ((x/2)^k / k!)^2 = sum of y^k / (k!)^2 with y = x^2 / 4,
+    // evaluated by Horner's rule with the factors 1 / (k!)^2 computed once.
+    constexpr int kMaxTerms = 32;
+    static const auto inverseFactorialSquares = [] {
+        std::array<long double, kMaxTerms + 1> f {};
+        long double factorial = 1.0L;
+        for (int k = 0; k <= kMaxTerms; ++k) {
+            if (k > 0)
+                factorial *= k;
+            f[static_cast<std::size_t>(k)] = 1.0L / (factorial * factorial);
+        }
+        return f;
+    }();
+    const int n = terms < 0 ? 0 : (terms > kMaxTerms ? kMaxTerms : terms);
+    const long double y = x * x * 0.25L;
+    long double sum = inverseFactorialSquares[static_cast<std::size_t>(n)];
+    for (int k = n - 1; k >= 0; --k)
+        sum = sum * y + inverseFactorialSquares[static_cast<std::size_t>(k)];
     return sum;
 }

@@ -26,17 +26,29 @@ void Dot2Scalar(const float* x, const float* h0, const float* h1, uint32_t n, fl
     *sum1 = DotScalar(x, h1, n);
 }
 
-float SymmetricDotScalar(const float* w, const float* h, uint32_t half)
+float SymmetricDotScalar(const float* oldest, const float* newest, const float* h, uint32_t half)
 {
-    const uint32_t last = 2 * half;
     float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
     for (uint32_t k = 0; k < half; k += 4) {
-        s0 += h[k] * (w[k] + w[last - k]);
-        s1 += h[k + 1] * (w[k + 1] + w[last - k - 1]);
-        s2 += h[k + 2] * (w[k + 2] + w[last - k - 2]);
-        s3 += h[k + 3] * (w[k + 3] + w[last - k - 3]);
+        s0 += h[k] * (oldest[k] + newest[k]);
+        s1 += h[k + 1] * (oldest[k + 1] + newest[k + 1]);
+        s2 += h[k + 2] * (oldest[k + 2] + newest[k + 2]);
+        s3 += h[k + 3] * (oldest[k + 3] + newest[k + 3]);
     }
-    return (s0 + s1) + (s2 + s3) + h[half] * w[half];
+    return (s0 + s1) + (s2 + s3) + h[half] * oldest[half];
+}
+
+void DotStereoScalar(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    *sum0 = DotScalar(x0, h, n);
+    *sum1 = DotScalar(x1, h, n);
+}
+
+void SymmetricDotStereoScalar(const float* oldest0, const float* newest0, const float* oldest1, const float* newest1,
+                              const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    *sum0 = SymmetricDotScalar(oldest0, newest0, h, half);
+    *sum1 = SymmetricDotScalar(oldest1, newest1, h, half);
 }
 
 // ---- SSE2 (the x86-64 baseline) ------------------------------------------------------------
@@ -48,6 +60,11 @@ inline float HorizontalSum(__m128 v)
     shuf = _mm_movehl_ps(shuf, sums);
     sums = _mm_add_ss(sums, shuf);
     return _mm_cvtss_f32(sums);
+}
+
+inline __m128 PairSum(const float* a, const float* b)
+{
+    return _mm_add_ps(_mm_loadu_ps(a), _mm_loadu_ps(b));
 }
 
 float DotSse2(const float* x, const float* h, uint32_t n)
@@ -75,17 +92,42 @@ void Dot2Sse2(const float* x, const float* h0, const float* h1, uint32_t n, floa
     *sum1 = HorizontalSum(b);
 }
 
-float SymmetricDotSse2(const float* w, const float* h, uint32_t half)
+float SymmetricDotSse2(const float* oldest, const float* newest, const float* h, uint32_t half)
 {
-    const uint32_t last = 2 * half;
-    __m128 acc = _mm_setzero_ps();
-    for (uint32_t k = 0; k < half; k += 4) {
-        // w[last - k - 3 .. last - k], reversed so that lane j holds w[last - k - j].
-        __m128 tail = _mm_loadu_ps(w + last - k - 3);
-        tail = _mm_shuffle_ps(tail, tail, _MM_SHUFFLE(0, 1, 2, 3));
-        acc = _mm_add_ps(acc, _mm_mul_ps(_mm_loadu_ps(h + k), _mm_add_ps(_mm_loadu_ps(w + k), tail)));
+    __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
+    uint32_t k = 0;
+    for (; k + 8 <= half; k += 8) {
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(h + k + 4), PairSum(oldest + k + 4, newest + k + 4)));
     }
-    return HorizontalSum(acc) + h[half] * w[half];
+    if (k < half)
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
+    return HorizontalSum(_mm_add_ps(a0, a1)) + h[half] * oldest[half];
+}
+
+void DotStereoSse2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    for (uint32_t i = 0; i < n; i += 4) {
+        const __m128 t = _mm_loadu_ps(h + i);
+        a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(x0 + i), t));
+        b = _mm_add_ps(b, _mm_mul_ps(_mm_loadu_ps(x1 + i), t));
+    }
+    *sum0 = HorizontalSum(a);
+    *sum1 = HorizontalSum(b);
+}
+
+void SymmetricDotStereoSse2(const float* oldest0, const float* newest0, const float* oldest1, const float* newest1,
+                            const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    for (uint32_t k = 0; k < half; k += 4) {
+        const __m128 t = _mm_loadu_ps(h + k);
+        a = _mm_add_ps(a, _mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k)));
+        b = _mm_add_ps(b, _mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k)));
+    }
+    *sum0 = HorizontalSum(a) + h[half] * oldest0[half];
+    *sum1 = HorizontalSum(b) + h[half] * oldest1[half];
 }
 
 // ---- AVX2 with FMA, chosen at run time -----------------------------------------------------
@@ -104,6 +146,17 @@ QM_AVX2 inline float HorizontalSum256(__m256 v)
     return _mm_cvtss_f32(s);
 }
 
+QM_AVX2 inline __m256 PairSum256(const float* a, const float* b)
+{
+    return _mm256_add_ps(_mm256_loadu_ps(a), _mm256_loadu_ps(b));
+}
+
+// A final group of four taps, widened to add into an eight-lane sum.
+QM_AVX2 inline __m256 Widen(__m128 v)
+{
+    return _mm256_zextps128_ps256(v);
+}
+
 QM_AVX2 float DotAvx2(const float* x, const float* h, uint32_t n)
 {
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
@@ -118,10 +171,8 @@ QM_AVX2 float DotAvx2(const float* x, const float* h, uint32_t n)
     for (; i + 8 <= n; i += 8)
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(h + i), a0);
     __m256 acc = _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3));
-    if (i < n) {
-        const __m128 t = _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i));
-        acc = _mm256_add_ps(acc, _mm256_zextps128_ps256(t));
-    }
+    if (i < n)
+        acc = _mm256_add_ps(acc, Widen(_mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i))));
     return HorizontalSum256(acc);
 }
 
@@ -131,8 +182,9 @@ QM_AVX2 void Dot2Avx2(const float* x, const float* h0, const float* h1, uint32_t
     __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     uint32_t i = 0;
     for (; i + 16 <= n; i += 16) {
-        const __m256 v0 = _mm256_loadu_ps(x + i);
-        const __m256 v1 = _mm256_loadu_ps(x + i + 8);
+        __m256 v0 = _mm256_loadu_ps(x + i);
+        __m256 v1 = _mm256_loadu_ps(x + i + 8);
+        __asm__("" : "+x"(v0), "+x"(v1)); // one load serves both sums
         a0 = _mm256_fmadd_ps(v0, _mm256_loadu_ps(h0 + i), a0);
         b0 = _mm256_fmadd_ps(v0, _mm256_loadu_ps(h1 + i), b0);
         a1 = _mm256_fmadd_ps(v1, _mm256_loadu_ps(h0 + i + 8), a1);
@@ -147,35 +199,101 @@ QM_AVX2 void Dot2Avx2(const float* x, const float* h0, const float* h1, uint32_t
     __m256 b = _mm256_add_ps(b0, b1);
     if (i < n) {
         const __m128 v = _mm_loadu_ps(x + i);
-        a = _mm256_add_ps(a, _mm256_zextps128_ps256(_mm_mul_ps(v, _mm_loadu_ps(h0 + i))));
-        b = _mm256_add_ps(b, _mm256_zextps128_ps256(_mm_mul_ps(v, _mm_loadu_ps(h1 + i))));
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(v, _mm_loadu_ps(h0 + i))));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(v, _mm_loadu_ps(h1 + i))));
     }
     *sum0 = HorizontalSum256(a);
     *sum1 = HorizontalSum256(b);
 }
 
-QM_AVX2 float SymmetricDotAvx2(const float* w, const float* h, uint32_t half)
+QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const float* h, uint32_t half)
 {
-    const uint32_t last = 2 * half;
-    const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
-    __m256 acc = _mm256_setzero_ps();
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     uint32_t k = 0;
-    for (; k + 8 <= half; k += 8) {
-        const __m256 tail = _mm256_permutevar8x32_ps(_mm256_loadu_ps(w + last - k - 7), reverse);
-        acc = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), _mm256_add_ps(_mm256_loadu_ps(w + k), tail), acc);
+    for (; k + 16 <= half; k += 16) {
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), PairSum256(oldest + k, newest + k), a0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k + 8), PairSum256(oldest + k + 8, newest + k + 8), a1);
     }
-    if (k < half) {
-        __m128 tail = _mm_loadu_ps(w + last - k - 3);
-        tail = _mm_shuffle_ps(tail, tail, _MM_SHUFFLE(0, 1, 2, 3));
-        const __m128 t = _mm_mul_ps(_mm_loadu_ps(h + k), _mm_add_ps(_mm_loadu_ps(w + k), tail));
-        acc = _mm256_add_ps(acc, _mm256_zextps128_ps256(t));
-    }
-    return HorizontalSum256(acc) + h[half] * w[half];
+    for (; k + 8 <= half; k += 8)
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), PairSum256(oldest + k, newest + k), a0);
+    __m256 acc = _mm256_add_ps(a0, a1);
+    if (k < half)
+        acc = _mm256_add_ps(acc, Widen(_mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k))));
+    return HorizontalSum256(acc) + h[half] * oldest[half];
 }
 
-constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar };
-constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2 };
-constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2 };
+QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    // Four running sums per channel keep both multiply-add units busy.
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256 t0 = _mm256_loadu_ps(h + i);
+        __m256 t1 = _mm256_loadu_ps(h + i + 8);
+        __m256 t2 = _mm256_loadu_ps(h + i + 16);
+        __m256 t3 = _mm256_loadu_ps(h + i + 24);
+        // Keep the taps in registers: each load serves both channels.
+        __asm__("" : "+x"(t0), "+x"(t1), "+x"(t2), "+x"(t3));
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t0, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t0, b0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 8), t1, a1);
+        b1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 8), t1, b1);
+        a2 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 16), t2, a2);
+        b2 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 16), t2, b2);
+        a3 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 24), t3, a3);
+        b3 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 24), t3, b3);
+    }
+    for (; i + 8 <= n; i += 8) {
+        const __m256 t = _mm256_loadu_ps(h + i);
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t, b0);
+    }
+    __m256 a = _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3));
+    __m256 b = _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3));
+    if (i < n) {
+        const __m128 t = _mm_loadu_ps(h + i);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(_mm_loadu_ps(x0 + i), t)));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(_mm_loadu_ps(x1 + i), t)));
+    }
+    *sum0 = HorizontalSum256(a);
+    *sum1 = HorizontalSum256(b);
+}
+
+QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, const float* oldest1,
+                                    const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
+    uint32_t k = 0;
+    for (; k + 16 <= half; k += 16) {
+        __m256 t0 = _mm256_loadu_ps(h + k);
+        __m256 t1 = _mm256_loadu_ps(h + k + 8);
+        __asm__("" : "+x"(t0), "+x"(t1)); // one load serves both channels
+        a0 = _mm256_fmadd_ps(t0, PairSum256(oldest0 + k, newest0 + k), a0);
+        b0 = _mm256_fmadd_ps(t0, PairSum256(oldest1 + k, newest1 + k), b0);
+        a1 = _mm256_fmadd_ps(t1, PairSum256(oldest0 + k + 8, newest0 + k + 8), a1);
+        b1 = _mm256_fmadd_ps(t1, PairSum256(oldest1 + k + 8, newest1 + k + 8), b1);
+    }
+    for (; k + 8 <= half; k += 8) {
+        const __m256 t = _mm256_loadu_ps(h + k);
+        a0 = _mm256_fmadd_ps(t, PairSum256(oldest0 + k, newest0 + k), a0);
+        b0 = _mm256_fmadd_ps(t, PairSum256(oldest1 + k, newest1 + k), b0);
+    }
+    __m256 a = _mm256_add_ps(a0, a1);
+    __m256 b = _mm256_add_ps(b0, b1);
+    if (k < half) {
+        const __m128 t = _mm_loadu_ps(h + k);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k))));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k))));
+    }
+    *sum0 = HorizontalSum256(a) + h[half] * oldest0[half];
+    *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
+}
+
+constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, SymmetricDotStereoScalar };
+constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, SymmetricDotStereoSse2 };
+constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, SymmetricDotStereoAvx2 };
 
 FirKernelLevel DetectBest()
 {

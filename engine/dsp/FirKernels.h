@@ -19,9 +19,16 @@ struct FirKernels
     float (*dot)(const float* x, const float* h, uint32_t n);
     // The two sums of x with h0 and with h1 in one pass; n is a multiple of 4.
     void (*dot2)(const float* x, const float* h0, const float* h1, uint32_t n, float* sum0, float* sum1);
-    // Symmetric filter of 2 * half + 1 taps over the window w (oldest sample first):
-    // sum over k < half of h[k] * (w[k] + w[2 half - k]) + h[half] * w[half]; half is a multiple of 4.
-    float (*symmetricDot)(const float* w, const float* h, uint32_t half);
+    // Symmetric filter of 2 * half + 1 taps over a window w of 2 * half + 1 samples, given as
+    // the window from its oldest sample (oldest[k] = w[k]) and, reversed, from its newest
+    // (newest[k] = w[2 half - k]): sum over k < half of h[k] * (w[k] + w[2 half - k]) +
+    // h[half] * w[half]; half is a multiple of 4.
+    float (*symmetricDot)(const float* oldest, const float* newest, const float* h, uint32_t half);
+    // dot for two channels with the same taps: x0 with h and x1 with h.
+    void (*dotStereo)(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1);
+    // symmetricDot for two channels with the same taps.
+    void (*symmetricDotStereo)(const float* oldest0, const float* newest0, const float* oldest1,
+                               const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1);
 };
 
 // The kernels in use.
