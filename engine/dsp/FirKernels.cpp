@@ -38,6 +38,16 @@ float SymmetricDotScalar(const float* oldest, const float* newest, const float* 
     return (s0 + s1) + (s2 + s3) + h[half] * oldest[half];
 }
 
+void FirRunScalar(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        float acc = 0.0f;
+        for (uint32_t k = 0; k < n; ++k)
+            acc += x[i + k] * h[k];
+        y[i] = acc;
+    }
+}
+
 void DotStereoScalar(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
 {
     *sum0 = DotScalar(x0, h, n);
@@ -103,6 +113,39 @@ float SymmetricDotSse2(const float* oldest, const float* newest, const float* h,
     if (k < half)
         a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
     return HorizontalSum(_mm_add_ps(a0, a1)) + h[half] * oldest[half];
+}
+
+void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    // Four vectors of outputs at a time keep four independent running sums.
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();
+        const float* p = x + i;
+        for (uint32_t k = 0; k < n; ++k) {
+            const __m128 t = _mm_set1_ps(h[k]);
+            a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(p + k), t));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + k + 4), t));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(_mm_loadu_ps(p + k + 8), t));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(_mm_loadu_ps(p + k + 12), t));
+        }
+        _mm_storeu_ps(y + i, a0);
+        _mm_storeu_ps(y + i + 4, a1);
+        _mm_storeu_ps(y + i + 8, a2);
+        _mm_storeu_ps(y + i + 12, a3);
+    }
+    for (; i + 4 <= count; i += 4) {
+        __m128 a = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; ++k)
+            a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(x + i + k), _mm_set1_ps(h[k])));
+        _mm_storeu_ps(y + i, a);
+    }
+    for (; i < count; ++i) {
+        __m128 a = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; ++k)
+            a = _mm_add_ss(a, _mm_mul_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k)));
+        y[i] = _mm_cvtss_f32(a);
+    }
 }
 
 void DotStereoSse2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
@@ -222,6 +265,49 @@ QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const f
     return HorizontalSum256(acc) + h[half] * oldest[half];
 }
 
+QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    // Eight vectors of outputs at a time keep both multiply-add units busy; every lane sums
+    // its own output tap by tap.
+    uint32_t i = 0;
+    for (; i + 64 <= count; i += 64) {
+        __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
+        __m256 a4 = _mm256_setzero_ps(), a5 = _mm256_setzero_ps(), a6 = _mm256_setzero_ps(), a7 = _mm256_setzero_ps();
+        const float* p = x + i;
+        for (uint32_t k = 0; k < n; ++k) {
+            const __m256 t = _mm256_broadcast_ss(h + k);
+            a0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k), t, a0);
+            a1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 8), t, a1);
+            a2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 16), t, a2);
+            a3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 24), t, a3);
+            a4 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 32), t, a4);
+            a5 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 40), t, a5);
+            a6 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 48), t, a6);
+            a7 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 56), t, a7);
+        }
+        _mm256_storeu_ps(y + i, a0);
+        _mm256_storeu_ps(y + i + 8, a1);
+        _mm256_storeu_ps(y + i + 16, a2);
+        _mm256_storeu_ps(y + i + 24, a3);
+        _mm256_storeu_ps(y + i + 32, a4);
+        _mm256_storeu_ps(y + i + 40, a5);
+        _mm256_storeu_ps(y + i + 48, a6);
+        _mm256_storeu_ps(y + i + 56, a7);
+    }
+    for (; i + 8 <= count; i += 8) {
+        __m256 a = _mm256_setzero_ps();
+        for (uint32_t k = 0; k < n; ++k)
+            a = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + k), _mm256_broadcast_ss(h + k), a);
+        _mm256_storeu_ps(y + i, a);
+    }
+    for (; i < count; ++i) {
+        __m128 a = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; ++k)
+            a = _mm_fmadd_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k), a);
+        y[i] = _mm_cvtss_f32(a);
+    }
+}
+
 QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
 {
     // Four running sums per channel keep both multiply-add units busy.
@@ -291,9 +377,9 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
     *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
 }
 
-constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, SymmetricDotStereoScalar };
-constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, SymmetricDotStereoSse2 };
-constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, SymmetricDotStereoAvx2 };
+constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, FirRunScalar, SymmetricDotStereoScalar };
+constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, FirRunSse2, SymmetricDotStereoSse2 };
+constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, FirRunAvx2, SymmetricDotStereoAvx2 };
 
 FirKernelLevel DetectBest()
 {

@@ -225,6 +225,11 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
             k.dotStereo(x.data(), x1.data(), h.data(), n, &a, &b);
             ASSERT_NEAR(a, sa, tol);
             ASSERT_NEAR(b, scalar.dot(x1.data(), h.data(), n), tol);
+            std::vector<float> run(40), scalarRun(40);
+            k.firRun(x.data(), h.data(), n, run.data(), 40);
+            scalar.firRun(x.data(), h.data(), n, scalarRun.data(), 40);
+            for (std::size_t i = 0; i < run.size(); ++i)
+                ASSERT_NEAR(run[i], scalarRun[i], tol) << "output " << i;
             const uint32_t half = n / 2 & ~3u;
             const float s0 = scalar.symmetricDot(x.data(), x.data() + 512, h.data(), half);
             ASSERT_NEAR(k.symmetricDot(x.data(), x.data() + 512, h.data(), half), s0, tol);
