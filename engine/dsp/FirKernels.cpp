@@ -41,10 +41,14 @@ float SymmetricDotScalar(const float* oldest, const float* newest, const float* 
 void FirRunScalar(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
 {
     for (uint32_t i = 0; i < count; ++i) {
-        float acc = 0.0f;
-        for (uint32_t k = 0; k < n; ++k)
-            acc += x[i + k] * h[k];
-        y[i] = acc;
+        float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 += x[i + k] * h[k];
+            s1 += x[i + k + 1] * h[k + 1];
+            s2 += x[i + k + 2] * h[k + 2];
+            s3 += x[i + k + 3] * h[k + 3];
+        }
+        y[i] = (s0 + s1) + (s2 + s3);
     }
 }
 
@@ -117,34 +121,37 @@ float SymmetricDotSse2(const float* oldest, const float* newest, const float* h,
 
 void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
 {
-    // Four vectors of outputs at a time keep four independent running sums.
+    // Each output keeps four running sums (taps k mod 4), short chains that hold the
+    // rounding down; two vectors of outputs at a time.
     uint32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; i + 8 <= count; i += 8) {
         __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();
+        __m128 b0 = _mm_setzero_ps(), b1 = _mm_setzero_ps(), b2 = _mm_setzero_ps(), b3 = _mm_setzero_ps();
         const float* p = x + i;
-        for (uint32_t k = 0; k < n; ++k) {
-            const __m128 t = _mm_set1_ps(h[k]);
-            a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(p + k), t));
-            a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + k + 4), t));
-            a2 = _mm_add_ps(a2, _mm_mul_ps(_mm_loadu_ps(p + k + 8), t));
-            a3 = _mm_add_ps(a3, _mm_mul_ps(_mm_loadu_ps(p + k + 12), t));
+        for (uint32_t k = 0; k < n; k += 4) {
+            const __m128 t0 = _mm_set1_ps(h[k]), t1 = _mm_set1_ps(h[k + 1]);
+            const __m128 t2 = _mm_set1_ps(h[k + 2]), t3 = _mm_set1_ps(h[k + 3]);
+            a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(p + k), t0));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + k + 1), t1));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(_mm_loadu_ps(p + k + 2), t2));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(_mm_loadu_ps(p + k + 3), t3));
+            b0 = _mm_add_ps(b0, _mm_mul_ps(_mm_loadu_ps(p + k + 4), t0));
+            b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(p + k + 5), t1));
+            b2 = _mm_add_ps(b2, _mm_mul_ps(_mm_loadu_ps(p + k + 6), t2));
+            b3 = _mm_add_ps(b3, _mm_mul_ps(_mm_loadu_ps(p + k + 7), t3));
         }
-        _mm_storeu_ps(y + i, a0);
-        _mm_storeu_ps(y + i + 4, a1);
-        _mm_storeu_ps(y + i + 8, a2);
-        _mm_storeu_ps(y + i + 12, a3);
-    }
-    for (; i + 4 <= count; i += 4) {
-        __m128 a = _mm_setzero_ps();
-        for (uint32_t k = 0; k < n; ++k)
-            a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(x + i + k), _mm_set1_ps(h[k])));
-        _mm_storeu_ps(y + i, a);
+        _mm_storeu_ps(y + i, _mm_add_ps(_mm_add_ps(a0, a1), _mm_add_ps(a2, a3)));
+        _mm_storeu_ps(y + i + 4, _mm_add_ps(_mm_add_ps(b0, b1), _mm_add_ps(b2, b3)));
     }
     for (; i < count; ++i) {
-        __m128 a = _mm_setzero_ps();
-        for (uint32_t k = 0; k < n; ++k)
-            a = _mm_add_ss(a, _mm_mul_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k)));
-        y[i] = _mm_cvtss_f32(a);
+        __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 = _mm_add_ss(s0, _mm_mul_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k)));
+            s1 = _mm_add_ss(s1, _mm_mul_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1)));
+            s2 = _mm_add_ss(s2, _mm_mul_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2)));
+            s3 = _mm_add_ss(s3, _mm_mul_ss(_mm_load_ss(x + i + k + 3), _mm_load_ss(h + k + 3)));
+        }
+        y[i] = _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(s0, s1), _mm_add_ss(s2, s3)));
     }
 }
 
@@ -267,44 +274,37 @@ QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const f
 
 QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
 {
-    // Eight vectors of outputs at a time keep both multiply-add units busy; every lane sums
-    // its own output tap by tap.
+    // Each output keeps four running sums (taps k mod 4), short chains that hold the
+    // rounding down; two vectors of outputs at a time keep eight sums in flight.
     uint32_t i = 0;
-    for (; i + 64 <= count; i += 64) {
+    for (; i + 16 <= count; i += 16) {
         __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
-        __m256 a4 = _mm256_setzero_ps(), a5 = _mm256_setzero_ps(), a6 = _mm256_setzero_ps(), a7 = _mm256_setzero_ps();
+        __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
         const float* p = x + i;
-        for (uint32_t k = 0; k < n; ++k) {
-            const __m256 t = _mm256_broadcast_ss(h + k);
-            a0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k), t, a0);
-            a1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 8), t, a1);
-            a2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 16), t, a2);
-            a3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 24), t, a3);
-            a4 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 32), t, a4);
-            a5 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 40), t, a5);
-            a6 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 48), t, a6);
-            a7 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 56), t, a7);
+        for (uint32_t k = 0; k < n; k += 4) {
+            const __m256 t0 = _mm256_broadcast_ss(h + k), t1 = _mm256_broadcast_ss(h + k + 1);
+            const __m256 t2 = _mm256_broadcast_ss(h + k + 2), t3 = _mm256_broadcast_ss(h + k + 3);
+            a0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k), t0, a0);
+            a1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 1), t1, a1);
+            a2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 2), t2, a2);
+            a3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 3), t3, a3);
+            b0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 8), t0, b0);
+            b1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 9), t1, b1);
+            b2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 10), t2, b2);
+            b3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 11), t3, b3);
         }
-        _mm256_storeu_ps(y + i, a0);
-        _mm256_storeu_ps(y + i + 8, a1);
-        _mm256_storeu_ps(y + i + 16, a2);
-        _mm256_storeu_ps(y + i + 24, a3);
-        _mm256_storeu_ps(y + i + 32, a4);
-        _mm256_storeu_ps(y + i + 40, a5);
-        _mm256_storeu_ps(y + i + 48, a6);
-        _mm256_storeu_ps(y + i + 56, a7);
-    }
-    for (; i + 8 <= count; i += 8) {
-        __m256 a = _mm256_setzero_ps();
-        for (uint32_t k = 0; k < n; ++k)
-            a = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + k), _mm256_broadcast_ss(h + k), a);
-        _mm256_storeu_ps(y + i, a);
+        _mm256_storeu_ps(y + i, _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3)));
+        _mm256_storeu_ps(y + i + 8, _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3)));
     }
     for (; i < count; ++i) {
-        __m128 a = _mm_setzero_ps();
-        for (uint32_t k = 0; k < n; ++k)
-            a = _mm_fmadd_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k), a);
-        y[i] = _mm_cvtss_f32(a);
+        __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 = _mm_fmadd_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k), s0);
+            s1 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1), s1);
+            s2 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2), s2);
+            s3 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 3), _mm_load_ss(h + k + 3), s3);
+        }
+        y[i] = _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(s0, s1), _mm_add_ss(s2, s3)));
     }
 }
 
