@@ -129,6 +129,11 @@ TEST(CdImageDrive, SectorsHoldEachTracksRamp)
                 EXPECT_EQ(sample, c.written ? qmtest::CdRampSample(c.track, c.firstFrame + f, channel) : 0);
             }
     }
+    // A run that ends at the image's end reads; one that runs past it fails
+    // rather than leaving the buffer's old bytes as samples.
+    EXPECT_TRUE(drive->ReadAudioSectors(373, 2, buffer.data()));
+    EXPECT_FALSE(drive->ReadAudioSectors(374, 2, buffer.data()));
+    EXPECT_FALSE(drive->ReadAudioSectors(375, 1, buffer.data()));
     CdDriveRegistry::Instance().UnregisterImage(name);
 }
 

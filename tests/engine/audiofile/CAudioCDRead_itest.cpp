@@ -101,6 +101,18 @@ TEST(CAudioCDRead, TwoTrackDisc)
     ExpectRamp(reader, 1000, 2, 0);
     EXPECT_EQ(reader.GetPosition(), 133300u);
 
+    // The whole disc in blocks of an odd size: every frame where it belongs.
+    reader.SetPosition(0);
+    for (uint64_t frame = 0; frame < 220500;)
+    {
+        const uint32_t block = uint32_t(std::min<uint64_t>(9973, 220500 - frame));
+        const int track = frame < 132300 ? 1 : 2;
+        const uint32_t inTrack = uint32_t(std::min<uint64_t>(block, track == 1 ? 132300 - frame : block));
+        ExpectRamp(reader, inTrack, track, track == 1 ? frame : frame - 132300);
+        frame += inTrack;
+    }
+    EXPECT_EQ(reader.GetRemaining(), 0u);
+
     // One track: its range, no marks; the last track ends with the disc.
     ASSERT_TRUE(reader.SelectTrack(1));
     EXPECT_EQ(reader.GetRangeStart(), 132300u);
