@@ -6,7 +6,6 @@
 
 #include "engine/audiofile/PcmBuffers.h"
 #include "engine/audiofile/PcmPacking.h"
-#include "engine/audiofile/Utf8ToWide.h"
 #include "platform/cd/CdDriveRegistry.h"
 
 namespace
