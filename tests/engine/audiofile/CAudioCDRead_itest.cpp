@@ -129,6 +129,25 @@ TEST(CAudioCDRead, TwoTrackDisc)
     EXPECT_EQ(reader.GetDiscId(), 0);
 }
 
+TEST(CAudioCDRead, TracksAgreeWithCdInfo)
+{
+    qmtest::TempFolder folder;
+    Disc disc(folder, "layout", {{false, 300}, {true, 225, 150}, {true, 150, 2}, {true, 75}});
+    CAudioCDRead reader(false);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    const auto info = qmtest::CdInfoTracks(disc.Name() + ".cue");
+    ASSERT_EQ(info.size(), 5u);
+    const uint64_t discStart = uint64_t(info[1].lsn) * 588;  // the first audio track
+    ASSERT_EQ(reader.GetTrackCount(), 3);
+    for (int i = 0; i < reader.GetTrackCount(); ++i)
+    {
+        EXPECT_EQ(info[size_t(i) + 1].type, "audio");
+        EXPECT_EQ(reader.GetTrackNumber(i), info[size_t(i) + 1].number);
+        EXPECT_EQ(reader.GetTrackStart(i) + discStart, uint64_t(info[size_t(i) + 1].lsn) * 588);
+    }
+    EXPECT_EQ(reader.GetLength() + discStart, uint64_t(info.back().lsn) * 588);
+}
+
 TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
 {
     qmtest::TempFolder folder;
