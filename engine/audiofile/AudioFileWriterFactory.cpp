@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "engine/audiofile/CAiffFileWrite.h"
 #include "engine/audiofile/CWavFileWrite.h"
 
 namespace
@@ -48,8 +49,11 @@ CAudioFileWriteBase* CreateAudioFileWriter(const char16_t* path, const char* for
     case Family::Wav:
         writer = std::make_unique<CWavFileWrite>();
         break;
+    case Family::Aiff:
+        writer = std::make_unique<CAiffFileWrite>();
+        break;
     default:
-        // The AIFF, WMA and MP3 writers join here as they are built.
+        // The WMA and MP3 writers join here as they are built.
         return nullptr;
     }
     if (writer->Open(path, sampleRate, bitsPerSample, channelCount, option) != 0)

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
+#include "engine/audiofile/CImageFileRead.h"
 #include "engine/audiofile/EngineText.h"
 #include "engine/audiofile/FileNameHelpers.h"
 #include "engine/audiofile/NumberHelpers.h"
@@ -173,4 +175,10 @@ void CID3v2_3Create::CreateId3v2Tag(const CAudioMetaData& metadata)
     AddDate(text(CAudioMetaData::kDate));
     AddTime(text(CAudioMetaData::kTime));
     AddTextFrame("TSSE", text(CAudioMetaData::kSoftware));
+
+    // The picture named by the record, as its reader loads it (an image file,
+    // or the picture in another audio file's tag).
+    const std::unique_ptr<CImageFileReadBase> picture(CreateImageFileRead(metadata.GetPicturePath()));
+    if (picture != nullptr && picture->GetDataSize() > 0 && picture->Load() > 0)
+        AddPicture(picture->GetData(), picture->GetLoadedSize());
 }

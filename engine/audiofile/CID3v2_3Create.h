@@ -37,7 +37,7 @@ public:
     uint32_t AddTime(const char16_t* timeText);
 
     // Builds the tag of a whole record: album, title, album artist, artist,
-    // genre, date, time, software.
+    // genre, date, time, software, and the picture the record names.
     void CreateId3v2Tag(const CAudioMetaData& metadata);
 
 private:
