@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <thread>
 
+#include "engine/audiofile/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/ChainedInputs.h"
 #include "engine/audiofile/CWavFileRead.h"
 
@@ -33,13 +32,12 @@ CAudioFileReadBase* MakeReader(const char16_t* path)
     return factory != nullptr ? factory(path, true) : OpenDirectReader(path, true);
 }
 
-// Deletes a reader that is no longer needed. A reader that is still preparing
-// must not be deleted while it works; until the engine has a place to leave
-// such readers, wait here for it to become idle.
+// Deletes a reader that is no longer needed; one that is still preparing must
+// not be deleted while it works and goes to the deferred disposal instead.
 void DisposeReader(std::unique_ptr<CAudioFileReadBase> reader)
 {
-    while (reader->IsPreparing())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (reader->IsPreparing())
+        CAudioDecodeTempFileManager::GetInstance()->AppendDeferredReader(reader.release());
 }
 
 void AppendEntry(CPlaylistTrack* track, const std::u16string& path, int64_t start, int64_t end, uint32_t mediaId)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/audiofile/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/CTrackRead.h"
 #include "tests/engine/audiofile/SongFixtures.h"
 
@@ -275,8 +276,14 @@ TEST(CTrackRead, PassesPreparationDownAndAnswersOverItsFiles)
     EXPECT_TRUE(reader.IsPreparing());
     EXPECT_DOUBLE_EQ(reader.GetPrepareProgress(), 40.0);
 
+    // Closing deletes the idle reader; the busy ones are left to the deferred
+    // disposal, which deletes them at program end once they are idle.
+    CAudioDecodeTempFileManager::DeleteTempFiles();
+    reader.Close();
+    EXPECT_EQ(FakeReaders::deleted(), (std::vector<std::u16string>{u"y"}));
+    EXPECT_EQ(CAudioDecodeTempFileManager::GetInstance()->GetDeferredReaderCount(), 2u);
     FakeReaders::specs()[u"x"].preparing = false;
     FakeReaders::specs()[u"z"].preparing = false;
-    reader.Close();
-    EXPECT_EQ(FakeReaders::deleted().size(), 3u);
+    CAudioDecodeTempFileManager::DeleteTempFiles();
+    EXPECT_EQ(FakeReaders::deleted(), (std::vector<std::u16string>{u"y", u"x", u"z"}));
 }
