@@ -206,6 +206,21 @@ TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)
     }
 }
 
+// A video file: its audio is read, the video stream is left aside.
+TEST(WindowsMediaReadOpen, ReadsTheAudioOfAVideo)
+{
+    const std::string src = fx().source();
+    fx().make("movie.wmv", "-f lavfi -i color=c=blue:s=32x32:d=3 -i " + fx().q(src) +
+                               " -c:v wmv2 -c:a wmav2 -b:a 128k -shortest");
+    CWindowsMediaFileRead reader;
+    ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), 0);
+    EXPECT_STREQ(reader.GetFormatName(), "WMA");
+    EXPECT_EQ(reader.GetChannelCount(), 2);
+    const auto decoded = qmtest::readAllInt32(reader);
+    EXPECT_EQ(decoded[0].size(), reader.GetLength());
+    EXPECT_GT(reader.GetLength(), 90000u);
+}
+
 // A file that turns out shorter than measured when it was opened (here cut
 // while open) ends where its samples end: the read zero-fills the rest, the
 // length shrinks to what was delivered, and that is no read failure.
