@@ -48,6 +48,10 @@ void PrintTo(const WmCase& c, std::ostream* os)
 const WmCase kCases[] = {
     {"cbr.mp3", "-c:a libmp3lame -b:a 128k", 44100, 2, "MP3", 0, 0, false, 128000},
     {"vbr.mp3", "-c:a libmp3lame -q:a 4", 44100, 2, "MP3", 0, 0, true, 0},
+    // Without the info tag neither the delay (576 + 529) nor the padding is
+    // known; no bit-rate header means a constant bit rate.
+    {"noinfo.mp3", "-c:a libmp3lame -b:a 128k -write_xing 0", 44100, 2, "MP3", 88 * 1152 - kSource, 1105, false,
+     128000},
     {"mono48.mp3", "-c:a libmp3lame -b:a 96k", 48000, 1, "MP3", 0, 0, false, 96000},
     {"song.wma", "-c:a wmav2 -b:a 128k", 44100, 2, "WMA", -2048 + 355, -2048, false, 128000},
     {"song48.wma", "-c:a wmav2 -b:a 96k", 48000, 2, "WMA", 0, -2048, false, 96000},
