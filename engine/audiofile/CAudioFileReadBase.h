@@ -16,6 +16,8 @@ public:
     // 0 success, 2 the file cannot be opened, 3 a format the reader does not
     // accept, 4 a wrong container or no usable audio.
     virtual int Open(const char16_t* path) = 0;
+    // Closes the reader; implementations close the file itself with
+    // CBinaryFile64::Close(), which this hides.
     virtual void Close() = 0;
     virtual const char* GetFormatName() = 0;
     // The identity of the medium the reader is bound to; 0 for files.

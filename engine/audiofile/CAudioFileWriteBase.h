@@ -20,7 +20,8 @@ public:
                      uint32_t option) = 0;
     // Finishes the headers and closes. False when any write of the file
     // failed (a full disk, for example); the file is closed either way.
-    // True when nothing was open.
+    // True when nothing was open. Implementations close the file itself with
+    // CBinaryFile64::Close(), which this hides.
     virtual bool Close() = 0;
     virtual const char* GetFormatName() = 0;
     // The current length of the file in bytes.

@@ -4,7 +4,7 @@
 #include <vector>
 
 // A growable byte buffer that a file header or tag is built in before it is
-// written in one piece. The write position may be set anywhere inside the
+// written in one go. The write position may be set anywhere inside the
 // buffer; writing past the end grows it (new bytes are zero).
 class CBinaryFileWriteBuffer
 {

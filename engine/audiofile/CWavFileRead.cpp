@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "engine/audiofile/EngineText.h"
+#include "engine/audiofile/LegacyText.h"
 #include "engine/audiofile/NumberHelpers.h"
 #include "engine/audiofile/PcmBuffers.h"
 #include "engine/audiofile/PcmPacking.h"
@@ -229,8 +230,8 @@ void CWavFileRead::ReadListInfo()
         const uint32_t got = Read(text, std::min<uint32_t>(count, CAudioMetaData::kFieldCapacity));
         const uint32_t length = static_cast<uint32_t>(strnlen(text, got));
         // INFO texts are UTF-8 in files of current programs. Bytes that are
-        // not (older files in a Western code page) are taken as Latin-1
-        // rather than cut at the first such byte.
+        // not (older files) are in their writer's code page, taken as the
+        // user interface language's, rather than cut at the first such byte.
         char16_t wide[CAudioMetaData::kFieldCapacity + 1] = {};
         Utf8Result result = Utf8Result::Ok;
         Utf8ToWide(wide, CAudioMetaData::kFieldCapacity + 1, text, length, &result);
@@ -238,7 +239,7 @@ void CWavFileRead::ReadListInfo()
         const bool cutAtCapacity = length == CAudioMetaData::kFieldCapacity;
         if (result == Utf8Result::SourceIllegal || (result == Utf8Result::SourceExhausted && !cutAtCapacity))
         {
-            Latin1ToWide(wide, CAudioMetaData::kFieldCapacity + 1, text);
+            LegacyBytesToWide(wide, CAudioMetaData::kFieldCapacity + 1, text, length);
             field->SetWide(-1, wide);
         }
         else
