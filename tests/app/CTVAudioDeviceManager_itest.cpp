@@ -47,6 +47,7 @@ class SongProcessor : public CTVAudioDeviceManagerProcessor
 public:
     void processAudio(const float* const*, int, float* const* outputs, int outputCount, int sampleCount) override
     {
+        ++calls;
         if (!armed.load() || outputCount < 2)
             return;
         int position = m_position.load(std::memory_order_relaxed);
@@ -64,6 +65,7 @@ public:
     void Rewind() { m_position.store(0); }
 
     std::atomic<bool> armed{false};
+    std::atomic<int> calls{0};
 
 private:
     std::atomic<int> m_position{0};
@@ -265,11 +267,24 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
     CaptureClient capture;
     ASSERT_TRUE(capture.IsValid());
 
-    CTVAudioDeviceManager* manager = CTVAudioDeviceManager::GetInstance();
     StartListener listener;
-    manager->AddListener(&listener);
     SongProcessor processor;
+    CTVAudioDeviceManager* manager = CTVAudioDeviceManager::GetInstance();
+    manager->AddListener(&listener);
     manager->SetProcessor(&processor);
+    // Ends the registrations and the device on every way out of the test,
+    // before the processor and the listener go away.
+    struct Registration
+    {
+        CTVAudioDeviceManager* manager;
+        StartListener* listener;
+        ~Registration()
+        {
+            manager->SetProcessor(nullptr);
+            manager->RemoveListener(listener);
+            CTVAudioDeviceManager::Release();
+        }
+    } registration{manager, &listener};
 
     ASSERT_EQ(manager->GetDriverTypeNames(), juce::StringArray({"ALSA", "JACK"}));
     manager->SetDriverType(1);
@@ -306,17 +321,16 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
         capture.StartRecording();
         processor.Rewind();
         processor.armed = true;
-        ASSERT_TRUE(WaitFor([&] { return processor.Finished(); }, std::chrono::seconds(10)));
+        // Generous: on a loaded machine the clients' threads get little time.
+        ASSERT_TRUE(WaitFor([&] { return processor.Finished(); }, std::chrono::seconds(60)))
+            << "the device called the processor " << processor.calls.load() << " times";
         // Some silence after the song.
         const int after = capture.Frames() + 4096;
-        ASSERT_TRUE(WaitFor([&] { return capture.Frames() >= after; }, std::chrono::seconds(5)));
+        ASSERT_TRUE(WaitFor([&] { return capture.Frames() >= after; }, std::chrono::seconds(60)));
         capture.StopRecording();
         processor.armed = false;
         problem = CheckTake(capture);
     } while (!problem.empty() && takes < 5);
     EXPECT_EQ(problem, "") << takes << " takes, " << capture.XRuns() << " xruns";
 
-    manager->SetProcessor(nullptr);
-    manager->RemoveListener(&listener);
-    CTVAudioDeviceManager::Release();
 }
