@@ -77,7 +77,7 @@ uint32_t CopyBlock(uint16_t channels, float* const* dst, const float* const* src
 } // namespace
 
 uint32_t ApplyFadeOutRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames,
-                          uint32_t rampLength, int64_t position)
+                          uint32_t rampLength, int64_t position, int curve)
 {
     if (rampLength == 0 || position + static_cast<int64_t>(frames) < 0)
         return CopyBlock(channels, dst, src, frames);
@@ -86,11 +86,11 @@ uint32_t ApplyFadeOutRamp(uint16_t channels, float* const* dst, const float* con
     const double length = rampLength;
     const float startGain = static_cast<float>(1.0 - static_cast<double>(position + 1) / length);
     const float step = static_cast<float>(-1.0 / length);
-    return ApplyGainRamp(channels, dst, src, frames, startGain, step, 0);
+    return ApplyGainRamp(channels, dst, src, frames, startGain, step, curve);
 }
 
 uint32_t ApplyFadeInRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames,
-                         uint32_t rampLength, int64_t position)
+                         uint32_t rampLength, int64_t position, int curve)
 {
     if (rampLength == 0 || position > static_cast<int64_t>(rampLength))
         return CopyBlock(channels, dst, src, frames);
@@ -99,5 +99,5 @@ uint32_t ApplyFadeInRamp(uint16_t channels, float* const* dst, const float* cons
     const double length = rampLength;
     const float startGain = static_cast<float>(static_cast<double>(position) / length);
     const float step = static_cast<float>(1.0 / length);
-    return ApplyGainRamp(channels, dst, src, frames, startGain, step, 0);
+    return ApplyGainRamp(channels, dst, src, frames, startGain, step, curve);
 }

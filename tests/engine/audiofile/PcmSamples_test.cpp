@@ -176,7 +176,7 @@ TEST(PcmGain, Fades)
                                         << c.position);
         std::vector<float> left(100, 1.0f), right(100, -1.0f);
         float* buffers[2] = {left.data(), right.data()};
-        (c.fadeIn ? ApplyFadeInRamp : ApplyFadeOutRamp)(2, buffers, buffers, 100, c.rampLength, c.position);
+        (c.fadeIn ? ApplyFadeInRamp : ApplyFadeOutRamp)(2, buffers, buffers, 100, c.rampLength, c.position, 0);
         for (size_t k = 0; k < 5; ++k)
         {
             EXPECT_NEAR(left[probes[k]], c.expected[k], 1e-5) << "frame " << probes[k];

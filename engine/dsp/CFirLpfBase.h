@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/dsp/CFirLpfCoeffs.h"
+
+#include <cstdint>
+#include <memory>
+
+// Base of the multichannel FIR engines of the rate converters. Owns its coefficient
+// object; the derived classes own their tables and per-channel histories and keep their
+// state from block to block, so a stream can be fed in blocks of any size.
+class CFirLpfBase
+{
+public:
+    // Channels beyond this many are not filtered.
+    static constexpr uint16_t kMaxChannels = 8;
+
+    virtual ~CFirLpfBase();
+
+    CFirLpfBase(const CFirLpfBase&) = delete;
+    CFirLpfBase& operator=(const CFirLpfBase&) = delete;
+
+    virtual uint32_t GetInterpolation() const;
+    virtual uint32_t GetDecimation() const;
+    // Clears the histories and positions.
+    virtual void Reset() = 0;
+    // Filters frames input frames of every channel into output; returns the output frames.
+    // A null input channel reads as silence, a null output channel is not written.
+    virtual uint32_t Process(const float* const* input, float* const* output, uint32_t frames) = 0;
+    // Sets the coefficient object's taps, rate, cutoff (Hz) and gain (dB).
+    virtual void SetFilter(int taps, int rate, int cutoffHz, double gainDb);
+
+    // Sets the coefficient object's stop-band attenuation (dB); returns it.
+    double SetAttenuation(double attenuationDb);
+
+    const CFirLpfCoeffs& GetCoeffs() const { return *m_coeffs; }
+    uint16_t GetChannels() const { return m_channels; }
+
+protected:
+    CFirLpfBase(std::unique_ptr<CFirLpfCoeffs> coeffs, uint16_t channels);
+
+    std::unique_ptr<CFirLpfCoeffs> m_coeffs;
+    uint16_t m_channels;
+};

@@ -1,0 +1,78 @@
+#include "engine/dsp/CFsConverter.h"
+
+#include "engine/dsp/FirKernels.h"
+#include "platform/fpu/ScopedTruncatingRounding.h"
+
+#include <algorithm>
+
+CFsConverter::CFsConverter(uint16_t channels)
+    : CFscBase(channels)
+{
+}
+
+CFsConverter::~CFsConverter() = default;
+
+uint32_t CFsConverter::Process(const float* const* input, float* const* output, uint32_t frames)
+{
+    if (m_channels == 0) {
+        m_writeIndex = 0;
+        m_phasePosition = 0;
+        return 0;
+    }
+    qmplatform::ScopedTruncatingRounding rounding;
+    const FirKernels& kernels = GetFirKernels();
+    const uint32_t l = m_interpolation;
+    const uint32_t taps = m_tapsPerPhase;
+    const uint16_t channels = m_channels;
+    const uint32_t base = m_writeIndex;
+    const BlockChannels b = GetBlockChannels(input, output);
+
+    // Time runs in 1/L input frames. The output at time t is the sum of the newest input
+    // frame q = t / L and the P - 1 before it with the phase table t - q L; each output
+    // moves t on by M = stepFrames L + stepPhase.
+    const uint64_t start = m_phasePosition;
+    uint64_t q = start / l;
+    uint32_t phase = static_cast<uint32_t>(start - q * l);
+    const uint32_t stepFrames = m_decimation / l;
+    const uint32_t stepPhase = m_decimation % l;
+
+    uint32_t pushed = 0;
+    uint32_t k = 0;
+    while (q < frames) {
+        if (q >= pushed) {
+            const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
+            PushFrames(b, base, pushed, until - pushed);
+            pushed = until;
+        }
+        const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
+        const float* table = Table(phase);
+        // Pairs of channels share each pass over the taps.
+        uint16_t ch = 0;
+        for (; ch + 1 < channels; ch += 2) {
+            float y0 = 0.0f;
+            float y1 = 0.0f;
+            kernels.dotStereo(Window(b.history[ch], position), Window(b.history[ch + 1], position), table, taps, &y0, &y1);
+            if (b.output[ch])
+                b.output[ch][k] = y0;
+            if (b.output[ch + 1])
+                b.output[ch + 1][k] = y1;
+        }
+        if (ch < channels) {
+            const float y = kernels.dot(Window(b.history[ch], position), table, taps);
+            if (b.output[ch])
+                b.output[ch][k] = y;
+        }
+        ++k;
+        q += stepFrames;
+        phase += stepPhase;
+        if (phase >= l) {
+            phase -= l;
+            ++q;
+        }
+    }
+    if (pushed < frames)
+        PushFrames(b, base, pushed, frames - pushed);
+    m_phasePosition = (q - frames) * l + phase;
+    m_writeIndex = (base + frames) & kHistoryMask;
+    return k;
+}

@@ -1,0 +1,346 @@
+#include "engine/dsp/FirKernels.h"
+
+#include <atomic>
+#include <emmintrin.h>
+#include <immintrin.h>
+
+namespace {
+
+// ---- scalar: four running sums, as the vector variants keep four lanes --------------------
+
+float DotScalar(const float* x, const float* h, uint32_t n)
+{
+    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+    for (uint32_t i = 0; i < n; i += 4) {
+        s0 += x[i] * h[i];
+        s1 += x[i + 1] * h[i + 1];
+        s2 += x[i + 2] * h[i + 2];
+        s3 += x[i + 3] * h[i + 3];
+    }
+    return (s0 + s1) + (s2 + s3);
+}
+
+void Dot2Scalar(const float* x, const float* h0, const float* h1, uint32_t n, float* sum0, float* sum1)
+{
+    *sum0 = DotScalar(x, h0, n);
+    *sum1 = DotScalar(x, h1, n);
+}
+
+float SymmetricDotScalar(const float* oldest, const float* newest, const float* h, uint32_t half)
+{
+    float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+    for (uint32_t k = 0; k < half; k += 4) {
+        s0 += h[k] * (oldest[k] + newest[k]);
+        s1 += h[k + 1] * (oldest[k + 1] + newest[k + 1]);
+        s2 += h[k + 2] * (oldest[k + 2] + newest[k + 2]);
+        s3 += h[k + 3] * (oldest[k + 3] + newest[k + 3]);
+    }
+    return (s0 + s1) + (s2 + s3) + h[half] * oldest[half];
+}
+
+void DotStereoScalar(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    *sum0 = DotScalar(x0, h, n);
+    *sum1 = DotScalar(x1, h, n);
+}
+
+void SymmetricDotStereoScalar(const float* oldest0, const float* newest0, const float* oldest1, const float* newest1,
+                              const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    *sum0 = SymmetricDotScalar(oldest0, newest0, h, half);
+    *sum1 = SymmetricDotScalar(oldest1, newest1, h, half);
+}
+
+// ---- SSE2 (the x86-64 baseline) ------------------------------------------------------------
+
+inline float HorizontalSum(__m128 v)
+{
+    __m128 shuf = _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1));
+    __m128 sums = _mm_add_ps(v, shuf);
+    shuf = _mm_movehl_ps(shuf, sums);
+    sums = _mm_add_ss(sums, shuf);
+    return _mm_cvtss_f32(sums);
+}
+
+inline __m128 PairSum(const float* a, const float* b)
+{
+    return _mm_add_ps(_mm_loadu_ps(a), _mm_loadu_ps(b));
+}
+
+float DotSse2(const float* x, const float* h, uint32_t n)
+{
+    __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x + i + 4), _mm_loadu_ps(h + i + 4)));
+    }
+    if (i < n)
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
+    return HorizontalSum(_mm_add_ps(a0, a1));
+}
+
+void Dot2Sse2(const float* x, const float* h0, const float* h1, uint32_t n, float* sum0, float* sum1)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    for (uint32_t i = 0; i < n; i += 4) {
+        const __m128 v = _mm_loadu_ps(x + i);
+        a = _mm_add_ps(a, _mm_mul_ps(v, _mm_loadu_ps(h0 + i)));
+        b = _mm_add_ps(b, _mm_mul_ps(v, _mm_loadu_ps(h1 + i)));
+    }
+    *sum0 = HorizontalSum(a);
+    *sum1 = HorizontalSum(b);
+}
+
+float SymmetricDotSse2(const float* oldest, const float* newest, const float* h, uint32_t half)
+{
+    __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
+    uint32_t k = 0;
+    for (; k + 8 <= half; k += 8) {
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
+        a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(h + k + 4), PairSum(oldest + k + 4, newest + k + 4)));
+    }
+    if (k < half)
+        a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
+    return HorizontalSum(_mm_add_ps(a0, a1)) + h[half] * oldest[half];
+}
+
+void DotStereoSse2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    for (uint32_t i = 0; i < n; i += 4) {
+        const __m128 t = _mm_loadu_ps(h + i);
+        a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(x0 + i), t));
+        b = _mm_add_ps(b, _mm_mul_ps(_mm_loadu_ps(x1 + i), t));
+    }
+    *sum0 = HorizontalSum(a);
+    *sum1 = HorizontalSum(b);
+}
+
+void SymmetricDotStereoSse2(const float* oldest0, const float* newest0, const float* oldest1, const float* newest1,
+                            const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
+    for (uint32_t k = 0; k < half; k += 4) {
+        const __m128 t = _mm_loadu_ps(h + k);
+        a = _mm_add_ps(a, _mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k)));
+        b = _mm_add_ps(b, _mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k)));
+    }
+    *sum0 = HorizontalSum(a) + h[half] * oldest0[half];
+    *sum1 = HorizontalSum(b) + h[half] * oldest1[half];
+}
+
+// ---- AVX2 with FMA, chosen at run time -----------------------------------------------------
+
+#define QM_AVX2 __attribute__((target("avx2,fma")))
+
+QM_AVX2 inline float HorizontalSum256(__m256 v)
+{
+    const __m128 lo = _mm256_castps256_ps128(v);
+    const __m128 hi = _mm256_extractf128_ps(v, 1);
+    __m128 s = _mm_add_ps(lo, hi);
+    __m128 shuf = _mm_shuffle_ps(s, s, _MM_SHUFFLE(2, 3, 0, 1));
+    s = _mm_add_ps(s, shuf);
+    shuf = _mm_movehl_ps(shuf, s);
+    s = _mm_add_ss(s, shuf);
+    return _mm_cvtss_f32(s);
+}
+
+QM_AVX2 inline __m256 PairSum256(const float* a, const float* b)
+{
+    return _mm256_add_ps(_mm256_loadu_ps(a), _mm256_loadu_ps(b));
+}
+
+// A final group of four taps, widened to add into an eight-lane sum.
+QM_AVX2 inline __m256 Widen(__m128 v)
+{
+    return _mm256_zextps128_ps256(v);
+}
+
+QM_AVX2 float DotAvx2(const float* x, const float* h, uint32_t n)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    __m256 a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(h + i), a0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + 8), _mm256_loadu_ps(h + i + 8), a1);
+        a2 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + 16), _mm256_loadu_ps(h + i + 16), a2);
+        a3 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + 24), _mm256_loadu_ps(h + i + 24), a3);
+    }
+    for (; i + 8 <= n; i += 8)
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(h + i), a0);
+    __m256 acc = _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3));
+    if (i < n)
+        acc = _mm256_add_ps(acc, Widen(_mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i))));
+    return HorizontalSum256(acc);
+}
+
+QM_AVX2 void Dot2Avx2(const float* x, const float* h0, const float* h1, uint32_t n, float* sum0, float* sum1)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        __m256 v0 = _mm256_loadu_ps(x + i);
+        __m256 v1 = _mm256_loadu_ps(x + i + 8);
+        __asm__("" : "+x"(v0), "+x"(v1)); // one load serves both sums
+        a0 = _mm256_fmadd_ps(v0, _mm256_loadu_ps(h0 + i), a0);
+        b0 = _mm256_fmadd_ps(v0, _mm256_loadu_ps(h1 + i), b0);
+        a1 = _mm256_fmadd_ps(v1, _mm256_loadu_ps(h0 + i + 8), a1);
+        b1 = _mm256_fmadd_ps(v1, _mm256_loadu_ps(h1 + i + 8), b1);
+    }
+    for (; i + 8 <= n; i += 8) {
+        const __m256 v = _mm256_loadu_ps(x + i);
+        a0 = _mm256_fmadd_ps(v, _mm256_loadu_ps(h0 + i), a0);
+        b0 = _mm256_fmadd_ps(v, _mm256_loadu_ps(h1 + i), b0);
+    }
+    __m256 a = _mm256_add_ps(a0, a1);
+    __m256 b = _mm256_add_ps(b0, b1);
+    if (i < n) {
+        const __m128 v = _mm_loadu_ps(x + i);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(v, _mm_loadu_ps(h0 + i))));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(v, _mm_loadu_ps(h1 + i))));
+    }
+    *sum0 = HorizontalSum256(a);
+    *sum1 = HorizontalSum256(b);
+}
+
+QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const float* h, uint32_t half)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    uint32_t k = 0;
+    for (; k + 16 <= half; k += 16) {
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), PairSum256(oldest + k, newest + k), a0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k + 8), PairSum256(oldest + k + 8, newest + k + 8), a1);
+    }
+    for (; k + 8 <= half; k += 8)
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), PairSum256(oldest + k, newest + k), a0);
+    __m256 acc = _mm256_add_ps(a0, a1);
+    if (k < half)
+        acc = _mm256_add_ps(acc, Widen(_mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k))));
+    return HorizontalSum256(acc) + h[half] * oldest[half];
+}
+
+QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    // Four running sums per channel keep both multiply-add units busy.
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
+    uint32_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        __m256 t0 = _mm256_loadu_ps(h + i);
+        __m256 t1 = _mm256_loadu_ps(h + i + 8);
+        __m256 t2 = _mm256_loadu_ps(h + i + 16);
+        __m256 t3 = _mm256_loadu_ps(h + i + 24);
+        // Keep the taps in registers: each load serves both channels.
+        __asm__("" : "+x"(t0), "+x"(t1), "+x"(t2), "+x"(t3));
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t0, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t0, b0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 8), t1, a1);
+        b1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 8), t1, b1);
+        a2 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 16), t2, a2);
+        b2 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 16), t2, b2);
+        a3 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 24), t3, a3);
+        b3 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 24), t3, b3);
+    }
+    for (; i + 8 <= n; i += 8) {
+        const __m256 t = _mm256_loadu_ps(h + i);
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t, b0);
+    }
+    __m256 a = _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3));
+    __m256 b = _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3));
+    if (i < n) {
+        const __m128 t = _mm_loadu_ps(h + i);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(_mm_loadu_ps(x0 + i), t)));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(_mm_loadu_ps(x1 + i), t)));
+    }
+    *sum0 = HorizontalSum256(a);
+    *sum1 = HorizontalSum256(b);
+}
+
+QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, const float* oldest1,
+                                    const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
+    uint32_t k = 0;
+    for (; k + 16 <= half; k += 16) {
+        __m256 t0 = _mm256_loadu_ps(h + k);
+        __m256 t1 = _mm256_loadu_ps(h + k + 8);
+        __asm__("" : "+x"(t0), "+x"(t1)); // one load serves both channels
+        a0 = _mm256_fmadd_ps(t0, PairSum256(oldest0 + k, newest0 + k), a0);
+        b0 = _mm256_fmadd_ps(t0, PairSum256(oldest1 + k, newest1 + k), b0);
+        a1 = _mm256_fmadd_ps(t1, PairSum256(oldest0 + k + 8, newest0 + k + 8), a1);
+        b1 = _mm256_fmadd_ps(t1, PairSum256(oldest1 + k + 8, newest1 + k + 8), b1);
+    }
+    for (; k + 8 <= half; k += 8) {
+        const __m256 t = _mm256_loadu_ps(h + k);
+        a0 = _mm256_fmadd_ps(t, PairSum256(oldest0 + k, newest0 + k), a0);
+        b0 = _mm256_fmadd_ps(t, PairSum256(oldest1 + k, newest1 + k), b0);
+    }
+    __m256 a = _mm256_add_ps(a0, a1);
+    __m256 b = _mm256_add_ps(b0, b1);
+    if (k < half) {
+        const __m128 t = _mm_loadu_ps(h + k);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k))));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k))));
+    }
+    *sum0 = HorizontalSum256(a) + h[half] * oldest0[half];
+    *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
+}
+
+constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, SymmetricDotStereoScalar };
+constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, SymmetricDotStereoSse2 };
+constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, SymmetricDotStereoAvx2 };
+
+FirKernelLevel DetectBest()
+{
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
+        return FirKernelLevel::Avx2Fma;
+    return FirKernelLevel::Sse2;
+}
+
+const FirKernels* KernelsFor(FirKernelLevel level)
+{
+    switch (level) {
+    case FirKernelLevel::Scalar: return &kScalar;
+    case FirKernelLevel::Sse2: return &kSse2;
+    case FirKernelLevel::Avx2Fma: return &kAvx2;
+    }
+    return &kSse2;
+}
+
+std::atomic<FirKernelLevel>& ActiveLevel()
+{
+    static std::atomic<FirKernelLevel> level { DetectBest() };
+    return level;
+}
+
+}
+
+const FirKernels& GetFirKernels()
+{
+    return *KernelsFor(ActiveLevel().load(std::memory_order_relaxed));
+}
+
+FirKernelLevel GetFirKernelLevel()
+{
+    return ActiveLevel().load(std::memory_order_relaxed);
+}
+
+FirKernelLevel GetBestFirKernelLevel()
+{
+    static const FirKernelLevel best = DetectBest();
+    return best;
+}
+
+FirKernelLevel SetFirKernelLevel(FirKernelLevel level)
+{
+    if (static_cast<int>(level) > static_cast<int>(GetBestFirKernelLevel()))
+        level = GetBestFirKernelLevel();
+    ActiveLevel().store(level, std::memory_order_relaxed);
+    return level;
+}

@@ -1,0 +1,718 @@
+#include "platform/media/MediaDecoder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/avutil.h>
+#include <libavutil/mathematics.h>
+}
+
+namespace qmplatform
+{
+namespace
+{
+// Frames decoded before a seek target so that decoders that carry state from
+// frame to frame (the MP3 bit reservoir, AAC and WMA overlap) have settled.
+constexpr int64_t kMinimumPreroll = 4096;
+// A stream shorter than this many seconds is measured by decoding it whole.
+constexpr int64_t kWholeDecodeSeconds = 20;
+// The stretch before the estimated end that the length measurement decodes.
+constexpr int64_t kTailSeconds = 3;
+// Demuxer errors in a row, other than the end of the file, after which
+// reading gives up on a file whose I/O layer reports no error.
+constexpr int kMaxDemuxErrorsInRow = 1000;
+
+int32_t floatToInt32(double v)
+{
+    const double s = v * 2147483648.0;
+    if (!(s == s))
+        return 0;
+    if (s >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (s <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(std::lrint(s));
+}
+
+} // namespace
+
+struct MediaDecoder::Impl
+{
+    std::string path;
+    AVFormatContext* fmt = nullptr;
+    AVCodecContext* dec = nullptr;
+    AVPacket* pkt = nullptr;
+    AVFrame* frame = nullptr;
+
+    std::string container;
+    std::vector<MediaAudioStreamInfo> audio;
+    int other = 0;
+    int64_t containerBitRate = 0;
+    int64_t fileSize = 0;
+
+    int chosen = -1;
+    AVStream* st = nullptr;
+    int decBits = 0;
+
+    // Decoded samples waiting to be delivered; pend[c][pendOffset..pendCount).
+    std::vector<std::vector<int32_t>> pend;
+    size_t pendOffset = 0;
+    size_t pendCount = 0;
+
+    uint64_t pos = 0;       // index of pend[c][pendOffset]
+    uint64_t len = 0;
+    bool eof = false;
+    bool failed = false;
+    bool demuxEnd = false;
+
+    int64_t refPts = AV_NOPTS_VALUE;   // timestamp of the first frame delivered
+    int grid = 0;                      // the codec's frame length, for coarse timestamps
+    int64_t preroll = kMinimumPreroll;
+
+    ~Impl() { closeAll(); }
+
+    void closeDecoder()
+    {
+        avcodec_free_context(&dec);
+        av_frame_free(&frame);
+        av_packet_free(&pkt);
+        st = nullptr;
+        pend.clear();
+        pendOffset = pendCount = 0;
+        pos = len = 0;
+        eof = failed = demuxEnd = false;
+        refPts = AV_NOPTS_VALUE;
+        grid = 0;
+        decBits = 0;
+    }
+
+    void closeAll()
+    {
+        closeDecoder();
+        avformat_close_input(&fmt);
+        chosen = -1;
+        audio.clear();
+        other = 0;
+        container.clear();
+        containerBitRate = 0;
+        fileSize = 0;
+    }
+
+    bool openFormat()
+    {
+        AVDictionary* opts = nullptr;
+        const int r = avformat_open_input(&fmt, path.c_str(), nullptr, &opts);
+        av_dict_free(&opts);
+        if (r < 0)
+        {
+            fmt = nullptr;
+            return false;
+        }
+        if (avformat_find_stream_info(fmt, nullptr) < 0)
+        {
+            avformat_close_input(&fmt);
+            return false;
+        }
+        return true;
+    }
+
+    bool openDecoder()
+    {
+        st = fmt->streams[audio[chosen].streamIndex];
+        const AVCodec* codec = avcodec_find_decoder(st->codecpar->codec_id);
+        if (!codec)
+            return false;
+        dec = avcodec_alloc_context3(codec);
+        pkt = av_packet_alloc();
+        frame = av_frame_alloc();
+        if (!dec || !pkt || !frame)
+            return false;
+        if (avcodec_parameters_to_context(dec, st->codecpar) < 0)
+            return false;
+        dec->pkt_timebase = st->time_base;
+        if (avcodec_open2(dec, codec, nullptr) < 0)
+            return false;
+        decBits = dec->bits_per_raw_sample;
+        const uint16_t channels = audio[chosen].channels;
+        pend.assign(channels, {});
+        return true;
+    }
+
+    // Next decoded frame into `frame`: 1 a frame, 0 the stream's end, -1 the
+    // file could not be read.
+    int nextFrame()
+    {
+        int demuxErrors = 0;
+        for (;;)
+        {
+            int r = avcodec_receive_frame(dec, frame);
+            if (r == 0)
+                return 1;
+            if (r == AVERROR_EOF)
+                return 0;
+            if (r != AVERROR(EAGAIN))
+                continue; // a damaged frame: the decoder goes on with the next
+            if (demuxEnd)
+                return 0;
+            r = av_read_frame(fmt, pkt);
+            if (r < 0)
+            {
+                if (fmt->pb && fmt->pb->error < 0 && fmt->pb->error != AVERROR_EOF)
+                    return -1;
+                if (r == AVERROR_EOF || (fmt->pb && avio_feof(fmt->pb)) || ++demuxErrors > kMaxDemuxErrorsInRow)
+                {
+                    avcodec_send_packet(dec, nullptr);
+                    demuxEnd = true;
+                }
+                continue;
+            }
+            demuxErrors = 0;
+            if (pkt->stream_index != st->index)
+            {
+                av_packet_unref(pkt);
+                continue;
+            }
+            // A packet the decoder rejects as damaged is skipped.
+            avcodec_send_packet(dec, pkt);
+            av_packet_unref(pkt);
+        }
+    }
+
+    // Converts `frame` into pend.
+    void takeFrame()
+    {
+        const int n = frame->nb_samples;
+        const int frameChannels = frame->ch_layout.nb_channels;
+        const auto sf = static_cast<AVSampleFormat>(frame->format);
+        const bool planar = av_sample_fmt_is_planar(sf) != 0;
+        const AVSampleFormat packed = av_get_packed_sample_fmt(sf);
+        for (size_t c = 0; c < pend.size(); ++c)
+        {
+            auto& out = pend[c];
+            out.resize(static_cast<size_t>(std::max(n, 0)));
+            if (static_cast<int>(c) >= frameChannels || n <= 0)
+            {
+                std::fill(out.begin(), out.end(), 0);
+                continue;
+            }
+            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
+            const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
+            const size_t first = planar ? 0 : c;
+            for (int i = 0; i < n; ++i)
+            {
+                const size_t k = first + static_cast<size_t>(i) * stride;
+                int32_t v = 0;
+                switch (packed)
+                {
+                case AV_SAMPLE_FMT_U8:
+                    v = static_cast<int32_t>(static_cast<uint32_t>(base[k] ^ 0x80u) << 24);
+                    break;
+                case AV_SAMPLE_FMT_S16: {
+                    int16_t s;
+                    std::memcpy(&s, base + k * 2, 2);
+                    v = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(s)) << 16);
+                    break;
+                }
+                case AV_SAMPLE_FMT_S32:
+                    std::memcpy(&v, base + k * 4, 4);
+                    break;
+                case AV_SAMPLE_FMT_S64: {
+                    int64_t s;
+                    std::memcpy(&s, base + k * 8, 8);
+                    v = static_cast<int32_t>(s >> 32);
+                    break;
+                }
+                case AV_SAMPLE_FMT_FLT: {
+                    float s;
+                    std::memcpy(&s, base + k * 4, 4);
+                    v = floatToInt32(s);
+                    break;
+                }
+                case AV_SAMPLE_FMT_DBL: {
+                    double s;
+                    std::memcpy(&s, base + k * 8, 8);
+                    v = floatToInt32(s);
+                    break;
+                }
+                default:
+                    break;
+                }
+                out[static_cast<size_t>(i)] = v;
+            }
+        }
+        pendOffset = 0;
+        pendCount = static_cast<size_t>(std::max(n, 0));
+    }
+
+    int64_t frameTimestamp() const
+    {
+        return frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    }
+
+    bool coarseTimestamps() const
+    {
+        const int64_t rate = audio[chosen].sampleRate;
+        return static_cast<int64_t>(st->time_base.num) * rate > st->time_base.den;
+    }
+
+    // The frame index of a timestamp, relative to the first delivered frame.
+    int64_t indexOf(int64_t ts) const
+    {
+        const int64_t rate = audio[chosen].sampleRate;
+        int64_t idx = av_rescale_rnd(ts - refPts, static_cast<int64_t>(st->time_base.num) * rate, st->time_base.den,
+                                     static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+        if (coarseTimestamps() && grid > 0)
+        {
+            const int64_t g = grid;
+            idx = (idx >= 0 ? (idx + g / 2) / g : -((-idx + g / 2) / g)) * g;
+        }
+        return idx;
+    }
+
+    int64_t timestampOf(int64_t index) const
+    {
+        const int64_t rate = audio[chosen].sampleRate;
+        return refPts + av_rescale_rnd(index, st->time_base.den, static_cast<int64_t>(st->time_base.num) * rate,
+                                       AV_ROUND_DOWN);
+    }
+
+    void resetReading()
+    {
+        pendOffset = pendCount = 0;
+        eof = failed = demuxEnd = false;
+    }
+
+    // Back to the very first frame, in the state the file was opened in:
+    // the file is opened afresh, so the encoder delay and priming that the
+    // demuxer removes at the start are removed again.
+    bool rewind()
+    {
+        const uint64_t keptLength = len;
+        const int64_t keptRefPts = refPts;
+        const int keptGrid = grid;
+        closeDecoder();
+        len = keptLength;
+        refPts = keptRefPts;
+        grid = keptGrid;
+        avformat_close_input(&fmt);
+        if (!openFormat() || !openDecoder())
+            return false;
+        resetReading();
+        pos = 0;
+        return true;
+    }
+
+    // Discards decoded frames up to `target`, given that `frame` was just
+    // decoded and begins at index `start`. False when the stream ends first.
+    bool settleAt(int64_t start, uint64_t target)
+    {
+        takeFrame();
+        pos = static_cast<uint64_t>(std::max<int64_t>(start, 0));
+        while (pos + (pendCount - pendOffset) <= target)
+        {
+            pos += pendCount - pendOffset;
+            pendOffset = pendCount;
+            const int r = nextFrame();
+            if (r <= 0)
+            {
+                failed = r < 0;
+                eof = r == 0;
+                return false;
+            }
+            takeFrame();
+        }
+        pendOffset += static_cast<size_t>(target - pos);
+        pos = target;
+        return true;
+    }
+
+    // Seeks the demuxer to land before `target` with at least the pre-roll
+    // between, and decodes forward to it. False when the landing could not be
+    // placed exactly; the caller then decodes from the start.
+    bool seekByTimestamp(uint64_t target)
+    {
+        int64_t back = 2 * preroll;
+        for (int attempt = 0; attempt < 5; ++attempt, back *= 4)
+        {
+            const int64_t want = static_cast<int64_t>(target) - back;
+            if (want <= 0)
+                return false;
+            if (av_seek_frame(fmt, st->index, timestampOf(want), AVSEEK_FLAG_BACKWARD) < 0)
+                return false;
+            avcodec_flush_buffers(dec);
+            resetReading();
+            int r;
+            int frames = 0;
+            while ((r = nextFrame()) > 0 && frameTimestamp() == AV_NOPTS_VALUE && ++frames < 16)
+            {
+            }
+            if (r <= 0 || frameTimestamp() == AV_NOPTS_VALUE)
+                return false;
+            const int64_t start = indexOf(frameTimestamp());
+            if (start < 0 || start + preroll > static_cast<int64_t>(target))
+                continue; // landed too late for the decoder to settle: further back
+            if (!settleAt(start, target))
+                return !failed; // the stream ended before the target: at its end
+            return true;
+        }
+        return false;
+    }
+
+    bool seekTo(uint64_t target)
+    {
+        if (target >= static_cast<uint64_t>(2 * preroll) && seekByTimestamp(target))
+            return true;
+        if (!rewind())
+        {
+            failed = true;
+            return false;
+        }
+        if (target == 0)
+            return true;
+        const int r = nextFrame();
+        if (r <= 0)
+        {
+            failed = r < 0;
+            eof = r == 0;
+            return r == 0;
+        }
+        settleAt(0, target);
+        return !failed;
+    }
+
+    // Decodes the first frame, fixing the timestamp origin and the frame grid.
+    bool startStream()
+    {
+        const int r = nextFrame();
+        if (r < 0)
+            return false;
+        if (r == 0)
+        {
+            eof = true;
+            return true;
+        }
+        refPts = frameTimestamp();
+        grid = dec->frame_size > 0 ? dec->frame_size : frame->nb_samples;
+        preroll = std::max<int64_t>(kMinimumPreroll, 2 * static_cast<int64_t>(grid));
+        takeFrame();
+        pos = 0;
+        return true;
+    }
+
+    // Counts frames from the current decoding point to the end; -1 when the
+    // file could not be read.
+    int64_t countToEnd()
+    {
+        uint64_t n = pos + (pendCount - pendOffset);
+        pendOffset = pendCount;
+        int r;
+        while ((r = nextFrame()) > 0)
+            n += static_cast<uint64_t>(frame->nb_samples);
+        return r < 0 ? -1 : static_cast<int64_t>(n);
+    }
+
+    // Measures the stream's length exactly: short streams are decoded whole,
+    // longer ones from a few seconds before the estimated end. Leaves the
+    // stream at frame 0 with its first frame decoded.
+    bool measureLength()
+    {
+        const int64_t rate = audio[chosen].sampleRate;
+        int64_t estimate = 0;
+        if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
+            estimate = av_rescale(fmt->duration, rate, AV_TIME_BASE);
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
+            estimate = std::max(estimate, av_rescale_q(st->duration, st->time_base, AVRational{1, static_cast<int>(rate)}));
+
+        int64_t measured = -1;
+        if (!eof && refPts != AV_NOPTS_VALUE && estimate > kWholeDecodeSeconds * rate)
+        {
+            for (int64_t from = estimate - kTailSeconds * rate; from > 2 * preroll && measured < 0; from -= 30 * rate)
+            {
+                if (seekByTimestamp(static_cast<uint64_t>(from)) && !eof && !failed)
+                    measured = countToEnd();
+            }
+        }
+        if (measured < 0)
+        {
+            if (!rewind())
+                return false;
+            const int r = nextFrame();
+            if (r < 0)
+                return false;
+            if (r > 0)
+            {
+                const int64_t first = frame->nb_samples;
+                pos = 0;
+                pendOffset = pendCount = 0;
+                const int64_t rest = countToEnd();
+                if (rest < 0)
+                    return false;
+                measured = first + rest;
+            }
+            else
+                measured = 0;
+        }
+        // An MP4 edit list states the presented length; the decoder also
+        // delivers the encoder's padding after it.
+        if (container.rfind("mov", 0) == 0 && st->duration != AV_NOPTS_VALUE && st->duration > 0)
+        {
+            const int64_t presented = av_rescale_q(st->duration, st->time_base, AVRational{1, static_cast<int>(rate)});
+            if (presented > 0 && presented < measured)
+                measured = presented;
+        }
+        len = static_cast<uint64_t>(measured);
+        if (!rewind())
+            return false;
+        const int r = nextFrame();
+        if (r < 0)
+            return false;
+        if (r == 0)
+        {
+            eof = true;
+            len = 0;
+            return true;
+        }
+        takeFrame();
+        pos = 0;
+        return true;
+    }
+};
+
+MediaDecoder::MediaDecoder() : m(std::make_unique<Impl>()) {}
+
+MediaDecoder::~MediaDecoder() = default;
+
+MediaOpenResult MediaDecoder::open(const std::string& path)
+{
+    close();
+    m->path = path;
+    if (!m->openFormat())
+        return MediaOpenResult::CannotOpen;
+    m->container = m->fmt->iformat && m->fmt->iformat->name ? m->fmt->iformat->name : "";
+    m->containerBitRate = m->fmt->bit_rate;
+    m->fileSize = m->fmt->pb ? std::max<int64_t>(avio_size(m->fmt->pb), 0) : 0;
+    for (unsigned i = 0; i < m->fmt->nb_streams; ++i)
+    {
+        const AVStream* s = m->fmt->streams[i];
+        if (s->disposition & AV_DISPOSITION_ATTACHED_PIC)
+            continue;
+        if (s->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+        {
+            ++m->other;
+            continue;
+        }
+        MediaAudioStreamInfo info;
+        info.streamIndex = static_cast<int>(i);
+        const AVCodecDescriptor* d = avcodec_descriptor_get(s->codecpar->codec_id);
+        info.codecName = d && d->name ? d->name : "";
+        info.codecLossless = d && (d->props & AV_CODEC_PROP_LOSSLESS) && !(d->props & AV_CODEC_PROP_LOSSY);
+        info.sampleRate = s->codecpar->sample_rate > 0 ? static_cast<uint32_t>(s->codecpar->sample_rate) : 0;
+        info.channels = static_cast<uint16_t>(std::clamp(s->codecpar->ch_layout.nb_channels, 0, 65535));
+        info.bitsPerRawSample = s->codecpar->bits_per_raw_sample;
+        info.bitRate = s->codecpar->bit_rate;
+        m->audio.push_back(info);
+    }
+    if (m->audio.empty())
+    {
+        const MediaOpenResult r = MediaOpenResult::NoAudio;
+        m->closeAll();
+        return r;
+    }
+    return MediaOpenResult::Ok;
+}
+
+void MediaDecoder::close()
+{
+    m->closeAll();
+}
+
+bool MediaDecoder::isOpen() const
+{
+    return m->fmt != nullptr;
+}
+
+const std::string& MediaDecoder::containerName() const
+{
+    return m->container;
+}
+
+const std::vector<MediaAudioStreamInfo>& MediaDecoder::audioStreams() const
+{
+    return m->audio;
+}
+
+int MediaDecoder::otherStreamCount() const
+{
+    return m->other;
+}
+
+int64_t MediaDecoder::containerBitRate() const
+{
+    return m->containerBitRate;
+}
+
+int64_t MediaDecoder::fileSize() const
+{
+    return m->fileSize;
+}
+
+MediaChooseResult MediaDecoder::chooseAudioStream(size_t index)
+{
+    m->closeDecoder();
+    if (!m->fmt || index >= m->audio.size() || m->audio[index].sampleRate == 0 || m->audio[index].channels == 0)
+        return MediaChooseResult::NoDecoder;
+    m->chosen = static_cast<int>(index);
+    if (!m->openDecoder() || !m->startStream() || !m->measureLength())
+    {
+        m->closeDecoder();
+        m->chosen = -1;
+        // The demuxer may have been reopened or left anywhere: start afresh.
+        avformat_close_input(&m->fmt);
+        if (!m->openFormat())
+            m->closeAll();
+        return MediaChooseResult::NoDecoder;
+    }
+    return MediaChooseResult::Ok;
+}
+
+bool MediaDecoder::hasChosenStream() const
+{
+    return m->chosen >= 0 && m->dec != nullptr;
+}
+
+const MediaAudioStreamInfo& MediaDecoder::chosenStream() const
+{
+    static const MediaAudioStreamInfo none;
+    return m->chosen >= 0 ? m->audio[static_cast<size_t>(m->chosen)] : none;
+}
+
+int MediaDecoder::decoderBitsPerRawSample() const
+{
+    return m->decBits;
+}
+
+uint64_t MediaDecoder::length() const
+{
+    return m->len;
+}
+
+uint64_t MediaDecoder::position() const
+{
+    return m->pos;
+}
+
+bool MediaDecoder::seek(uint64_t frame)
+{
+    if (!hasChosenStream())
+        return false;
+    frame = std::min(frame, m->len);
+    if (frame == m->pos && !m->failed)
+        return true;
+    // Forward within what is already decoded: no demuxer seek needed.
+    if (frame > m->pos && frame - m->pos <= m->pendCount - m->pendOffset && !m->failed)
+    {
+        m->pendOffset += static_cast<size_t>(frame - m->pos);
+        m->pos = frame;
+        return true;
+    }
+    const bool ok = m->seekTo(frame);
+    if (m->eof && m->pos < frame)
+        m->len = m->pos;
+    return ok;
+}
+
+uint32_t MediaDecoder::read(int32_t* const* channels, uint32_t frames, uint32_t offset)
+{
+    if (!hasChosenStream())
+        return 0;
+    uint32_t done = 0;
+    while (done < frames && m->pos < m->len)
+    {
+        if (m->pendOffset >= m->pendCount)
+        {
+            if (m->eof || m->failed)
+                break;
+            const int r = m->nextFrame();
+            if (r <= 0)
+            {
+                if (r < 0)
+                    m->failed = true;
+                else
+                {
+                    m->eof = true;
+                    m->len = m->pos; // the stream ended before its measured end
+                }
+                break;
+            }
+            m->takeFrame();
+            continue;
+        }
+        const uint64_t k64 = std::min<uint64_t>({static_cast<uint64_t>(frames - done),
+                                                  static_cast<uint64_t>(m->pendCount - m->pendOffset), m->len - m->pos});
+        const uint32_t k = static_cast<uint32_t>(k64);
+        for (size_t c = 0; c < m->pend.size(); ++c)
+        {
+            if (channels[c])
+                std::memcpy(channels[c] + offset + done, m->pend[c].data() + m->pendOffset, k * sizeof(int32_t));
+        }
+        m->pendOffset += k;
+        m->pos += k;
+        done += k;
+    }
+    return done;
+}
+
+bool MediaDecoder::atEnd() const
+{
+    return m->eof || (hasChosenStream() && m->pos >= m->len);
+}
+
+bool MediaDecoder::readFailed() const
+{
+    return m->failed;
+}
+
+std::string MediaDecoder::tag(const std::string& key) const
+{
+    if (!m->fmt)
+        return {};
+    const AVDictionary* dicts[2] = {nullptr, m->fmt->metadata};
+    if (m->chosen >= 0)
+        dicts[0] = m->fmt->streams[m->audio[static_cast<size_t>(m->chosen)].streamIndex]->metadata;
+    else if (!m->audio.empty())
+        dicts[0] = m->fmt->streams[m->audio[0].streamIndex]->metadata;
+    for (const AVDictionary* d : dicts)
+    {
+        if (!d)
+            continue;
+        const AVDictionaryEntry* e = av_dict_get(d, key.c_str(), nullptr, 0);
+        if (e && e->value)
+            return e->value;
+    }
+    return {};
+}
+
+std::vector<uint8_t> MediaDecoder::attachedPicture() const
+{
+    if (!m->fmt)
+        return {};
+    for (unsigned i = 0; i < m->fmt->nb_streams; ++i)
+    {
+        const AVStream* s = m->fmt->streams[i];
+        if ((s->disposition & AV_DISPOSITION_ATTACHED_PIC) && s->attached_pic.data && s->attached_pic.size > 0)
+            return std::vector<uint8_t>(s->attached_pic.data, s->attached_pic.data + s->attached_pic.size);
+    }
+    return {};
+}
+
+bool MediaDecoder::hasDecoder(const char* name)
+{
+    return name && avcodec_find_decoder_by_name(name) != nullptr;
+}
+
+} // namespace qmplatform

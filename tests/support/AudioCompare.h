@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace qmtest
+{
+// Reads a headerless file of 32-bit signed little-endian samples, channels
+// interleaved, into one vector per channel (as `sox ... -t s32 name` writes).
+std::vector<std::vector<int32_t>> readRawS32(const std::filesystem::path& file, int channels);
+
+// The lag (in frames, within +-maxLag) at which `decoded` best matches
+// `source` (decoded[i + lag] ~ source[i]), measured over source frames
+// [from, from + count), and the normalised correlation found there.
+struct LagMatch
+{
+    long lag = 0;
+    double correlation = 0.0;
+};
+LagMatch findLag(const std::vector<int32_t>& source, const std::vector<int32_t>& decoded, size_t from, size_t count,
+                 long maxLag);
+
+// Signal-to-difference ratio in dB of `b` against `a` over their common length
+// (very large when equal).
+double snrDb(const std::vector<int32_t>& a, const std::vector<int32_t>& b);
+} // namespace qmtest
