@@ -166,6 +166,7 @@ void CAudioCDRead::SetRange(uint64_t startFrame, uint64_t endFrame)
 
 uint64_t CAudioCDRead::GetRangeStart()
 {
+    std::lock_guard lock(m_lock.m_section);
     return m_rangeStart - m_discStart;
 }
 
@@ -238,6 +239,7 @@ bool CAudioCDRead::SelectTrack(int index)
 
 uint64_t CAudioCDRead::GetLength()
 {
+    std::lock_guard lock(m_lock.m_section);
     return m_rangeEnd - m_rangeStart;
 }
 

@@ -2,9 +2,11 @@
 
 #include <atomic>
 
+#include "engine/audiofile/AudioFileReaderFactory.h"
+
 namespace
 {
-std::atomic<CAudioFileAttachedPictureRead::ReaderFactory> g_readerFactory{nullptr};
+std::atomic<CAudioFileAttachedPictureRead::ReaderFactory> g_readerFactory{&CreateAudioFileReaderForPicture};
 } // namespace
 
 CAudioFileAttachedPictureRead::CAudioFileAttachedPictureRead() = default;

@@ -24,8 +24,8 @@ public:
     uint32_t GetDataSize() override;
     uint32_t Load() override;
 
-    // The factory Open uses. The reader factory installs its picture branch
-    // here; until one is installed, no audio file yields a picture.
+    // The factory Open uses; at first the reader factory's picture branch
+    // (CreateAudioFileReaderForPicture). With null no audio file opens.
     static void SetReaderFactory(ReaderFactory factory);
 
 private:

@@ -33,7 +33,7 @@ bool CMediaFileReadBase::StartDecoding(size_t audioStreamIndex)
         return false;
     m_fullLength = m_media.length();
     m_rangeStart = 0;
-    m_rangeEnd = m_fullLength;
+    m_rangeEnd = m_fullLength.load();
     m_position = 0;
     m_readFailed = false;
     return true;
@@ -45,7 +45,10 @@ void CMediaFileReadBase::CloseMedia()
     CBinaryFile64::Close();
     m_sampleRate = 0;
     m_channelCount = 0;
-    m_fullLength = m_rangeStart = m_rangeEnd = m_position = 0;
+    m_fullLength = 0;
+    m_rangeStart = 0;
+    m_rangeEnd = 0;
+    m_position = 0;
     m_readFailed = false;
     m_pictureFromId3 = false;
     m_pictureSize = 0;
@@ -83,8 +86,10 @@ void CMediaFileReadBase::SetFieldUtf8(int field, const std::string& text)
 
 void CMediaFileReadBase::SetRange(uint64_t startFrame, uint64_t endFrame)
 {
-    m_rangeStart = std::min(startFrame, m_fullLength);
-    m_rangeEnd = endFrame > m_rangeStart ? std::min(endFrame, m_fullLength) : m_fullLength;
+    const uint64_t full = m_fullLength;
+    const uint64_t start = std::min(startFrame, full);
+    m_rangeStart = start;
+    m_rangeEnd = endFrame > start ? std::min(endFrame, full) : full;
     SetPosition(0);
 }
 
@@ -95,12 +100,16 @@ uint64_t CMediaFileReadBase::GetRangeStart()
 
 uint64_t CMediaFileReadBase::GetLength()
 {
-    return m_rangeEnd > m_rangeStart ? m_rangeEnd - m_rangeStart : 0;
+    const uint64_t start = m_rangeStart;
+    const uint64_t end = m_rangeEnd;
+    return end > start ? end - start : 0;
 }
 
 uint64_t CMediaFileReadBase::GetPosition()
 {
-    return m_position > m_rangeStart ? m_position - m_rangeStart : 0;
+    const uint64_t start = m_rangeStart;
+    const uint64_t position = m_position;
+    return position > start ? position - start : 0;
 }
 
 uint64_t CMediaFileReadBase::SetPosition(uint64_t frame)
@@ -114,7 +123,7 @@ uint64_t CMediaFileReadBase::SetPosition(uint64_t frame)
     if (!placed)
         m_readFailed = true;
     else if (m_position < absolute)
-        m_rangeEnd = std::max(m_rangeStart, m_position); // the stream ended before the target
+        m_rangeEnd = std::max<uint64_t>(m_rangeStart, m_position); // the stream ended before the target
     return GetPosition();
 }
 
@@ -130,15 +139,16 @@ uint32_t CMediaFileReadBase::ReadInt32(int32_t** channels, uint32_t frames, uint
     uint32_t produced = 0;
     if (m_media.hasChosenStream() && m_position < m_rangeEnd)
     {
-        const uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(frames, m_rangeEnd - m_position));
+        const uint64_t position = m_position;
+        const uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(frames, m_rangeEnd - position));
         produced = m_media.read(channels, wanted, offset);
-        m_position += produced;
+        m_position = position + produced;
         if (produced < wanted)
         {
             if (m_media.readFailed())
                 m_readFailed = true;
             else
-                m_rangeEnd = std::max(m_rangeStart, std::min(m_rangeEnd, m_position));
+                m_rangeEnd = std::max<uint64_t>(m_rangeStart, std::min<uint64_t>(m_rangeEnd, position + produced));
         }
     }
     for (uint16_t c = 0; c < m_channelCount; ++c)

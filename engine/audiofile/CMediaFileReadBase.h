@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "engine/audiofile/CPcmFileReadBase.h"
@@ -62,11 +63,13 @@ protected:
     uint16_t m_channelCount = 0;
 
 private:
-    uint64_t m_fullLength = 0;
-    uint64_t m_rangeStart = 0;
-    uint64_t m_rangeEnd = 0;
-    uint64_t m_position = 0;   // absolute frame
-    bool m_readFailed = false;
+    // The reading thread moves these; other threads (a position display)
+    // may read them at any time.
+    std::atomic<uint64_t> m_fullLength{0};
+    std::atomic<uint64_t> m_rangeStart{0};
+    std::atomic<uint64_t> m_rangeEnd{0};
+    std::atomic<uint64_t> m_position{0};   // absolute frame
+    std::atomic<bool> m_readFailed{false};
     bool m_pictureFromId3 = false;
     uint32_t m_pictureSize = 0;
 };

@@ -20,6 +20,14 @@ bool IsRegularFile(const std::filesystem::path& path)
     return std::filesystem::is_regular_file(path, error);
 }
 
+// NAME.ext, or NAME.EXT when only that one exists.
+std::filesystem::path WithExtension(const std::string& name, const char* lower, const char* upper)
+{
+    const std::filesystem::path preferred(name + lower);
+    const std::filesystem::path other(name + upper);
+    return !IsRegularFile(preferred) && IsRegularFile(other) ? other : preferred;
+}
+
 bool KeywordEquals(const std::string& word, const char* keyword)
 {
     size_t i = 0;
@@ -31,7 +39,7 @@ bool KeywordEquals(const std::string& word, const char* keyword)
 } // namespace
 
 CdImageDrive::CdImageDrive(std::string name)
-    : m_name(std::move(name)), m_cue(m_name + ".cue"), m_bin(m_name + ".bin")
+    : m_name(std::move(name))
 {
 }
 
@@ -43,7 +51,8 @@ CdImageDrive::~CdImageDrive()
 
 bool CdImageDrive::IsMediaPresent()
 {
-    return IsRegularFile(m_cue) && IsRegularFile(m_bin);
+    m_cue = WithExtension(m_name, ".cue", ".CUE");
+    return IsRegularFile(m_cue) && IsRegularFile(WithExtension(m_name, ".bin", ".BIN"));
 }
 
 bool CdImageDrive::EnsureOpen()

@@ -10,8 +10,8 @@ typedef struct _CdIo CdIo_t;
 namespace qm::platform
 {
 // A CUE/BIN disc image standing in for a drive with its disc. The drive name
-// is the cue path without ".cue"; libcdio reads the samples from the ".bin"
-// file of the same name, whatever the cue sheet's FILE line says. CD-TEXT
+// is the cue path without ".cue" (or ".CUE"); libcdio reads the samples from
+// the ".bin" file of the same name, whatever the cue sheet's FILE line says. CD-TEXT
 // comes from the pack file that the cue sheet's CDTEXTFILE line names.
 // An image cannot tell sessions apart.
 class CdImageDrive final : public CdDrive
@@ -34,8 +34,7 @@ private:
     bool EnsureOpen();
 
     std::string m_name;
-    std::filesystem::path m_cue;
-    std::filesystem::path m_bin;
+    std::filesystem::path m_cue;  // NAME.cue (or NAME.CUE), found by IsMediaPresent
     CdIo_t* m_cdio = nullptr;
 };
 } // namespace qm::platform

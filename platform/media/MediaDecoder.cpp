@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -26,6 +27,16 @@ constexpr int64_t kTailSeconds = 3;
 // Demuxer errors in a row, other than the end of the file, after which
 // reading gives up on a file whose I/O layer reports no error.
 constexpr int kMaxDemuxErrorsInRow = 1000;
+// The containers the media layer opens.
+constexpr const char* kDemuxers = "mp3,asf,mov,mp4,m4a,3gp,3g2,mj2,aac";
+
+// FFmpeg reports every recoverable oddity of a file (a damaged frame, a
+// stream without time scale); only errors are worth the standard error.
+void QuietLibraryLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
 
 int32_t floatToInt32(double v)
 {
@@ -105,8 +116,13 @@ struct MediaDecoder::Impl
 
     bool openFormat()
     {
+        // Only local files, and only the containers the readers take: a
+        // file is never read as a playlist or a list of other files or URLs.
         AVDictionary* opts = nullptr;
-        const int r = avformat_open_input(&fmt, path.c_str(), nullptr, &opts);
+        av_dict_set(&opts, "protocol_whitelist", "file", 0);
+        av_dict_set(&opts, "format_whitelist", kDemuxers, 0);
+        const std::string url = "file:" + path;
+        const int r = avformat_open_input(&fmt, url.c_str(), nullptr, &opts);
         av_dict_free(&opts);
         if (r < 0)
         {
@@ -483,7 +499,10 @@ struct MediaDecoder::Impl
     }
 };
 
-MediaDecoder::MediaDecoder() : m(std::make_unique<Impl>()) {}
+MediaDecoder::MediaDecoder() : m(std::make_unique<Impl>())
+{
+    QuietLibraryLog();
+}
 
 MediaDecoder::~MediaDecoder() = default;
 

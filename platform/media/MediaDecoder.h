@@ -57,7 +57,8 @@ public:
     MediaDecoder(const MediaDecoder&) = delete;
     MediaDecoder& operator=(const MediaDecoder&) = delete;
 
-    // Opens the file (UTF-8 path) and lists its streams; closes first.
+    // Opens the file (UTF-8 path) and lists its streams; closes first. Only
+    // local files in the MP3, ASF, MP4/QuickTime and raw AAC containers open.
     MediaOpenResult open(const std::string& path);
     void close();
     bool isOpen() const;
@@ -83,16 +84,16 @@ public:
     // width there); 0 when it does not say.
     int decoderBitsPerRawSample() const;
 
-    // The stream's length in frames. Measured at chooseAudioStream by
-    // decoding the last stretch of the stream; when the stream then ends
-    // earlier or later in reading, the length follows what was decoded.
+    // The stream's length in frames, measured at chooseAudioStream by
+    // decoding the last stretch of the stream (short streams: all of it).
+    // When reading meets the stream's end earlier, the length becomes that.
     uint64_t length() const;
     // Frame of the next read.
     uint64_t position() const;
 
-    // Moves to the frame (clamped to the length). False when the stream could
-    // not be positioned; the position is then unchanged... or at the stream's
-    // end when decoding ran out first.
+    // Moves to the frame (clamped to the length). When the stream ends
+    // before it, the position and the length are where it ended. False when
+    // the file could not be read again (readFailed is then set).
     bool seek(uint64_t frame);
 
     // Decodes up to `frames` frames into each non-null channel buffer from

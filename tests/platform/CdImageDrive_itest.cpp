@@ -197,6 +197,24 @@ TEST(CdImageDrive, CdTextFileLineForms)
     }
 }
 
+TEST(CdImageDrive, UpperCaseExtensions)
+{
+    qmtest::TempFolder folder;
+    const std::string name = qmtest::WriteCdImage(folder.path(), "UPPER", {{true, 100}});
+    std::filesystem::rename(name + ".cue", name + ".CUE");
+    std::filesystem::rename(name + ".bin", name + ".BIN");
+    std::string registered;
+    ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(name + ".CUE", &registered));
+    EXPECT_EQ(registered, name);
+    auto drive = CdDriveRegistry::Instance().OpenDrive(name);
+    ASSERT_NE(drive, nullptr);
+    EXPECT_TRUE(drive->IsMediaPresent());
+    CdToc toc;
+    ASSERT_TRUE(drive->ReadToc(toc));
+    EXPECT_EQ(toc.leadOutLsn, 100);
+    CdDriveRegistry::Instance().UnregisterImage(name);
+}
+
 TEST(CdImageDrive, MissingBinIsNoMedium)
 {
     qmtest::TempFolder folder;

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/audiofile/CAudioPlayerInput.h"
+#include "tests/support/AudioCompare.h"
+#include "tests/support/TempFolder.h"
+
+namespace qmtest
+{
+// Audio files made once per test run with sox and ffmpeg from one source: a
+// rising sweep on the left channel and a falling one on the right, 99997
+// frames at 44100 Hz (not a multiple of any codec's frame length).
+class MediaFixtures
+{
+public:
+    static constexpr uint64_t kSourceFrames = 99997;
+
+    static MediaFixtures& get()
+    {
+        static MediaFixtures instance;
+        return instance;
+    }
+
+    std::filesystem::path path(const std::string& name) const { return m_folder.file(name); }
+    std::u16string widePath(const std::string& name) const { return path(name).u16string(); }
+    std::string q(const std::string& name) const { return shellQuote(path(name).string()); }
+
+    // The source at a rate and width as a WAV file, and its samples as
+    // left-aligned 32-bit integers.
+    std::string source(int rate = 44100, int bits = 16, int channels = 2)
+    {
+        const std::string name = "src" + std::to_string(rate) + "_" + std::to_string(bits) + "_" +
+                                 std::to_string(channels);
+        if (!std::filesystem::exists(path(name + ".wav")))
+        {
+            const std::string synth = channels == 2 ? " synth " + std::to_string(kSourceFrames) +
+                                                          "s sine 300-3000 sine 2500-200 gain -3"
+                                                    : " synth " + std::to_string(kSourceFrames) +
+                                                          "s sine 300-3000 gain -3";
+            run("sox -r " + std::to_string(rate) + " -n -r " + std::to_string(rate) + " -c " +
+                std::to_string(channels) + " -b " + std::to_string(bits) + " " + q(name + ".wav") + synth);
+            run("sox " + q(name + ".wav") + " -t s32 " + q(name + ".s32"));
+        }
+        return name + ".wav";
+    }
+    std::vector<std::vector<int32_t>> sourceSamples(int rate = 44100, int bits = 16, int channels = 2)
+    {
+        const std::string wav = source(rate, bits, channels);
+        return readRawS32(path(wav.substr(0, wav.size() - 4) + ".s32"), channels);
+    }
+
+    // A small cover picture (JPEG or PNG) and its bytes.
+    std::string cover(const std::string& name)
+    {
+        if (!std::filesystem::exists(path(name)))
+            run("ffmpeg -v error -y -f lavfi -i color=c=red:s=32x32 -frames:v 1 " + q(name));
+        return name;
+    }
+    std::vector<uint8_t> bytes(const std::string& name) const
+    {
+        std::ifstream in(path(name), std::ios::binary);
+        return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+
+    // Runs ffmpeg once to make `name` from the inputs and output options.
+    std::string make(const std::string& name, const std::string& inputsAndOptions)
+    {
+        if (!std::filesystem::exists(path(name)))
+            run("ffmpeg -v error -y " + inputsAndOptions + " " + q(name));
+        return name;
+    }
+
+    void run(const std::string& cmd) const { ASSERT_EQ(runCommand(cmd), 0) << cmd; }
+
+private:
+    TempFolder m_folder;
+};
+
+// Reads a whole input stream (two channels at most) in blocks.
+inline std::vector<std::vector<int32_t>> readAllInt32(CAudioPlayerInput& input, uint32_t block = 4000)
+{
+    const uint16_t channels = input.GetChannelCount();
+    std::vector<std::vector<int32_t>> out(channels);
+    std::vector<std::vector<int32_t>> buf(channels, std::vector<int32_t>(block));
+    std::vector<int32_t*> ptrs;
+    for (auto& b : buf)
+        ptrs.push_back(b.data());
+    uint32_t n;
+    while ((n = input.ReadInt32(ptrs.data(), block, 0)) > 0)
+        for (size_t c = 0; c < channels; ++c)
+            out[c].insert(out[c].end(), buf[c].begin(), buf[c].begin() + n);
+    return out;
+}
+
+inline std::string narrow(const char16_t* text)
+{
+    std::string out;
+    for (; text && *text; ++text)
+        out += *text < 0x80 ? static_cast<char>(*text) : '?';
+    return out;
+}
+} // namespace qmtest
