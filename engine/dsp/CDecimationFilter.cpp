@@ -82,7 +82,7 @@ void CDecimationFilter::Init(int taps, int rate, int cutoffHz, double gainDb, ui
         m_halfBand = m_table.data()[n] == 0.0f;
     m_oddTaps.Zero();
     if (m_halfBand)
-        for (int j = 0; j < centre / 2; ++j)
+        for (int j = 0; j < centre; ++j)
             m_oddTaps.data()[j] = m_table.data()[2 * j + 1];
     Reset();
 }
@@ -189,7 +189,6 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
     qmplatform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t centre = static_cast<uint32_t>(m_taps - 1) / 2;
-    const uint32_t oddCount = centre / 2;
     const float* oddTaps = m_oddTaps.data();
     const float centreTap = m_table.data()[centre];
 
@@ -203,7 +202,8 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
         out[ch] = output ? output[ch] : nullptr;
     }
     // Outputs fall on frames first, first + 2, ...; the frames between them (first + 1, ...,
-    // and first - 1 from the previous block) also go to a ring of their own.
+    // and first - 1 from the previous block) also go to a ring of their own, where the odd
+    // taps of consecutive outputs meet consecutive windows: a plain filter over that ring.
     const uint32_t first = m_outputCountdown;
     const uint32_t base = m_writeIndex;
     const uint32_t betweenBase = m_betweenWriteIndex;
@@ -223,56 +223,42 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
             StoreRun(ring + ((position + run) & kHistoryMask), src ? src + run : nullptr, count - run);
             StoreRun(ring + ((position + run) & kHistoryMask) + kHistoryLength, src ? src + run : nullptr, count - run);
 
-            float* forward = ring + 4 * kHistoryLength;
-            float* reversed = ring + 6 * kHistoryLength;
+            float* between = ring + 4 * kHistoryLength;
             uint32_t b = (betweenBase + (firstBetween + first + 1) / 2) & kHistoryMask;
             for (uint32_t s = firstBetween; s < from + count; s += 2) {
                 const float x = in[ch] ? in[ch][s] : 0.0f;
-                forward[b] = x;
-                forward[b + kHistoryLength] = x;
-                reversed[kHistoryMask - b] = x;
-                reversed[kHistoryMask - b + kHistoryLength] = x;
+                between[b] = x;
+                between[b + kHistoryLength] = x;
                 b = (b + 1) & kHistoryMask;
             }
         }
     };
 
+    float run[kHistoryLength];
     uint32_t pushed = 0;
     uint32_t k = 0;
-    for (uint64_t q = first; q < frames; q += 2) {
+    uint64_t q = first;
+    while (q < frames) {
         if (q >= pushed) {
             const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + ahead));
             push(pushed, until - pushed);
             pushed = until;
         }
-        // The newest frame between outputs is q - 1; the centre frame is q - centre.
-        const uint32_t w = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
+        // The newest frame between outputs is q - 1 (at b); the centre frame is q - centre.
         const uint32_t b = (betweenBase + static_cast<uint32_t>(q + first) / 2) & kHistoryMask;
-        const uint32_t oldestOffset = b + kHistoryLength + 1 - centre;
-        const uint32_t newestOffset = 2 * kHistoryLength + kHistoryMask - b;
-        const uint32_t centreOffset = w + kHistoryLength - centre;
-        uint16_t ch = 0;
-        for (; ch + 1 < channels; ch += 2) {
-            const float* r0 = history[ch];
-            const float* r1 = history[ch + 1];
-            float y0 = 0.0f;
-            float y1 = 0.0f;
-            kernels.symmetricDotStereo(r0 + 4 * kHistoryLength + oldestOffset, r0 + 4 * kHistoryLength + newestOffset,
-                                       r1 + 4 * kHistoryLength + oldestOffset, r1 + 4 * kHistoryLength + newestOffset,
-                                       oddTaps, oddCount, &y0, &y1);
-            if (out[ch])
-                out[ch][k] = y0 + centreTap * r0[centreOffset];
-            if (out[ch + 1])
-                out[ch + 1][k] = y1 + centreTap * r1[centreOffset];
+        const uint32_t count = std::min<uint32_t>((pushed - 1 - static_cast<uint32_t>(q)) / 2 + 1, kHistoryLength - b);
+        for (uint16_t ch = 0; ch < channels; ++ch) {
+            if (!out[ch])
+                continue;
+            const float* ring = history[ch];
+            kernels.firRun(ring + 4 * kHistoryLength + b + kHistoryLength + 1 - centre, oddTaps, centre, run, count);
+            for (uint32_t j = 0; j < count; ++j) {
+                const uint32_t w = (base + 1 + static_cast<uint32_t>(q) + 2 * j) & kHistoryMask;
+                out[ch][k + j] = run[j] + centreTap * ring[w + kHistoryLength - centre];
+            }
         }
-        if (ch < channels) {
-            const float* r = history[ch];
-            const float y = kernels.symmetricDot(r + 4 * kHistoryLength + oldestOffset,
-                                                 r + 4 * kHistoryLength + newestOffset, oddTaps, oddCount);
-            if (out[ch])
-                out[ch][k] = y + centreTap * r[centreOffset];
-        }
-        ++k;
+        k += count;
+        q += 2 * static_cast<uint64_t>(count);
     }
     if (pushed < frames)
         push(pushed, frames - pushed);

@@ -31,8 +31,8 @@ public:
 private:
     static constexpr uint32_t kHistoryMask = kHistoryLength - 1;
     // Per channel: the full ring forwards and reversed, then the ring of the frames between
-    // outputs forwards and reversed, each kept twice in a row.
-    static constexpr uint32_t kChannelStride = 8 * kHistoryLength;
+    // outputs, each kept twice in a row.
+    static constexpr uint32_t kChannelStride = 6 * kHistoryLength;
 
     // A half-band design decimating by 2 has zeros at every even distance from its centre:
     // its sum needs the centre frame and only the frames between outputs.
@@ -44,7 +44,7 @@ private:
     float* History(uint16_t channel) { return m_history.data() + channel * kChannelStride; }
 
     AlignedFloatArray m_table;
-    // Half-band: the taps at odd positions h[1], h[3], ... then a zero.
+    // Half-band: the taps at odd positions h[1], h[3], ..., h[N - 2].
     AlignedFloatArray m_oddTaps;
     bool m_halfBand;
     // Ring position of the newest frame between outputs.

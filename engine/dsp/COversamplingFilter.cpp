@@ -45,41 +45,40 @@ uint32_t COversamplingFilter::Process(const float* const* input, float* const* o
     const uint32_t base = m_writeIndex;
     const BlockChannels b = GetBlockChannels(input, output);
 
-    // Each input frame gives L outputs, one per phase table, over the same window.
+    // Each input frame gives L outputs, one per phase table, over the same window: phase p
+    // is a plain filter of the input with table p, run over as many frames as the ring
+    // holds in one piece.
+    float run[kHistoryLength];
     uint32_t pushed = 0;
-    for (uint32_t i = 0; i < frames; ++i) {
+    for (uint32_t i = 0; i < frames;) {
         if (i >= pushed) {
             const uint32_t until = std::min<uint32_t>(frames, i + 1 + PushAhead());
             PushFrames(b, base, pushed, until - pushed);
             pushed = until;
         }
         const uint32_t position = (base + 1 + i) & kHistoryMask;
-        const std::size_t at = static_cast<std::size_t>(i) * l;
+        const uint32_t count = std::min(pushed - i, kHistoryLength - position);
         for (uint32_t p = 0; p < l; ++p) {
             const float* table = Table(p);
             const int single = p < m_singleTap.size() ? m_singleTap[p] : -1;
-            uint16_t ch = 0;
-            if (single >= 0) {
-                // Every other product is an exact zero: the sum is this one product.
-                for (; ch < m_channels; ++ch)
-                    if (b.output[ch])
-                        b.output[ch][at + p] = Window(b.history[ch], position)[single] * table[single];
-                continue;
+            for (uint16_t ch = 0; ch < m_channels; ++ch) {
+                float* out = b.output[ch];
+                if (!out)
+                    continue;
+                const float* window = Window(b.history[ch], position);
+                float* y = out + static_cast<std::size_t>(i) * l + p;
+                if (single >= 0) {
+                    // Every other product is an exact zero: the sum is this one product.
+                    for (uint32_t j = 0; j < count; ++j)
+                        y[static_cast<std::size_t>(j) * l] = window[single + static_cast<int>(j)] * table[single];
+                    continue;
+                }
+                kernels.firRun(window, table, taps, run, count);
+                for (uint32_t j = 0; j < count; ++j)
+                    y[static_cast<std::size_t>(j) * l] = run[j];
             }
-            // Pairs of channels share each pass over the taps.
-            for (; ch + 1 < m_channels; ch += 2) {
-                float y0 = 0.0f;
-                float y1 = 0.0f;
-                kernels.dotStereo(Window(b.history[ch], position), Window(b.history[ch + 1], position), table, taps,
-                                  &y0, &y1);
-                if (b.output[ch])
-                    b.output[ch][at + p] = y0;
-                if (b.output[ch + 1])
-                    b.output[ch + 1][at + p] = y1;
-            }
-            if (ch < m_channels && b.output[ch])
-                b.output[ch][at + p] = kernels.dot(Window(b.history[ch], position), table, taps);
         }
+        i += count;
     }
     m_writeIndex = (base + frames) & kHistoryMask;
     return frames * l;

@@ -38,6 +38,20 @@ float SymmetricDotScalar(const float* oldest, const float* newest, const float* 
     return (s0 + s1) + (s2 + s3) + h[half] * oldest[half];
 }
 
+void FirRunScalar(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 += x[i + k] * h[k];
+            s1 += x[i + k + 1] * h[k + 1];
+            s2 += x[i + k + 2] * h[k + 2];
+            s3 += x[i + k + 3] * h[k + 3];
+        }
+        y[i] = (s0 + s1) + (s2 + s3);
+    }
+}
+
 void DotStereoScalar(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
 {
     *sum0 = DotScalar(x0, h, n);
@@ -103,6 +117,42 @@ float SymmetricDotSse2(const float* oldest, const float* newest, const float* h,
     if (k < half)
         a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
     return HorizontalSum(_mm_add_ps(a0, a1)) + h[half] * oldest[half];
+}
+
+void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    // Each output keeps four running sums (taps k mod 4), short chains that hold the
+    // rounding down; two vectors of outputs at a time.
+    uint32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();
+        __m128 b0 = _mm_setzero_ps(), b1 = _mm_setzero_ps(), b2 = _mm_setzero_ps(), b3 = _mm_setzero_ps();
+        const float* p = x + i;
+        for (uint32_t k = 0; k < n; k += 4) {
+            const __m128 t0 = _mm_set1_ps(h[k]), t1 = _mm_set1_ps(h[k + 1]);
+            const __m128 t2 = _mm_set1_ps(h[k + 2]), t3 = _mm_set1_ps(h[k + 3]);
+            a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(p + k), t0));
+            a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(p + k + 1), t1));
+            a2 = _mm_add_ps(a2, _mm_mul_ps(_mm_loadu_ps(p + k + 2), t2));
+            a3 = _mm_add_ps(a3, _mm_mul_ps(_mm_loadu_ps(p + k + 3), t3));
+            b0 = _mm_add_ps(b0, _mm_mul_ps(_mm_loadu_ps(p + k + 4), t0));
+            b1 = _mm_add_ps(b1, _mm_mul_ps(_mm_loadu_ps(p + k + 5), t1));
+            b2 = _mm_add_ps(b2, _mm_mul_ps(_mm_loadu_ps(p + k + 6), t2));
+            b3 = _mm_add_ps(b3, _mm_mul_ps(_mm_loadu_ps(p + k + 7), t3));
+        }
+        _mm_storeu_ps(y + i, _mm_add_ps(_mm_add_ps(a0, a1), _mm_add_ps(a2, a3)));
+        _mm_storeu_ps(y + i + 4, _mm_add_ps(_mm_add_ps(b0, b1), _mm_add_ps(b2, b3)));
+    }
+    for (; i < count; ++i) {
+        __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 = _mm_add_ss(s0, _mm_mul_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k)));
+            s1 = _mm_add_ss(s1, _mm_mul_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1)));
+            s2 = _mm_add_ss(s2, _mm_mul_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2)));
+            s3 = _mm_add_ss(s3, _mm_mul_ss(_mm_load_ss(x + i + k + 3), _mm_load_ss(h + k + 3)));
+        }
+        y[i] = _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(s0, s1), _mm_add_ss(s2, s3)));
+    }
 }
 
 void DotStereoSse2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
@@ -222,6 +272,42 @@ QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const f
     return HorizontalSum256(acc) + h[half] * oldest[half];
 }
 
+QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
+{
+    // Each output keeps four running sums (taps k mod 4), short chains that hold the
+    // rounding down; two vectors of outputs at a time keep eight sums in flight.
+    uint32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
+        __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
+        const float* p = x + i;
+        for (uint32_t k = 0; k < n; k += 4) {
+            const __m256 t0 = _mm256_broadcast_ss(h + k), t1 = _mm256_broadcast_ss(h + k + 1);
+            const __m256 t2 = _mm256_broadcast_ss(h + k + 2), t3 = _mm256_broadcast_ss(h + k + 3);
+            a0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k), t0, a0);
+            a1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 1), t1, a1);
+            a2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 2), t2, a2);
+            a3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 3), t3, a3);
+            b0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 8), t0, b0);
+            b1 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 9), t1, b1);
+            b2 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 10), t2, b2);
+            b3 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k + 11), t3, b3);
+        }
+        _mm256_storeu_ps(y + i, _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3)));
+        _mm256_storeu_ps(y + i + 8, _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3)));
+    }
+    for (; i < count; ++i) {
+        __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
+        for (uint32_t k = 0; k < n; k += 4) {
+            s0 = _mm_fmadd_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k), s0);
+            s1 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1), s1);
+            s2 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2), s2);
+            s3 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 3), _mm_load_ss(h + k + 3), s3);
+        }
+        y[i] = _mm_cvtss_f32(_mm_add_ss(_mm_add_ss(s0, s1), _mm_add_ss(s2, s3)));
+    }
+}
+
 QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
 {
     // Four running sums per channel keep both multiply-add units busy.
@@ -291,9 +377,9 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
     *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
 }
 
-constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, SymmetricDotStereoScalar };
-constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, SymmetricDotStereoSse2 };
-constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, SymmetricDotStereoAvx2 };
+constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, FirRunScalar, SymmetricDotStereoScalar };
+constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, FirRunSse2, SymmetricDotStereoSse2 };
+constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, FirRunAvx2, SymmetricDotStereoAvx2 };
 
 FirKernelLevel DetectBest()
 {

@@ -26,6 +26,10 @@ struct FirKernels
     float (*symmetricDot)(const float* oldest, const float* newest, const float* h, uint32_t half);
     // dot for two channels with the same taps: x0 with h and x1 with h.
     void (*dotStereo)(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1);
+    // A run of outputs of one filter over a stream: y[i] = sum over k < n of x[i + k] * h[k]
+    // for i < count; every output is summed the same way wherever it falls in a run, so a
+    // value does not depend on how the outputs are grouped; n is a multiple of 4.
+    void (*firRun)(const float* x, const float* h, uint32_t n, float* y, uint32_t count);
     // symmetricDot for two channels with the same taps.
     void (*symmetricDotStereo)(const float* oldest0, const float* newest0, const float* oldest1,
                                const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1);

@@ -72,11 +72,22 @@ TEST(FscBase, PhaseTablesHoldEveryLthTapPaddedToFour)
     }
 }
 
-TEST(FscBase, InterpolationAbove511IsCut)
+TEST(FscBase, SettingsBeyondTheTablesAreCut)
 {
     auto f = MakeConverter(1, 4000, 8000, 4000, 600, 1);
     EXPECT_EQ(f->GetInterpolation(), 511u);
     EXPECT_EQ(f->GetCoeffs().GetRate(), 8000 * 511);
+
+    // More taps per phase than the 1024-sample history holds: cut to what it holds.
+    auto wide = MakeConverter(1, 5000, 44100, 20000, 1, 1);
+    EXPECT_EQ(wide->GetTapsPerPhase(), 1024u);
+    EXPECT_EQ(wide->GetCoeffs().GetTaps(), 1021);
+    // A step of 0 would never move on: it becomes 1.
+    auto still = MakeConverter(1, 193, 44100, 20000, 2, 0);
+    EXPECT_EQ(still->GetDecimation(), 1u);
+    const Channels in { qmtest::Noise(3000, 1) };
+    EXPECT_EQ(qmtest::RunInBlocks(*wide, in, 1000)[0].size(), 3000u);
+    EXPECT_EQ(qmtest::RunInBlocks(*still, in, 1000)[0].size(), 6000u);
 }
 
 TEST(DecimationFilter, TapsAreCutDownToEightKPlusOne)
@@ -225,6 +236,11 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
             k.dotStereo(x.data(), x1.data(), h.data(), n, &a, &b);
             ASSERT_NEAR(a, sa, tol);
             ASSERT_NEAR(b, scalar.dot(x1.data(), h.data(), n), tol);
+            std::vector<float> run(40), scalarRun(40);
+            k.firRun(x.data(), h.data(), n, run.data(), 40);
+            scalar.firRun(x.data(), h.data(), n, scalarRun.data(), 40);
+            for (std::size_t i = 0; i < run.size(); ++i)
+                ASSERT_NEAR(run[i], scalarRun[i], tol) << "output " << i;
             const uint32_t half = n / 2 & ~3u;
             const float s0 = scalar.symmetricDot(x.data(), x.data() + 512, h.data(), half);
             ASSERT_NEAR(k.symmetricDot(x.data(), x.data() + 512, h.data(), half), s0, tol);

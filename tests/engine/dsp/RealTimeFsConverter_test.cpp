@@ -77,12 +77,15 @@ TEST(RealTimeFsConverter, SetUpByRates)
     EXPECT_EQ(conv.GetInterpolator().GetStep(), 285326u); // trunc(16 x 48000 / 44100 x 16384)
 }
 
-TEST(RealTimeFsConverter, EqualRatesCopy)
+TEST(RealTimeFsConverter, EqualOrUnknownRatesCopy)
 {
-    CRealTimeFsConverterPcmOutput conv(2);
-    conv.SetSampleRates(48000, 48000);
     const Channels in { qmtest::Noise(5000, 1), qmtest::Noise(5000, 2) };
-    EXPECT_EQ(qmtest::RunInBlocks(conv, in, 1024, 1024), in);
+    for (auto [inRate, outRate] : { std::pair { 48000u, 48000u }, { 0u, 44100u }, { 44100u, 0u } }) {
+        CRealTimeFsConverterPcmOutput conv(2);
+        conv.SetSampleRates(inRate, outRate);
+        EXPECT_FALSE(conv.IsInterpolationActive());
+        EXPECT_EQ(qmtest::RunInBlocks(conv, in, 1024, 1024), in) << inRate << " -> " << outRate;
+    }
 }
 
 // Tones come out at their level and rate, with nothing else of note (a 22050 Hz file used
