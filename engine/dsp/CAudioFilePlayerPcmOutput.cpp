@@ -384,7 +384,10 @@ uint32_t CAudioFilePlayerPcmOutput::ProcessBlock(const float* const*, float* con
     {
         const uint32_t got = ReadForDevice(output, frames);
         // The shown position jumps 3 s per half second of sound, as the
-        // reader skips 3 s of source each time.
+        // reader skips 3 s of source each time. The dynamics' fade position
+        // is not moved here: its setter waits for the dynamics' settings
+        // lock, which the audio thread must not do. The seek that ends the
+        // winding (Play, Pause, Stop) sets it again.
         const double rate = m_deviceRate.load(std::memory_order_acquire);
         if (m_deliveredCounter.load(std::memory_order_acquire) > rate * 0.5)
         {
@@ -398,18 +401,19 @@ uint32_t CAudioFilePlayerPcmOutput::ProcessBlock(const float* const*, float* con
     case kStateCuePlayFrom:
     case kStateCuePlayTo:
     {
+        // The cue counts the frames really played: after an underrun (silence
+        // while the ring refills) the cue play still covers its whole span.
         const uint32_t cue = m_cueFrames.load(std::memory_order_acquire);
-        if (frames < cue)
-        {
-            m_cueFrames.store(cue - frames, std::memory_order_release);
-            return ReadForDevice(output, frames);
-        }
-        const uint32_t got = ReadForDevice(output, cue);
-        WriteSilence(output, frames - cue, cue);
-        m_cueFrames.store(0, std::memory_order_release);
-        // The seek back (or the pause) and the listeners are the reader
-        // thread's work; a command given meanwhile keeps its own state.
-        if (m_state.compare_exchange_strong(state, kStateStopped, std::memory_order_acq_rel))
+        const uint32_t wanted = std::min(frames, cue);
+        const uint32_t got = ReadForDevice(output, wanted);
+        WriteSilence(output, frames - wanted, wanted);
+        // A command given meanwhile (a new cue play) keeps its own count and
+        // state. The seek back (or the pause) and the listeners are the
+        // reader thread's work.
+        uint32_t expected = cue;
+        if (!m_cueFrames.compare_exchange_strong(expected, cue - got, std::memory_order_acq_rel))
+            return got;
+        if (got == cue && m_state.compare_exchange_strong(state, kStateStopped, std::memory_order_acq_rel))
             m_cueEndPending.store(state, std::memory_order_release);
         return got;
     }

@@ -273,6 +273,35 @@ TEST_F(PlayerTest, CuePlaysPlayTheirSpanThenReturnOrPause)
     EXPECT_FALSE(listener.calledOnAudioThread.load());
 }
 
+TEST_F(PlayerTest, ACuePlayCoversItsSpanAcrossAnUnderrun)
+{
+    PlayerTestSource& source = MakeSource(44100, 5 * 44100, Ramp);
+    Load(source);
+    player.SetPosition(2.5);
+    source.available = 22050 + 70000; // the medium stalls inside the cue span
+    player.CuePlayTo();                // from 0.5 s to 2.5 s
+    ASSERT_TRUE(WaitFor([&] { return source.GetPosition() == 22050 + 70000 && !player.IsPrebuffering(); }));
+    uint32_t played = 0;
+    for (uint32_t got = 1; got > 0;)
+    {
+        got = device.Block(player);
+        played += got;
+    }
+    EXPECT_EQ(played, 70000u);
+    EXPECT_EQ(player.GetState(), CAudioFileTransport::kStateCuePlayTo);
+
+    source.available = UINT64_MAX;
+    ASSERT_TRUE(WaitUntilPlayable());
+    EXPECT_EQ(device.Block(player), Device::kBlock);
+    EXPECT_EQ(device.left[0], Ramp(22050 + 70000)) << "the cue play goes on where it stopped";
+    played += Device::kBlock;
+    while (player.GetState() != CAudioFileTransport::kStateStopped)
+        played += device.Block(player);
+    EXPECT_EQ(played, 88200u);
+    ASSERT_TRUE(WaitFor([&] { return listener.stateChanged.load() == 1; }));
+    EXPECT_NEAR(player.GetPosition(), 2.5, 1e-9);
+}
+
 TEST_F(PlayerTest, MarkStepping)
 {
     enum Op
