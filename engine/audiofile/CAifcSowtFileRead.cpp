@@ -19,11 +19,19 @@ bool CAifcSowtFileRead::ReadCommChunk()
     if (!ReadCommonCommFields(8 + 22))
         return false;
     char compression[4] = {};
-    return Read(compression, 4) == 4 && FourCharCodeEquals(compression, "sowt");
+    if (Read(compression, 4) != 4)
+        return false;
+    // "sowt" holds little-endian samples. "NONE" is plain big-endian PCM in an
+    // AIFC container, as other programs write every uncompressed AIFC file;
+    // refusing it would turn away perfectly ordinary files.
+    m_littleEndian = FourCharCodeEquals(compression, "sowt");
+    return m_littleEndian || FourCharCodeEquals(compression, "NONE");
 }
 
 uint32_t CAifcSowtFileRead::UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames,
                                           uint32_t offset)
 {
+    if (!m_littleEndian)
+        return CAiffFileRead::UnpackSamples(source, channels, frames, offset);
     return UnpackLittleEndian(m_channelCount, channels, source, frames, m_sampleSize, offset);
 }

@@ -6,7 +6,6 @@
 
 #include "engine/audiofile/PcmBuffers.h"
 #include "engine/audiofile/PcmPacking.h"
-#include "engine/audiofile/Utf8ToWide.h"
 #include "platform/cd/CdDriveRegistry.h"
 
 namespace
@@ -261,20 +260,33 @@ uint64_t CAudioCDRead::SetPosition(uint64_t frame)
 
 void CAudioCDRead::ClearSector()
 {
-    std::memset(m_sector, 0, sizeof m_sector);
-    m_sectorLsn = -1;
+    std::memset(m_sectors, 0, sizeof m_sectors);
+    m_sectorsLsn = -1;
+    m_sectorsCount = 0;
 }
 
-bool CAudioCDRead::LoadSector(uint64_t absoluteFrame)
+const uint8_t* CAudioCDRead::LoadSector(uint64_t absoluteFrame)
 {
+    constexpr size_t kSectorBytes = size_t(kFramesPerSector) * 4;
     const int64_t lsn = int64_t(absoluteFrame / kFramesPerSector);
-    if (lsn == m_sectorLsn)
-        return true;
-    m_sectorLsn = -1;
-    if (!m_drive || lsn > INT32_MAX || !m_drive->ReadAudioSectors(int32_t(lsn), 1, m_sector))
-        return false;
-    m_sectorLsn = lsn;
-    return true;
+    if (m_sectorsLsn >= 0 && lsn >= m_sectorsLsn && lsn < m_sectorsLsn + int64_t(m_sectorsCount))
+        return m_sectors + size_t(lsn - m_sectorsLsn) * kSectorBytes;
+    m_sectorsLsn = -1;
+    m_sectorsCount = 0;
+    if (!m_drive || lsn > INT32_MAX - int64_t(kReadAheadSectors))
+        return nullptr;
+    // Up to the sector that holds the range's last frame.
+    const int64_t lastLsn = int64_t((m_rangeEnd - 1) / kFramesPerSector);
+    uint32_t count = uint32_t(std::clamp<int64_t>(lastLsn - lsn + 1, 1, kReadAheadSectors));
+    if (!m_drive->ReadAudioSectors(int32_t(lsn), count, m_sectors))
+    {
+        if (count == 1 || !m_drive->ReadAudioSectors(int32_t(lsn), 1, m_sectors))
+            return nullptr;
+        count = 1;
+    }
+    m_sectorsLsn = lsn;
+    m_sectorsCount = count;
+    return m_sectors;
 }
 
 uint32_t CAudioCDRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
@@ -286,7 +298,8 @@ uint32_t CAudioCDRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t o
         const uint64_t absolute = m_rangeStart + m_position;
         if (absolute >= m_rangeEnd)
             break;
-        if (!LoadSector(absolute))
+        const uint8_t* sector = LoadSector(absolute);
+        if (sector == nullptr)
         {
             m_readFailed = true;
             break;
@@ -295,7 +308,7 @@ uint32_t CAudioCDRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t o
         const uint32_t inSector = uint32_t(absolute % kFramesPerSector);
         const uint32_t count = uint32_t(std::min<uint64_t>(
             {uint64_t(kFramesPerSector - inSector), m_rangeEnd - absolute, uint64_t(frames - delivered)}));
-        UnpackLittleEndian(2, channels, m_sector + size_t(inSector) * 4, count, 16, offset + delivered);
+        UnpackLittleEndian(2, channels, sector + size_t(inSector) * 4, count, 16, offset + delivered);
         delivered += count;
         m_position += count;
     }

@@ -93,8 +93,12 @@ public:
     bool HasReadFailed() override { return m_readFailed; }
 
 private:
-    // Loads the sector holding the absolute frame; false when the drive fails.
-    bool LoadSector(uint64_t absoluteFrame);
+    // Makes the sector holding the absolute frame available and returns its
+    // bytes; null when the drive fails. Sectors are read ahead in runs of up
+    // to kReadAheadSectors inside the range (one request per run instead of
+    // one per sector); a failing run is retried as the single sector, so a
+    // failure is found at the sector where it happens.
+    const uint8_t* LoadSector(uint64_t absoluteFrame);
     void ClearSector();
     // Text of CD-TEXT `track` in the preferred block, else in the English one.
     std::u16string CdText(bool performer, int track);
@@ -117,6 +121,8 @@ private:
     int m_discId = 0;
     bool m_readFailed = false;
 
-    uint8_t m_sector[2352] = {};
-    int64_t m_sectorLsn = -1;  // the sector that m_sector holds; -1 none
+    static constexpr uint32_t kReadAheadSectors = 16;
+    uint8_t m_sectors[kReadAheadSectors * 2352] = {};
+    int64_t m_sectorsLsn = -1;   // the first sector that m_sectors holds; -1 none
+    uint32_t m_sectorsCount = 0;  // sectors held
 };

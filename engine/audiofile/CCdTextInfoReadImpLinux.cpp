@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/audiofile/CBinaryFile64.h"
 #include "engine/audiofile/EngineText.h"
-#include "engine/audiofile/Utf8ToWide.h"
 #include "platform/cd/CdDriveRegistry.h"
 
 CCdTextInfoReadImpLinux::~CCdTextInfoReadImpLinux()
@@ -16,9 +16,9 @@ int CCdTextInfoReadImpLinux::Open(const char16_t* drive)
     Close();
     if (drive == nullptr || drive[0] == 0)
         return 1;
-    // Drive names are paths: at most a path's length of UTF-8.
-    char name[4096];
-    WideToUtf8(name, sizeof name, drive);
+    std::string name;
+    if (!CBinaryFile64::PathToUtf8(drive, name))
+        return 1;
     auto device = qm::platform::CdDriveRegistry::Instance().OpenDrive(name);
     if (device == nullptr || !device->IsMediaPresent())
         return 1;

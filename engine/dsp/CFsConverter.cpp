@@ -38,6 +38,10 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
 
     uint32_t pushed = 0;
     uint32_t k = 0;
+    auto store = [&](uint16_t ch, uint32_t index, float y) {
+        if (b.output[ch])
+            b.output[ch][index] = y;
+    };
     while (q < frames) {
         if (q >= pushed) {
             const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
@@ -46,28 +50,53 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
         }
         const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
         const float* table = Table(phase);
+        // The next output, when its frames are already in the ring, is computed alongside.
+        uint64_t nextQ = q + stepFrames;
+        uint32_t nextPhase = phase + stepPhase;
+        if (nextPhase >= l) {
+            nextPhase -= l;
+            ++nextQ;
+        }
+        const bool pair = nextQ < pushed;
+        const uint32_t nextPosition = (base + 1 + static_cast<uint32_t>(nextQ)) & kHistoryMask;
+        const float* nextTable = Table(pair ? nextPhase : 0);
+
         // Pairs of channels share each pass over the taps.
         uint16_t ch = 0;
         for (; ch + 1 < channels; ch += 2) {
-            float y0 = 0.0f;
-            float y1 = 0.0f;
-            kernels.dotStereo(Window(b.history[ch], position), Window(b.history[ch + 1], position), table, taps, &y0, &y1);
-            if (b.output[ch])
-                b.output[ch][k] = y0;
-            if (b.output[ch + 1])
-                b.output[ch + 1][k] = y1;
+            const float* h0 = b.history[ch];
+            const float* h1 = b.history[ch + 1];
+            if (pair) {
+                float y[4];
+                kernels.dotStereoPair(Window(h0, position), Window(h1, position), table, Window(h0, nextPosition),
+                                      Window(h1, nextPosition), nextTable, taps, y);
+                store(ch, k, y[0]);
+                store(ch + 1, k, y[1]);
+                store(ch, k + 1, y[2]);
+                store(ch + 1, k + 1, y[3]);
+            } else {
+                float y0 = 0.0f;
+                float y1 = 0.0f;
+                kernels.dotStereo(Window(h0, position), Window(h1, position), table, taps, &y0, &y1);
+                store(ch, k, y0);
+                store(ch + 1, k, y1);
+            }
         }
         if (ch < channels) {
-            const float y = kernels.dot(Window(b.history[ch], position), table, taps);
-            if (b.output[ch])
-                b.output[ch][k] = y;
+            store(ch, k, kernels.dot(Window(b.history[ch], position), table, taps));
+            if (pair)
+                store(ch, k + 1, kernels.dot(Window(b.history[ch], nextPosition), nextTable, taps));
         }
-        ++k;
-        q += stepFrames;
-        phase += stepPhase;
-        if (phase >= l) {
-            phase -= l;
-            ++q;
+        k += pair ? 2 : 1;
+        q = nextQ;
+        phase = nextPhase;
+        if (pair) {
+            q += stepFrames;
+            phase += stepPhase;
+            if (phase >= l) {
+                phase -= l;
+                ++q;
+            }
         }
     }
     if (pushed < frames)

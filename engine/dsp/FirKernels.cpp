@@ -65,6 +65,13 @@ void SymmetricDotStereoScalar(const float* oldest0, const float* newest0, const 
     *sum1 = SymmetricDotScalar(oldest1, newest1, h, half);
 }
 
+void DotStereoPairScalar(const float* x0a, const float* x1a, const float* ha, const float* x0b, const float* x1b,
+                         const float* hb, uint32_t n, float* sums)
+{
+    DotStereoScalar(x0a, x1a, ha, n, sums, sums + 1);
+    DotStereoScalar(x0b, x1b, hb, n, sums + 2, sums + 3);
+}
+
 // ---- SSE2 (the x86-64 baseline) ------------------------------------------------------------
 
 inline float HorizontalSum(__m128 v)
@@ -178,6 +185,13 @@ void SymmetricDotStereoSse2(const float* oldest0, const float* newest0, const fl
     }
     *sum0 = HorizontalSum(a) + h[half] * oldest0[half];
     *sum1 = HorizontalSum(b) + h[half] * oldest1[half];
+}
+
+void DotStereoPairSse2(const float* x0a, const float* x1a, const float* ha, const float* x0b, const float* x1b,
+                       const float* hb, uint32_t n, float* sums)
+{
+    DotStereoSse2(x0a, x1a, ha, n, sums, sums + 1);
+    DotStereoSse2(x0b, x1b, hb, n, sums + 2, sums + 3);
 }
 
 // ---- AVX2 with FMA, chosen at run time -----------------------------------------------------
@@ -308,42 +322,122 @@ QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, ui
     }
 }
 
-QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+// Sums of the lanes of a and b (in lanes 0 and 1) and of c and d (lanes 2 and 3), each by
+// the same tree: ((0 + 1) + (2 + 3)) + ((4 + 5) + (6 + 7)).
+QM_AVX2 inline __m128 HorizontalSums4(__m256 a, __m256 b, __m256 c, __m256 d)
 {
-    // Four running sums per channel keep both multiply-add units busy.
-    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
-    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
+    const __m256 t = _mm256_hadd_ps(_mm256_hadd_ps(a, b), _mm256_hadd_ps(c, d));
+    // hadd interleaves: lanes hold a, b, c, d in the order (ab)(cd) -> a, b, c, d per half.
+    return _mm_add_ps(_mm256_castps256_ps128(t), _mm256_extractf128_ps(t, 1));
+}
+
+// One stereo output: two running sums per channel over groups of 16 taps, then groups of
+// 8, then a last group of 4.
+struct StereoSums
+{
+    __m256 a;
+    __m256 b;
+};
+
+QM_AVX2 inline StereoSums StereoAccumulate(const float* x0, const float* x1, const float* h, uint32_t n)
+{
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
+    __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     uint32_t i = 0;
-    for (; i + 32 <= n; i += 32) {
+    for (; i + 16 <= n; i += 16) {
         __m256 t0 = _mm256_loadu_ps(h + i);
         __m256 t1 = _mm256_loadu_ps(h + i + 8);
-        __m256 t2 = _mm256_loadu_ps(h + i + 16);
-        __m256 t3 = _mm256_loadu_ps(h + i + 24);
         // Keep the taps in registers: each load serves both channels.
-        __asm__("" : "+x"(t0), "+x"(t1), "+x"(t2), "+x"(t3));
+        __asm__("" : "+x"(t0), "+x"(t1));
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t0, a0);
         b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t0, b0);
         a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 8), t1, a1);
         b1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 8), t1, b1);
-        a2 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 16), t2, a2);
-        b2 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 16), t2, b2);
-        a3 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 24), t3, a3);
-        b3 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 24), t3, b3);
     }
     for (; i + 8 <= n; i += 8) {
         const __m256 t = _mm256_loadu_ps(h + i);
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t, a0);
         b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t, b0);
     }
-    __m256 a = _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3));
-    __m256 b = _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3));
+    StereoSums s { _mm256_add_ps(a0, a1), _mm256_add_ps(b0, b1) };
     if (i < n) {
         const __m128 t = _mm_loadu_ps(h + i);
-        a = _mm256_add_ps(a, Widen(_mm_mul_ps(_mm_loadu_ps(x0 + i), t)));
-        b = _mm256_add_ps(b, Widen(_mm_mul_ps(_mm_loadu_ps(x1 + i), t)));
+        s.a = _mm256_add_ps(s.a, Widen(_mm_mul_ps(_mm_loadu_ps(x0 + i), t)));
+        s.b = _mm256_add_ps(s.b, Widen(_mm_mul_ps(_mm_loadu_ps(x1 + i), t)));
     }
-    *sum0 = HorizontalSum256(a);
-    *sum1 = HorizontalSum256(b);
+    return s;
+}
+
+QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
+{
+    const StereoSums s = StereoAccumulate(x0, x1, h, n);
+    const __m128 r = HorizontalSums4(s.a, s.b, s.a, s.b);
+    *sum0 = _mm_cvtss_f32(r);
+    *sum1 = _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1)));
+}
+
+QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* ha, const float* x0b,
+                               const float* x1b, const float* hb, uint32_t n, float* sums)
+{
+    // The two outputs of StereoAccumulate in one loop (eight running sums in flight), each
+    // summed exactly as there.
+    __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
+    __m256 c0 = _mm256_setzero_ps(), c1 = _mm256_setzero_ps(), d0 = _mm256_setzero_ps(), d1 = _mm256_setzero_ps();
+    uint32_t i = 0;
+    if (x0a == x0b && x1a == x1b) {
+        // Both outputs over the same frames (up-conversion): each sample load serves both.
+        for (; i + 16 <= n; i += 16) {
+            __m256 v0 = _mm256_loadu_ps(x0a + i);
+            __m256 v1 = _mm256_loadu_ps(x0a + i + 8);
+            __m256 w0 = _mm256_loadu_ps(x1a + i);
+            __m256 w1 = _mm256_loadu_ps(x1a + i + 8);
+            __asm__("" : "+x"(v0), "+x"(v1), "+x"(w0), "+x"(w1));
+            const __m256 s0 = _mm256_loadu_ps(ha + i), s1 = _mm256_loadu_ps(ha + i + 8);
+            const __m256 t0 = _mm256_loadu_ps(hb + i), t1 = _mm256_loadu_ps(hb + i + 8);
+            a0 = _mm256_fmadd_ps(v0, s0, a0);
+            b0 = _mm256_fmadd_ps(w0, s0, b0);
+            c0 = _mm256_fmadd_ps(v0, t0, c0);
+            d0 = _mm256_fmadd_ps(w0, t0, d0);
+            a1 = _mm256_fmadd_ps(v1, s1, a1);
+            b1 = _mm256_fmadd_ps(w1, s1, b1);
+            c1 = _mm256_fmadd_ps(v1, t1, c1);
+            d1 = _mm256_fmadd_ps(w1, t1, d1);
+        }
+    }
+    for (; i + 16 <= n; i += 16) {
+        __m256 s0 = _mm256_loadu_ps(ha + i);
+        __m256 s1 = _mm256_loadu_ps(ha + i + 8);
+        __m256 t0 = _mm256_loadu_ps(hb + i);
+        __m256 t1 = _mm256_loadu_ps(hb + i + 8);
+        __asm__("" : "+x"(s0), "+x"(s1), "+x"(t0), "+x"(t1));
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0a + i), s0, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1a + i), s0, b0);
+        c0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0b + i), t0, c0);
+        d0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1b + i), t0, d0);
+        a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0a + i + 8), s1, a1);
+        b1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1a + i + 8), s1, b1);
+        c1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0b + i + 8), t1, c1);
+        d1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1b + i + 8), t1, d1);
+    }
+    for (; i + 8 <= n; i += 8) {
+        const __m256 s0 = _mm256_loadu_ps(ha + i);
+        const __m256 t0 = _mm256_loadu_ps(hb + i);
+        a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0a + i), s0, a0);
+        b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1a + i), s0, b0);
+        c0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0b + i), t0, c0);
+        d0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1b + i), t0, d0);
+    }
+    __m256 a = _mm256_add_ps(a0, a1), b = _mm256_add_ps(b0, b1);
+    __m256 c = _mm256_add_ps(c0, c1), d = _mm256_add_ps(d0, d1);
+    if (i < n) {
+        const __m128 s0 = _mm_loadu_ps(ha + i);
+        const __m128 t0 = _mm_loadu_ps(hb + i);
+        a = _mm256_add_ps(a, Widen(_mm_mul_ps(_mm_loadu_ps(x0a + i), s0)));
+        b = _mm256_add_ps(b, Widen(_mm_mul_ps(_mm_loadu_ps(x1a + i), s0)));
+        c = _mm256_add_ps(c, Widen(_mm_mul_ps(_mm_loadu_ps(x0b + i), t0)));
+        d = _mm256_add_ps(d, Widen(_mm_mul_ps(_mm_loadu_ps(x1b + i), t0)));
+    }
+    _mm_storeu_ps(sums, HorizontalSums4(a, b, c, d));
 }
 
 QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, const float* oldest1,
@@ -377,9 +471,9 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
     *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
 }
 
-constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, FirRunScalar, SymmetricDotStereoScalar };
-constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, FirRunSse2, SymmetricDotStereoSse2 };
-constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, FirRunAvx2, SymmetricDotStereoAvx2 };
+constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, FirRunScalar, DotStereoPairScalar, SymmetricDotStereoScalar };
+constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, FirRunSse2, DotStereoPairSse2, SymmetricDotStereoSse2 };
+constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, FirRunAvx2, DotStereoPairAvx2, SymmetricDotStereoAvx2 };
 
 FirKernelLevel DetectBest()
 {

@@ -30,6 +30,10 @@ struct FirKernels
     // for i < count; every output is summed the same way wherever it falls in a run, so a
     // value does not depend on how the outputs are grouped; n is a multiple of 4.
     void (*firRun)(const float* x, const float* h, uint32_t n, float* y, uint32_t count);
+    // dotStereo for two outputs at once: sums[0..1] from x0a, x1a with ha, sums[2..3] from
+    // x0b, x1b with hb; each pair exactly as dotStereo gives it.
+    void (*dotStereoPair)(const float* x0a, const float* x1a, const float* ha, const float* x0b, const float* x1b,
+                          const float* hb, uint32_t n, float* sums);
     // symmetricDot for two channels with the same taps.
     void (*symmetricDotStereo)(const float* oldest0, const float* newest0, const float* oldest1,
                                const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1);

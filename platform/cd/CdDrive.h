@@ -33,8 +33,8 @@ public:
 
     // Reads `count` audio sectors from `lsn` into `buffer` (count x 2352
     // bytes, samples little-endian, left then right). False when the drive
-    // reports a failure. Disc images report success even beyond their end:
-    // callers keep their reads inside the table of contents.
+    // reports a failure or, for a disc image, when the sectors are not all in
+    // its bin file.
     virtual bool ReadAudioSectors(int32_t lsn, uint32_t count, uint8_t* buffer) = 0;
 
     // The disc's CD-TEXT packs, 18 bytes each, without the 4-byte response

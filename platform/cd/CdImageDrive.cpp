@@ -52,7 +52,8 @@ CdImageDrive::~CdImageDrive()
 bool CdImageDrive::IsMediaPresent()
 {
     m_cue = WithExtension(m_name, ".cue", ".CUE");
-    return IsRegularFile(m_cue) && IsRegularFile(WithExtension(m_name, ".bin", ".BIN"));
+    m_bin = WithExtension(m_name, ".bin", ".BIN");
+    return IsRegularFile(m_cue) && IsRegularFile(m_bin);
 }
 
 bool CdImageDrive::EnsureOpen()
@@ -76,6 +77,13 @@ bool CdImageDrive::ReadToc(CdToc& toc)
 bool CdImageDrive::ReadAudioSectors(int32_t lsn, uint32_t count, uint8_t* buffer)
 {
     if (buffer == nullptr || lsn < 0 || count == 0 || !EnsureOpen())
+        return false;
+    // libcdio reads sector n of an image at byte n x 2352 of the bin file and
+    // reports success for a read that runs past the file's end, leaving the
+    // rest of the buffer as it was: such a read fails here instead.
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(m_bin, error);
+    if (error || (uint64_t(lsn) + count) * kSectorBytes > size)
         return false;
     return cdio_read_audio_sectors(m_cdio, buffer, lsn, count) == DRIVER_OP_SUCCESS;
 }

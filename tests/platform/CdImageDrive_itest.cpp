@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "platform/cd/CdDriveRegistry.h"
 #include "platform/cd/CdImageDrive.h"
@@ -20,30 +19,6 @@ struct Layout
     const char* name;
     std::vector<CdImageTrack> tracks;
 };
-
-// Track lines of cd-info: number, LSN and type ("audio", "data", "leadout").
-std::vector<std::tuple<int, int, std::string>> CdInfoTracks(const std::string& cuePath)
-{
-    const std::string out = qmtest::runCommandOutput("cd-info --no-device-info --no-cddb --no-analyze --cue-file " +
-                                                     qmtest::shellQuote(cuePath) + " 2>/dev/null");
-    std::vector<std::tuple<int, int, std::string>> tracks;
-    // "  1: 00:02:00  000000 audio  false ..." and "170: 00:07:00  000375 leadout ..."
-    std::istringstream lines(out);
-    std::string text;
-    while (std::getline(lines, text))
-    {
-        std::istringstream words(text);
-        std::string number, msf, lsn, type;
-        if (!(words >> number >> msf >> lsn >> type) || number.size() < 2 || number.back() != ':' ||
-            msf.size() != 8 || msf[2] != ':' || lsn.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        number.pop_back();
-        if (number.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        tracks.emplace_back(std::stoi(number), std::stoi(lsn), type);
-    }
-    return tracks;
-}
 
 std::unique_ptr<CdDrive> OpenImage(const std::string& name)
 {
@@ -88,16 +63,16 @@ TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
         EXPECT_EQ(toc.leadOutLsn, sector);
 
         // And cd-info's reading of the same image.
-        const auto info = CdInfoTracks(name + ".cue");
+        const auto info = qmtest::CdInfoTracks(name + ".cue");
         ASSERT_EQ(info.size(), toc.tracks.size() + 1);
         for (size_t i = 0; i < toc.tracks.size(); ++i)
         {
-            EXPECT_EQ(std::get<0>(info[i]), toc.tracks[i].number);
-            EXPECT_EQ(std::get<1>(info[i]), toc.tracks[i].startLsn);
-            EXPECT_EQ(std::get<2>(info[i]) == "audio", toc.tracks[i].isAudio);
+            EXPECT_EQ(info[i].number, toc.tracks[i].number);
+            EXPECT_EQ(info[i].lsn, toc.tracks[i].startLsn);
+            EXPECT_EQ(info[i].type == "audio", toc.tracks[i].isAudio);
         }
-        EXPECT_EQ(std::get<1>(info.back()), toc.leadOutLsn);
-        EXPECT_EQ(std::get<2>(info.back()), "leadout");
+        EXPECT_EQ(info.back().lsn, toc.leadOutLsn);
+        EXPECT_EQ(info.back().type, "leadout");
         CdDriveRegistry::Instance().UnregisterImage(name);
     }
 }
@@ -129,6 +104,11 @@ TEST(CdImageDrive, SectorsHoldEachTracksRamp)
                 EXPECT_EQ(sample, c.written ? qmtest::CdRampSample(c.track, c.firstFrame + f, channel) : 0);
             }
     }
+    // A run that ends at the image's end reads; one that runs past it fails
+    // rather than leaving the buffer's old bytes as samples.
+    EXPECT_TRUE(drive->ReadAudioSectors(373, 2, buffer.data()));
+    EXPECT_FALSE(drive->ReadAudioSectors(374, 2, buffer.data()));
+    EXPECT_FALSE(drive->ReadAudioSectors(375, 1, buffer.data()));
     CdDriveRegistry::Instance().UnregisterImage(name);
 }
 

@@ -1,8 +1,11 @@
 #include "tests/support/CdImageBuilder.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace qmtest
@@ -90,6 +93,29 @@ std::string WriteCdImage(const std::filesystem::path& folder, const std::string&
     std::filesystem::resize_file(base.string() + ".bin", sector * kSectorBytes);
     std::ofstream(base.string() + ".cue") << cue;
     return base.string();
+}
+
+std::vector<CdInfoTrack> CdInfoTracks(const std::string& cuePath)
+{
+    const std::string out = runCommandOutput("cd-info --no-device-info --no-cddb --no-analyze --cue-file " +
+                                             shellQuote(cuePath) + " 2>/dev/null");
+    // "  1: 00:02:00  000000 audio  false ..." and "170: 00:07:00  000375 leadout ..."
+    std::vector<CdInfoTrack> tracks;
+    std::istringstream lines(out);
+    std::string text;
+    while (std::getline(lines, text))
+    {
+        std::istringstream words(text);
+        std::string number, msf, lsn, type;
+        if (!(words >> number >> msf >> lsn >> type) || number.size() < 2 || number.back() != ':' ||
+            msf.size() != 8 || msf[2] != ':' || lsn.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        number.pop_back();
+        if (number.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        tracks.push_back({std::stoi(number), std::stoi(lsn), type});
+    }
+    return tracks;
 }
 
 uint16_t CdTextPackBuilder::Crc(const uint8_t* bytes, size_t size)

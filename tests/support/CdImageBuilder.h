@@ -36,6 +36,16 @@ std::string WriteCdImage(const std::filesystem::path& folder, const std::string&
                          const std::vector<CdImageTrack>& tracks,
                          const std::vector<uint8_t>& cdTextPacks = {});
 
+// The track list that cd-info (libcdio-utils) prints for a cue sheet: one
+// entry per track and a last one for the lead-out (type "leadout").
+struct CdInfoTrack
+{
+    int number = 0;
+    int lsn = 0;
+    std::string type;  // "audio", "data" or "leadout"
+};
+std::vector<CdInfoTrack> CdInfoTracks(const std::string& cuePath);
+
 // Builds CD-TEXT packs with correct sequence numbers, size information and
 // CRCs, the way a disc or a pack file carries them.
 class CdTextPackBuilder

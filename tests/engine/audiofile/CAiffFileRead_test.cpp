@@ -115,7 +115,9 @@ TEST(CAiffFileRead, OpenResults)
         {"RIFF", riff("WAVE", {}), 4, 4},
         {"AIFC sowt", form("AIFC", {iffChunk("COMM", sowtComm), iffChunk("SSND", ssndBody(frames))}), 4, 0},
         {"AIFC NONE", form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "NONE")),
-                                    iffChunk("SSND", ssndBody(frames))}), 4, 3},
+                                    iffChunk("SSND", ssndBody(frames))}), 4, 0},
+        {"AIFC other compression", form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "ulaw")),
+                                                 iffChunk("SSND", ssndBody(frames))}), 4, 3},
         // An AIFC "COMM" without room for the compression type.
         {"AIFC COMM of 18 bytes", form("AIFC", {iffChunk("COMM", shortAifcComm), iffChunk("SSND", ssndBody(frames))}),
          4, 3},

@@ -80,13 +80,16 @@ TEST(AiffInterop, SoxFiles)
     EXPECT_EQ(reader.GetLength(), 2400u);
     EXPECT_EQ(readAll(reader), samplesOfWav(folder.file("sox.wav")));
 
-    // sox's AIFC is uncompressed big-endian ("NONE"): not a "sowt" file, and
-    // not an AIFF file.
+    // sox's AIFC is uncompressed big-endian ("NONE"): not an AIFF file, but
+    // the AIFC reader takes it with its samples.
     const auto aifc = folder.file("sox.aifc");
-    ASSERT_EQ(runCommand("sox -n -r 44100 -c 2 -b 16 " + q(aifc) + " synth 0.05 sine 440 2>/dev/null"), 0);
-    CAifcSowtFileRead sowt;
-    EXPECT_EQ(sowt.Open(aifc.u16string().c_str()), 3);
+    ASSERT_EQ(runCommand("sox -n -r 44100 -c 2 -b 16 " + q(aifc) + " synth 0.05 sine 440 sine 660 2>/dev/null"), 0);
+    ASSERT_EQ(runCommand("sox " + q(aifc) + " " + q(folder.file("soxc.wav"))), 0);
     EXPECT_EQ(reader.Open(aifc.u16string().c_str()), 4);
+    CAifcSowtFileRead aifcReader;
+    ASSERT_EQ(aifcReader.Open(aifc.u16string().c_str()), 0);
+    EXPECT_EQ(aifcReader.GetLength(), 2205u);
+    EXPECT_EQ(readAll(aifcReader), samplesOfWav(folder.file("soxc.wav")));
 }
 
 TEST(AiffInterop, FfmpegFiles)

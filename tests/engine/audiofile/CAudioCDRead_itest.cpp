@@ -101,6 +101,18 @@ TEST(CAudioCDRead, TwoTrackDisc)
     ExpectRamp(reader, 1000, 2, 0);
     EXPECT_EQ(reader.GetPosition(), 133300u);
 
+    // The whole disc in blocks of an odd size: every frame where it belongs.
+    reader.SetPosition(0);
+    for (uint64_t frame = 0; frame < 220500;)
+    {
+        const uint32_t block = uint32_t(std::min<uint64_t>(9973, 220500 - frame));
+        const int track = frame < 132300 ? 1 : 2;
+        const uint32_t inTrack = uint32_t(std::min<uint64_t>(block, track == 1 ? 132300 - frame : block));
+        ExpectRamp(reader, inTrack, track, track == 1 ? frame : frame - 132300);
+        frame += inTrack;
+    }
+    EXPECT_EQ(reader.GetRemaining(), 0u);
+
     // One track: its range, no marks; the last track ends with the disc.
     ASSERT_TRUE(reader.SelectTrack(1));
     EXPECT_EQ(reader.GetRangeStart(), 132300u);
@@ -115,6 +127,25 @@ TEST(CAudioCDRead, TwoTrackDisc)
     EXPECT_EQ(reader.GetTrackCount(), 0);
     EXPECT_EQ(reader.GetLength(), 0u);
     EXPECT_EQ(reader.GetDiscId(), 0);
+}
+
+TEST(CAudioCDRead, TracksAgreeWithCdInfo)
+{
+    qmtest::TempFolder folder;
+    Disc disc(folder, "layout", {{false, 300}, {true, 225, 150}, {true, 150, 2}, {true, 75}});
+    CAudioCDRead reader(false);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    const auto info = qmtest::CdInfoTracks(disc.Name() + ".cue");
+    ASSERT_EQ(info.size(), 5u);
+    const uint64_t discStart = uint64_t(info[1].lsn) * 588;  // the first audio track
+    ASSERT_EQ(reader.GetTrackCount(), 3);
+    for (int i = 0; i < reader.GetTrackCount(); ++i)
+    {
+        EXPECT_EQ(info[size_t(i) + 1].type, "audio");
+        EXPECT_EQ(reader.GetTrackNumber(i), info[size_t(i) + 1].number);
+        EXPECT_EQ(reader.GetTrackStart(i) + discStart, uint64_t(info[size_t(i) + 1].lsn) * 588);
+    }
+    EXPECT_EQ(reader.GetLength() + discStart, uint64_t(info.back().lsn) * 588);
 }
 
 TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
