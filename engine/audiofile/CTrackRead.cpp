@@ -3,33 +3,18 @@
 #include <algorithm>
 #include <atomic>
 
+#include "engine/audiofile/AudioFileReaderFactory.h"
 #include "engine/audiofile/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/ChainedInputs.h"
-#include "engine/audiofile/CWavFileRead.h"
 
 namespace
 {
-// Readers above this rate are not played directly.
-constexpr uint32_t kHighestDirectRate = 96000;
-
-// Stands in for the audio-file reader factory until it is part of the engine:
-// opens WAV files and refuses what the engine does not play directly.
-CAudioFileReadBase* OpenDirectReader(const char16_t* path, bool /*skipCdText*/)
-{
-    auto reader = std::make_unique<CWavFileRead>();
-    if (reader->Open(path) != 0)
-        return nullptr;
-    if (reader->GetSampleRate() > kHighestDirectRate || (reader->IsCompressed() && reader->IsLossless()))
-        return nullptr;
-    return reader.release();
-}
-
 std::atomic<CTrackRead::FileReaderFactory> g_factory{nullptr};
 
 CAudioFileReadBase* MakeReader(const char16_t* path)
 {
     CTrackRead::FileReaderFactory factory = g_factory.load();
-    return factory != nullptr ? factory(path, true) : OpenDirectReader(path, true);
+    return factory != nullptr ? factory(path, true) : CreateDirectAudioFileReader(path, true);
 }
 
 // Deletes a reader that is no longer needed; one that is still preparing must

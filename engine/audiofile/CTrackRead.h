@@ -47,7 +47,8 @@ public:
     // multiple of 8 frames).
     void SplitAtFrame(CPlaylistTrack* first, CPlaylistTrack* second, int64_t frame);
 
-    // Replaces the factory that every track reader opens its files through;
+    // Replaces the factory that every track reader opens its files through
+    // (by default the direct audio-file reader factory, with CD-TEXT skipped);
     // null restores the default. For tests that need readers of their own.
     static void SetFileReaderFactory(FileReaderFactory factory);
 

@@ -24,8 +24,8 @@ constexpr int64_t kMinimumPreroll = 4096;
 constexpr int64_t kWholeDecodeSeconds = 20;
 // The stretch before the estimated end that the length measurement decodes.
 constexpr int64_t kTailSeconds = 3;
-// Demuxer errors in a row, other than the end of the file, after which
-// reading gives up on a file whose I/O layer reports no error.
+// Demuxer (or decoder) errors in a row, other than the end of the file,
+// after which reading gives up on a file whose I/O layer reports no error.
 constexpr int kMaxDemuxErrorsInRow = 1000;
 // The containers the media layer opens.
 constexpr const char* kDemuxers = "mp3,asf,mov,mp4,m4a,3gp,3g2,mj2,aac";
@@ -164,6 +164,7 @@ struct MediaDecoder::Impl
     int nextFrame()
     {
         int demuxErrors = 0;
+        int decodeErrors = 0;
         for (;;)
         {
             int r = avcodec_receive_frame(dec, frame);
@@ -172,7 +173,13 @@ struct MediaDecoder::Impl
             if (r == AVERROR_EOF)
                 return 0;
             if (r != AVERROR(EAGAIN))
-                continue; // a damaged frame: the decoder goes on with the next
+            {
+                // A damaged frame: the decoder goes on with the next one. A
+                // decoder that only ever answers with errors ends the stream.
+                if (++decodeErrors > kMaxDemuxErrorsInRow)
+                    return 0;
+                continue;
+            }
             if (demuxEnd)
                 return 0;
             r = av_read_frame(fmt, pkt);

@@ -29,9 +29,11 @@ std::vector<double> marksOf(CAudioPlayerInput& input)
 
 TEST(CTrackRead, ReadsFilesOneAfterAnotherWithoutGap)
 {
+    // The second file is an AIFF file: each file gets the reader of its format.
     TwoFiles files;
+    const std::u16string aiff = writeIndexedAiff(files.folder.file("b.aif"), 2, 1000);
     CPlaylistTrack track;
-    addSegments(&track, {{files.a}, {files.b}});
+    addSegments(&track, {{files.a}, {aiff}});
     CTrackRead reader;
     ASSERT_TRUE(reader.Open(&track));
     EXPECT_EQ(reader.GetLength(), 2000u);

@@ -48,6 +48,10 @@ void PrintTo(const WmCase& c, std::ostream* os)
 const WmCase kCases[] = {
     {"cbr.mp3", "-c:a libmp3lame -b:a 128k", 44100, 2, "MP3", 0, 0, false, 128000},
     {"vbr.mp3", "-c:a libmp3lame -q:a 4", 44100, 2, "MP3", 0, 0, true, 0},
+    // Without the info tag neither the delay (576 + 529) nor the padding is
+    // known; no bit-rate header means a constant bit rate.
+    {"noinfo.mp3", "-c:a libmp3lame -b:a 128k -write_xing 0", 44100, 2, "MP3", 88 * 1152 - kSource, 1105, false,
+     128000},
     {"mono48.mp3", "-c:a libmp3lame -b:a 96k", 48000, 1, "MP3", 0, 0, false, 96000},
     {"song.wma", "-c:a wmav2 -b:a 128k", 44100, 2, "WMA", -2048 + 355, -2048, false, 128000},
     {"song48.wma", "-c:a wmav2 -b:a 96k", 48000, 2, "WMA", 0, -2048, false, 96000},
@@ -204,6 +208,21 @@ TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)
         EXPECT_EQ(reader.GetChannelCount(), 2);
         EXPECT_EQ(reader.GetLength(), 0u);
     }
+}
+
+// A video file: its audio is read, the video stream is left aside.
+TEST(WindowsMediaReadOpen, ReadsTheAudioOfAVideo)
+{
+    const std::string src = fx().source();
+    fx().make("movie.wmv", "-f lavfi -i color=c=blue:s=32x32:d=3 -i " + fx().q(src) +
+                               " -c:v wmv2 -c:a wmav2 -b:a 128k -shortest");
+    CWindowsMediaFileRead reader;
+    ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), 0);
+    EXPECT_STREQ(reader.GetFormatName(), "WMA");
+    EXPECT_EQ(reader.GetChannelCount(), 2);
+    const auto decoded = qmtest::readAllInt32(reader);
+    EXPECT_EQ(decoded[0].size(), reader.GetLength());
+    EXPECT_GT(reader.GetLength(), 90000u);
 }
 
 // A file that turns out shorter than measured when it was opened (here cut

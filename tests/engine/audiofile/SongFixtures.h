@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/audiofile/CAiffFileWrite.h"
 #include "engine/audiofile/CAudioFileReadBase.h"
 #include "engine/audiofile/CPlaylistSong.h"
 #include "engine/audiofile/CTrackRead.h"
@@ -36,13 +37,14 @@ inline float indexedFloat(int tag, int channel, int64_t frame)
     return static_cast<float>(indexedSample(tag, channel, frame)) / 2147483648.0f;
 }
 
-// Writes a WAV file of `frames` indexed frames: 24-bit integers, or 32-bit
-// floats when bits is 32. The marks (seconds) go into its cue chunk.
-inline std::u16string writeIndexedWav(const std::filesystem::path& path, int tag, uint32_t frames,
-                                      uint16_t channels = 2, uint32_t rate = 44100, uint16_t bits = 24,
-                                      std::initializer_list<double> marks = {})
+// Writes an audio file of `frames` indexed frames with the given writer:
+// 24-bit integers, or 32-bit floats when bits is 32. The marks (seconds) go
+// into the file.
+template <class Writer>
+std::u16string writeIndexed(const std::filesystem::path& path, int tag, uint32_t frames, uint16_t channels,
+                            uint32_t rate, uint16_t bits, std::initializer_list<double> marks)
 {
-    CWavFileWrite writer;
+    Writer writer;
     const std::u16string wide = path.u16string();
     EXPECT_EQ(writer.Open(wide.c_str(), rate, bits, channels, 0), 0);
     for (const double mark : marks)
@@ -65,6 +67,18 @@ inline std::u16string writeIndexedWav(const std::filesystem::path& path, int tag
     EXPECT_EQ(written, frames);
     EXPECT_TRUE(writer.Close());
     return wide;
+}
+
+inline std::u16string writeIndexedWav(const std::filesystem::path& path, int tag, uint32_t frames,
+                                      uint16_t channels = 2, uint32_t rate = 44100, uint16_t bits = 24,
+                                      std::initializer_list<double> marks = {})
+{
+    return writeIndexed<CWavFileWrite>(path, tag, frames, channels, rate, bits, marks);
+}
+
+inline std::u16string writeIndexedAiff(const std::filesystem::path& path, int tag, uint32_t frames)
+{
+    return writeIndexed<CAiffFileWrite>(path, tag, frames, 2, 44100, 24, {});
 }
 
 // One file segment: path, start, end (-1 = to the end of the file).
