@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "engine/audiofile/CAiffFileWrite.h"
+#include "engine/audiofile/CMp3FileWriteAcm.h"
 #include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/CWma9_2FileWrite.h"
 
 namespace
 {
@@ -52,8 +54,13 @@ CAudioFileWriteBase* CreateAudioFileWriter(const char16_t* path, const char* for
     case Family::Aiff:
         writer = std::make_unique<CAiffFileWrite>();
         break;
-    default:
-        // The WMA and MP3 writers join here as they are built.
+    case Family::Wma:
+        writer = std::make_unique<CWma9_2FileWrite>();
+        break;
+    case Family::Mp3:
+        writer = std::make_unique<CMp3FileWriteAcm>();
+        break;
+    case Family::None:
         return nullptr;
     }
     if (writer->Open(path, sampleRate, bitsPerSample, channelCount, option) != 0)

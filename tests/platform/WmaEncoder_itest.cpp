@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "platform/media/MediaDecoder.h"
+#include "platform/media/WmaEncoder.h"
+#include "tests/support/AudioCompare.h"
+#include "tests/support/TempFolder.h"
+
+using qmplatform::MediaDecoder;
+using qmplatform::WmaEncoder;
+using qmplatform::WmaEncoderOutput;
+
+namespace
+{
+// A file output over stdio that can be told to fail after a number of bytes.
+class FileOutput : public WmaEncoderOutput
+{
+public:
+    explicit FileOutput(const std::string& path, int64_t failAfter = -1)
+        : m_file(std::fopen(path.c_str(), "w+b")), m_failAfter(failAfter)
+    {
+    }
+    ~FileOutput() override
+    {
+        if (m_file != nullptr)
+            std::fclose(m_file);
+    }
+    uint32_t write(const uint8_t* data, uint32_t size) override
+    {
+        if (m_failAfter >= 0 && m_written + size > static_cast<uint64_t>(m_failAfter))
+            return 0;
+        m_written += size;
+        return static_cast<uint32_t>(std::fwrite(data, 1, size, m_file));
+    }
+    int64_t seek(int64_t offset, int origin) override
+    {
+        if (std::fseek(m_file, offset, origin) != 0)
+            return -1;
+        return std::ftell(m_file);
+    }
+    int64_t size() override
+    {
+        const long at = std::ftell(m_file);
+        std::fseek(m_file, 0, SEEK_END);
+        const long end = std::ftell(m_file);
+        std::fseek(m_file, at, SEEK_SET);
+        return end;
+    }
+
+private:
+    std::FILE* m_file;
+    int64_t m_failAfter;
+    uint64_t m_written = 0;
+};
+
+std::vector<std::vector<int32_t>> Sweep(uint32_t frames, uint16_t channels, uint32_t rate)
+{
+    std::vector<std::vector<int32_t>> samples(channels, std::vector<int32_t>(frames));
+    for (uint16_t c = 0; c < channels; ++c)
+        for (uint32_t i = 0; i < frames; ++i)
+        {
+            const double t = double(i) / rate;
+            const double f = 200.0 + 3000.0 * t + 500.0 * c;
+            samples[c][i] = int32_t(0.5 * std::sin(2 * M_PI * f * t) * 2147483647.0);
+        }
+    return samples;
+}
+
+// Writes the samples in uneven blocks; returns the frames taken.
+uint32_t Encode(WmaEncoder& encoder, const std::vector<std::vector<int32_t>>& samples)
+{
+    const uint32_t frames = uint32_t(samples[0].size());
+    uint32_t taken = 0;
+    for (uint32_t block = 1000; taken < frames; block = block * 3 / 2 + 17)
+    {
+        const uint32_t count = std::min(block, frames - taken);
+        std::vector<const int32_t*> pointers;
+        for (const auto& channel : samples)
+            pointers.push_back(channel.data() + taken);
+        const uint32_t accepted = encoder.write(pointers.data(), count);
+        taken += accepted;
+        if (accepted < count)
+            break;
+    }
+    return taken;
+}
+} // namespace
+
+// Each rate and bit rate the export offers, read back by the decoding layer:
+// the length the decoder gives back and the offset at which it matches.
+TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
+{
+    struct Case
+    {
+        uint16_t channels;
+        uint32_t rate;
+        uint32_t bitRate;
+    };
+    const Case cases[] = {{1, 44100, 32024}, {2, 44100, 31984}, {2, 44100, 128016}, {2, 44100, 320008},
+                          {2, 48000, 192000}};
+    qmtest::TempFolder folder;
+    const uint32_t frames = 50021;
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.channels) + " ch " + std::to_string(c.rate) + " Hz " + std::to_string(c.bitRate));
+        const std::string path = folder.file("out.wma").string();
+        const auto source = Sweep(frames, c.channels, c.rate);
+        uint32_t frameSize = 0;
+        {
+            FileOutput output(path);
+            WmaEncoder encoder;
+            ASSERT_TRUE(encoder.open(output, c.rate, c.channels, c.bitRate));
+            EXPECT_EQ(Encode(encoder, source), frames);
+            frameSize = encoder.frameSize();
+            ASSERT_TRUE(encoder.finish());
+            EXPECT_FALSE(encoder.isOpen());
+        }
+        MediaDecoder decoder;
+        ASSERT_EQ(decoder.open(path), qmplatform::MediaOpenResult::Ok);
+        ASSERT_EQ(decoder.chooseAudioStream(0), qmplatform::MediaChooseResult::Ok);
+        EXPECT_EQ(decoder.chosenStream().codecName, "wmav2");
+        EXPECT_EQ(decoder.chosenStream().sampleRate, c.rate);
+        EXPECT_EQ(decoder.chosenStream().channels, c.channels);
+        std::vector<std::vector<int32_t>> decoded(c.channels, std::vector<int32_t>(frames + 20000));
+        std::vector<int32_t*> pointers;
+        for (auto& channel : decoded)
+            pointers.push_back(channel.data());
+        const uint32_t got = decoder.read(pointers.data(), uint32_t(decoded[0].size()), 0);
+        decoded[0].resize(got);
+        const qmtest::LagMatch match = qmtest::findLag(source[0], decoded[0], 5000, 30000, 8192);
+        // Aligned, and as long as the source rounded up to whole frames.
+        const uint32_t padded = (frames + frameSize - 1) / frameSize * frameSize;
+        EXPECT_EQ(match.lag, 0);
+        EXPECT_GT(match.correlation, 0.99);
+        EXPECT_EQ(got, padded);
+        // The command-line decoder agrees.
+        const std::string bytes = qmtest::runCommandOutput("ffmpeg -v error -i " + qmtest::shellQuote(path) +
+                                                           " -f s16le - | wc -c");
+        EXPECT_EQ(std::stoul(bytes), uint64_t(padded) * 2 * c.channels);
+    }
+}
+
+TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
+{
+    struct Case
+    {
+        uint16_t channels;
+        uint32_t rate;
+        uint32_t bitRate;
+    };
+    const Case cases[] = {{3, 44100, 128016}, {0, 44100, 128016}, {2, 96000, 128016}, {2, 44100, 0}, {2, 0, 128016}};
+    qmtest::TempFolder folder;
+    for (const Case& c : cases)
+    {
+        FileOutput output(folder.file("refused.wma").string());
+        WmaEncoder encoder;
+        EXPECT_FALSE(encoder.open(output, c.rate, c.channels, c.bitRate)) << c.channels << " " << c.rate << " " << c.bitRate;
+        EXPECT_FALSE(encoder.isOpen());
+    }
+}
+
+// A file that stops taking bytes: the write reports fewer frames and the
+// stream fails instead of ending as a success.
+TEST(WmaEncoder, WriteFailureIsReported)
+{
+    qmtest::TempFolder folder;
+    FileOutput output(folder.file("full.wma").string(), 100000);
+    WmaEncoder encoder;
+    ASSERT_TRUE(encoder.open(output, 44100, 2, 128016));
+    const auto source = Sweep(441000, 2, 44100);
+    EXPECT_LT(Encode(encoder, source), 441000u);
+    EXPECT_EQ(Encode(encoder, source), 0u) << "a failed stream takes nothing more";
+    EXPECT_FALSE(encoder.finish());
+    EXPECT_FALSE(encoder.isOpen());
+}
