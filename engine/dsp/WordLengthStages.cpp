@@ -65,10 +65,10 @@ float CAudioRecorderOutputProcessTpdfDither::NextDither()
 {
     m_seed1 = m_seed1 * 0x0BB38435u + 0x3619636Bu;
     m_seed2 = m_seed2 * 0x0BB38435u + 0x3619636Bu;
-    const long double r1 = static_cast<int32_t>(m_seed1);
-    const long double r2 = static_cast<int32_t>(m_seed2);
-    const long double scale = m_scale;
-    return static_cast<float>(r2 * scale + r1 * scale);
+    // r2 x scale + r1 x scale, exactly: the scale is a power of two and the
+    // sum of the two values needs 33 bits, so the one rounding is to float.
+    const int64_t sum = int64_t{static_cast<int32_t>(m_seed1)} + static_cast<int32_t>(m_seed2);
+    return static_cast<float>(static_cast<double>(sum) * m_scale);
 }
 
 uint32_t CAudioRecorderOutputProcessTpdfDither::WriteFloat(float** channels, uint32_t frames)

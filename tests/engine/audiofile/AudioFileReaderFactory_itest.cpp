@@ -9,6 +9,7 @@
 #include "engine/audiofile/CAifcSowtFileRead.h"
 #include "engine/audiofile/CAiffFileRead.h"
 #include "engine/audiofile/CAudioCDRead.h"
+#include "engine/audiofile/CCdaFileRead.h"
 #include "engine/audiofile/CImageFileRead.h"
 #include "engine/audiofile/CQuickTimeFileRead.h"
 #include "engine/audiofile/CWavFileRead.h"
@@ -97,16 +98,21 @@ TEST(AudioFileReaderFactory, Mp4NeedsItsDecoding)
     EXPECT_NE(mp3, nullptr) << "MP3 still opens through Windows Media";
 }
 
-TEST(AudioFileReaderFactory, ANameWithoutExtensionIsTriedAsACdDriveFirst)
+TEST(AudioFileReaderFactory, CdDrivesAndTheirTrackFiles)
 {
     qmtest::TempFolder folder;
     const std::string drive = qmtest::WriteCdImage(folder.path(), "disc", {{true, 300}, {true, 200}});
     ASSERT_TRUE(qm::platform::CdDriveRegistry::Instance().RegisterImage(drive + ".cue"));
-    // A WAV file at the drive's name would open as WAV if the drive were not tried first.
+    // A name without extension is tried as a CD drive first: a WAV file at
+    // the drive's name would open as WAV otherwise.
     std::filesystem::copy_file(fx().path(fx().source()), drive);
     const std::u16string name(drive.begin(), drive.end());
     std::unique_ptr<CAudioFileReadBase> reader(CreateAudioFileReader(name.c_str(), true));
     EXPECT_EQ(TypeOf(reader.get()), std::type_index(typeid(CAudioCDRead)));
+    // A track file of that drive opens as one.
+    const std::u16string track = name + u"/Track02.CDA";
+    std::unique_ptr<CAudioFileReadBase> cda(CreateAudioFileReader(track.c_str(), true));
+    EXPECT_EQ(TypeOf(cda.get()), std::type_index(typeid(CCdaFileRead)));
     qm::platform::CdDriveRegistry::Instance().UnregisterImage(drive);
 }
 

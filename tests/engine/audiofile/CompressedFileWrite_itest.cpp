@@ -13,6 +13,7 @@
 #include "engine/audiofile/AudioFileWriterFactory.h"
 #include "engine/audiofile/CAudioFileWriteBase.h"
 #include "engine/audiofile/CMp3FileWriteAcm.h"
+#include "engine/audiofile/CWindowsMediaFileRead.h"
 #include "engine/audiofile/CWma9_2FileWrite.h"
 #include "platform/media/MediaDecoder.h"
 #include "tests/support/AudioCompare.h"
@@ -220,6 +221,23 @@ TEST(CompressedFileWrite, WrittenFilesReadBack)
         EXPECT_EQ(ProbeTag(path, mp3 ? "date" : "WM/Year").substr(0, 4), "2009");
         EXPECT_EQ(ProbeTag(path, "encoder"), "Quillmark");
         EXPECT_EQ(decoded.picture, ReadBytes(cover));
+
+        // Our own reader agrees.
+        CWindowsMediaFileRead reader;
+        ASSERT_EQ(reader.Open(path.u16string().c_str()), 0);
+        EXPECT_STREQ(reader.GetFormatName(), mp3 ? "MP3" : "WMA");
+        EXPECT_EQ(reader.GetLength(), expectedFrames);
+        EXPECT_EQ(reader.GetSampleRate(), c.rate);
+        EXPECT_EQ(reader.GetChannelCount(), c.channels);
+        EXPECT_EQ(reader.GetBitRate(), c.expectedBitRate);
+        EXPECT_EQ(std::u16string(reader.GetMetaData()->GetField(CAudioMetaData::kTitle)->GetWide()),
+                  u"T\u00eftle \u65e5\u672c");
+        EXPECT_EQ(std::u16string(reader.GetMetaData()->GetField(CAudioMetaData::kAlbum)->GetWide()), u"Album");
+        EXPECT_EQ(reader.GetMetaData()->GetYear(), 2009);
+        std::vector<uint8_t> picture(reader.GetPictureDataSize());
+        ASSERT_FALSE(picture.empty());
+        EXPECT_EQ(reader.ReadPictureData(picture.data(), uint32_t(picture.size())), int(picture.size()));
+        EXPECT_EQ(picture, ReadBytes(cover));
     }
 }
 
