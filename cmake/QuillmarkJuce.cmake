@@ -44,6 +44,6 @@ target_compile_options(quillmark_juce PRIVATE -w)
 # In sanitizer builds JUCE itself stays uninstrumented and without debug info:
 # the sanitizers watch the project's own code, and the framework's single-file
 # modules would otherwise dominate every clean build.
-if(QM_SANITIZE)
+if(QM_SANITIZE OR QM_TSAN)
   target_compile_options(quillmark_juce PRIVATE -fno-sanitize=all -g0)
 endif()
