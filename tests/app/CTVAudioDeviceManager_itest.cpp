@@ -2,6 +2,8 @@
 // runs on its dummy back end, and captures what reaches the server.
 
 #include "app/CTVAudioDeviceManager.h"
+#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/dsp/CAudioFilePlayerPcmOutput.h"
 
 #include <gtest/gtest.h>
 #include <jack/jack.h>
@@ -41,34 +43,68 @@ float SongSample(int channel, int frame)
                         : static_cast<float>(-0.25 * std::cos(t * 0.007) - 0.3);
 }
 
-// Plays the song once into the first two outputs when armed, then nothing.
-class SongProcessor : public CTVAudioDeviceManagerProcessor
+// The song as a source of the file player: 44100 Hz stereo, computed
+// samples. Reads come from the player's reader thread.
+class SongSource : public CAudioPlayerInput
 {
 public:
-    void processAudio(const float* const*, int, float* const* outputs, int outputCount, int sampleCount) override
+    uint32_t GetSampleRate() override { return 44100; }
+    uint16_t GetBitsPerSample() override { return 16; }
+    uint16_t GetChannelCount() override { return 2; }
+    uint64_t GetLength() override { return kSongFrames; }
+    uint64_t GetPosition() override { return m_position.load(); }
+    uint64_t SetPosition(uint64_t frame) override
     {
-        ++calls;
-        if (!armed.load() || outputCount < 2)
-            return;
-        int position = m_position.load(std::memory_order_relaxed);
-        const int count = std::min(sampleCount, kSongFrames - position);
-        for (int i = 0; i < count; ++i)
+        m_position.store(std::min<uint64_t>(frame, kSongFrames));
+        return m_position.load();
+    }
+    uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override
+    {
+        const uint64_t position = m_position.load();
+        const auto got = static_cast<uint32_t>(std::min<uint64_t>(frames, kSongFrames - position));
+        for (int c = 0; c < 2; ++c)
         {
-            outputs[0][i] = SongSample(0, position + i);
-            outputs[1][i] = SongSample(1, position + i);
+            if (channels[c] == nullptr)
+                continue;
+            for (uint32_t i = 0; i < frames; ++i)
+                channels[c][offset + i] = i < got ? SongSample(c, static_cast<int>(position + i)) : 0.0f;
         }
-        m_position.store(position + std::max(count, 0), std::memory_order_release);
+        m_position.store(position + got);
+        return got;
     }
 
-    bool Finished() const { return m_position.load(std::memory_order_acquire) >= kSongFrames; }
-    // From the start again (only while not armed).
-    void Rewind() { m_position.store(0); }
+private:
+    std::atomic<uint64_t> m_position{0};
+};
 
-    std::atomic<bool> armed{false};
+// The device's processor: every block comes from the file player.
+class PlayerProcessor : public CTVAudioDeviceManagerProcessor
+{
+public:
+    explicit PlayerProcessor(CAudioFileTransport& transport) : m_transport(transport) {}
+
+    void processAudio(const float* const* inputs, int, float* const* outputs, int outputCount,
+                      int sampleCount) override
+    {
+        ++calls;
+        if (outputCount >= 2 && sampleCount > 0)
+            m_transport.ProcessBlock(inputs, outputs, static_cast<uint32_t>(sampleCount));
+    }
+
     std::atomic<int> calls{0};
 
 private:
-    std::atomic<int> m_position{0};
+    CAudioFileTransport& m_transport;
+};
+
+// Counts the ends of the song the player reports.
+class EndListener : public CAudioFileTransportListener
+{
+public:
+    void transportStateChanged(CAudioFileTransport*) override { ++ends; }
+    void transportStopped(CAudioFileTransport*) override { ++failures; }
+    std::atomic<int> ends{0};
+    std::atomic<int> failures{0};
 };
 
 // A JACK client with two inputs that records what arrives into fixed buffers.
@@ -268,7 +304,12 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
     ASSERT_TRUE(capture.IsValid());
 
     StartListener listener;
-    SongProcessor processor;
+    // The song outlives the player, the player the processor.
+    SongSource song;
+    EndListener ends;
+    CAudioFilePlayerPcmOutput player;
+    player.AddListener(&ends);
+    PlayerProcessor processor(player);
     CTVAudioDeviceManager* manager = CTVAudioDeviceManager::GetInstance();
     manager->AddListener(&listener);
     manager->SetProcessor(&processor);
@@ -318,17 +359,21 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
     do
     {
         ++takes;
+        // From the start of the song, buffered before the recording begins;
+        // the stopped player plays silence meanwhile.
+        player.SetSource(&song);
+        ASSERT_TRUE(WaitFor([&] { return !player.IsPrebuffering(); }, std::chrono::seconds(60)));
+        const int ended = ends.ends.load();
         capture.StartRecording();
-        processor.Rewind();
-        processor.armed = true;
+        player.Play();
         // Generous: on a loaded machine the clients' threads get little time.
-        ASSERT_TRUE(WaitFor([&] { return processor.Finished(); }, std::chrono::seconds(60)))
+        ASSERT_TRUE(WaitFor([&] { return ends.ends.load() > ended; }, std::chrono::seconds(60)))
             << "the device called the processor " << processor.calls.load() << " times";
+        EXPECT_EQ(ends.failures.load(), 0);
         // Some silence after the song.
         const int after = capture.Frames() + 4096;
         ASSERT_TRUE(WaitFor([&] { return capture.Frames() >= after; }, std::chrono::seconds(60)));
         capture.StopRecording();
-        processor.armed = false;
         problem = CheckTake(capture);
     } while (!problem.empty() && takes < 5);
     EXPECT_EQ(problem, "") << takes << " takes, " << capture.XRuns() << " xruns";
