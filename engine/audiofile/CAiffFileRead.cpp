@@ -74,7 +74,7 @@ void CAiffFileRead::Close()
     ResetAiffFormat();
     m_metaData.Clear();
     m_headerEnd = m_dataStart = m_dataEnd = m_rangeStart = m_rangeEnd = 0;
-    std::memset(m_buffer, 0, sizeof m_buffer);
+    std::memset(m_buffer.get(), 0, kBufferSize);
     EmptyBuffer();
     m_readFailed = false;
     m_pictureSize = 0;
@@ -341,7 +341,7 @@ uint32_t CAiffFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t 
             const uint32_t k = std::min(unreadFrames, frames - delivered);
             if (k > 0)
             {
-                UnpackSamples(m_buffer + m_bufferRead, target, k, offset + delivered);
+                UnpackSamples(m_buffer.get() + m_bufferRead, target, k, offset + delivered);
                 delivered += k;
                 m_bufferRead += k * frameBytes;
             }
@@ -350,8 +350,8 @@ uint32_t CAiffFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t 
             const int64_t position = Tell();
             if (position >= m_rangeEnd)
                 break;
-            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize));
-            const uint32_t got = Read(m_buffer, want);
+            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % frameBytes));
+            const uint32_t got = Read(m_buffer.get(), want);
             m_bufferFill = got;
             m_bufferRead = 0;
             if (got < want)
@@ -364,7 +364,7 @@ uint32_t CAiffFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t 
                 const uint32_t rest = std::min((m_bufferFill - m_bufferRead) / frameBytes, frames - delivered);
                 if (rest > 0)
                 {
-                    UnpackSamples(m_buffer, target, rest, offset + delivered);
+                    UnpackSamples(m_buffer.get(), target, rest, offset + delivered);
                     delivered += rest;
                     m_bufferRead += rest * frameBytes;
                 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/audiofile/CAiffFormat.h"
 #include "engine/audiofile/CPcmFileReadBase.h"
@@ -59,7 +60,8 @@ protected:
     int64_t m_headerEnd = 0;
 
 private:
-    static constexpr uint32_t kBufferSize = 516;
+    // Bytes read from the file at once; each read takes whole frames only.
+    static constexpr uint32_t kBufferSize = 65536;
 
     uint32_t FrameBytes() const;
     void EmptyBuffer();
@@ -70,7 +72,7 @@ private:
     int64_t m_dataEnd = 0;
     int64_t m_rangeStart = 0;
     int64_t m_rangeEnd = 0;
-    uint8_t m_buffer[kBufferSize] = {};
+    std::unique_ptr<uint8_t[]> m_buffer = std::make_unique<uint8_t[]>(kBufferSize);
     uint32_t m_bufferFill = 0;
     uint32_t m_bufferRead = 0;
     bool m_readFailed = false;

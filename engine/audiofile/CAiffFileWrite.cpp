@@ -110,7 +110,7 @@ bool CAiffFileWrite::FlushStaging()
 {
     if (m_stagingFill == 0)
         return true;
-    const uint32_t written = Write(m_staging, m_stagingFill);
+    const uint32_t written = Write(m_staging.get(), m_stagingFill);
     const bool complete = written == m_stagingFill;
     // Only whole frames count as data; a partly written frame is overwritten
     // by what follows.
@@ -135,10 +135,10 @@ uint32_t CAiffFileWrite::WriteInt32(int32_t** channels, uint32_t frames)
     while (accepted < wanted)
     {
         const uint32_t k = std::min((kStagingSize - m_stagingFill) / frameBytes, wanted - accepted);
-        PackBigEndian(m_channelCount, m_staging + m_stagingFill, channels, k, m_sampleSize, accepted);
+        PackBigEndian(m_channelCount, m_staging.get() + m_stagingFill, channels, k, m_sampleSize, accepted);
         m_stagingFill += k * frameBytes;
         accepted += k;
-        if (m_stagingFill + frameBytes <= kStagingSize)
+        if (m_stagingFill + frameBytes <= kStagingSize && (accepted < wanted || m_stagingFill < kStagingKeep))
             continue;
         const uint32_t staged = m_stagingFill;
         const int64_t endBefore = m_dataEnd;

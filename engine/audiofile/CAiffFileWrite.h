@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/audiofile/CAiffFormat.h"
 #include "engine/audiofile/CPcmFileWriteBase.h"
@@ -41,7 +42,12 @@ protected:
     uint64_t m_dataByteLimit = 0;
 
 private:
-    static constexpr uint32_t kStagingSize = 516;
+    // Bytes packed before they go to the file in one write: a multiple of
+    // every frame size up to 8 bytes.
+    static constexpr uint32_t kStagingSize = 24 * 8192;
+    // What a write call leaves staged at most; more is written before the call
+    // returns, so that the frames it reports have reached the file.
+    static constexpr uint32_t kStagingKeep = 4096;
 
     uint32_t FrameBytes() const;
     bool WriteHeader();
@@ -53,7 +59,7 @@ private:
     int64_t m_headerEnd = 0;
     int64_t m_dataStart = 0;
     int64_t m_dataEnd = 0;
-    uint8_t m_staging[kStagingSize] = {};
+    std::unique_ptr<uint8_t[]> m_staging = std::make_unique<uint8_t[]>(kStagingSize);
     uint32_t m_stagingFill = 0;
     bool m_writeFailed = false;
 };

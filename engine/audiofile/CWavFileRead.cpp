@@ -77,7 +77,7 @@ void CWavFileRead::Close()
     m_headerEnd = m_dataStart = m_dataEnd = m_rangeStart = m_rangeEnd = 0;
     m_infoStart = m_infoEnd = m_cueStart = m_cueEnd = 0;
     m_cueOffsets.clear();
-    std::memset(m_buffer, 0, sizeof m_buffer);
+    std::memset(m_buffer.get(), 0, kBufferSize);
     EmptyBuffer();
     m_readFailed = false;
 }
@@ -379,7 +379,7 @@ uint32_t CWavFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t o
             const uint32_t k = std::min(unreadFrames, frames - delivered);
             if (k > 0)
             {
-                UnpackLittleEndian(m_channelCount, target, m_buffer + m_bufferRead, k, m_bitsPerSample,
+                UnpackLittleEndian(m_channelCount, target, m_buffer.get() + m_bufferRead, k, m_bitsPerSample,
                                    offset + delivered);
                 delivered += k;
                 m_bufferRead += k * m_blockAlign;
@@ -389,8 +389,8 @@ uint32_t CWavFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t o
             const int64_t position = Tell();
             if (position >= m_rangeEnd)
                 break;
-            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize));
-            const uint32_t got = Read(m_buffer, want);
+            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % m_blockAlign));
+            const uint32_t got = Read(m_buffer.get(), want);
             m_bufferFill = got;
             m_bufferRead = 0;
             if (got < want)

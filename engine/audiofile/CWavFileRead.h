@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "engine/audiofile/CPcmFileReadBase.h"
@@ -44,7 +45,8 @@ public:
     virtual bool ReadFormatChunk();
 
 private:
-    static constexpr uint32_t kBufferSize = 528;
+    // Bytes read from the file at once; each read takes whole frames only.
+    static constexpr uint32_t kBufferSize = 65536;
 
     void ReadCuePoints();
     void BuildMarks();
@@ -60,7 +62,7 @@ private:
     int64_t m_cueStart = 0;
     int64_t m_cueEnd = 0;
     std::vector<uint32_t> m_cueOffsets;
-    uint8_t m_buffer[kBufferSize] = {};
+    std::unique_ptr<uint8_t[]> m_buffer = std::make_unique<uint8_t[]>(kBufferSize);
     uint32_t m_bufferFill = 0;
     uint32_t m_bufferRead = 0;
     bool m_readFailed = false;

@@ -105,7 +105,7 @@ bool CWavFileWrite::FlushStaging()
 {
     if (m_stagingFill == 0)
         return true;
-    const uint32_t written = Write(m_staging, m_stagingFill);
+    const uint32_t written = Write(m_staging.get(), m_stagingFill);
     const bool complete = written == m_stagingFill;
     // Only whole frames count as data; the file position stays on the end of
     // the data so that a partly written frame is overwritten by what follows.
@@ -129,10 +129,10 @@ uint32_t CWavFileWrite::WriteInt32(int32_t** channels, uint32_t frames)
     while (accepted < wanted)
     {
         const uint32_t k = std::min((kStagingSize - m_stagingFill) / m_blockAlign, wanted - accepted);
-        PackLittleEndian(m_channelCount, m_staging + m_stagingFill, channels, k, m_bitsPerSample, accepted);
+        PackLittleEndian(m_channelCount, m_staging.get() + m_stagingFill, channels, k, m_bitsPerSample, accepted);
         m_stagingFill += k * m_blockAlign;
         accepted += k;
-        if (m_stagingFill + m_blockAlign <= kStagingSize)
+        if (m_stagingFill + m_blockAlign <= kStagingSize && (accepted < wanted || m_stagingFill < kStagingKeep))
             continue;
         const uint32_t staged = m_stagingFill;
         const int64_t endBefore = m_dataEnd;

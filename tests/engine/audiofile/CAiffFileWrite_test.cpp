@@ -100,27 +100,29 @@ TEST(CAiffFileWrite, SamplesRoundTrip)
     std::unique_ptr<CAudioFileWriteBase> writer(
         CreateAudioFileWriter(path.u16string().c_str(), "aiff", 48000, 24, 2, 0));
     ASSERT_NE(writer, nullptr);
-    EXPECT_EQ(writeRamp(*writer, 700), 700u);
-    EXPECT_EQ(writeRamp(*writer, 300), 300u);
-    EXPECT_EQ(writer->GetWrittenFrames(), 1000u);
+    // More than one read of the reader, whose 64 KiB hold no whole number of
+    // 6-byte frames.
+    EXPECT_EQ(writeRamp(*writer, 30000), 30000u);
+    EXPECT_EQ(writeRamp(*writer, 3000), 3000u);
+    EXPECT_EQ(writer->GetWrittenFrames(), 33000u);
     ASSERT_TRUE(writer->Close());
 
     const Bytes bytes = readFile(path);
-    EXPECT_EQ(readBE(bytes, 22, 4), 1000u);
-    EXPECT_EQ(readBE(bytes, 42, 4), 6008u);
+    EXPECT_EQ(readBE(bytes, 22, 4), 33000u);
+    EXPECT_EQ(readBE(bytes, 42, 4), 198008u);
     EXPECT_EQ(readBE(bytes, 4, 4), bytes.size() - 8);
 
     CAiffFileRead reader;
     ASSERT_EQ(reader.Open(path.u16string().c_str()), 0);
     EXPECT_EQ(reader.GetSampleRate(), 48000u);
     EXPECT_EQ(reader.GetBitsPerSample(), 24);
-    ASSERT_EQ(reader.GetLength(), 1000u);
-    std::vector<int32_t> left(1000), right(1000);
+    ASSERT_EQ(reader.GetLength(), 33000u);
+    std::vector<int32_t> left(33000), right(33000);
     int32_t* channels[2] = {left.data(), right.data()};
-    ASSERT_EQ(reader.ReadInt32(channels, 1000, 0), 1000u);
-    for (uint32_t i = 0; i < 1000; i += 37)
+    ASSERT_EQ(reader.ReadInt32(channels, 33000, 0), 33000u);
+    for (uint32_t i = 0; i < 33000; i += 37)
     {
-        const uint32_t step = i < 700 ? i : i - 700; // the second ramp starts again
+        const uint32_t step = i < 30000 ? i : i - 30000; // the second ramp starts again
         EXPECT_EQ(left[i], static_cast<int32_t>(step * 0x1300u)) << i;
         EXPECT_EQ(right[i], -static_cast<int32_t>(step * 0x1300u)) << i;
     }

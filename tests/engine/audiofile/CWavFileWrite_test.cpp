@@ -263,8 +263,12 @@ TEST(CWavFileWrite, RoundTripThroughTheReader)
         writer.GetMarker()->Add(0.005);
         setText(writer, CAudioMetaData::kArtist, "Artist");
         setText(writer, CAudioMetaData::kDate, "2009-03-07");
-        const uint32_t frames = 1000;  // several staging buffers and a partial one
-        EXPECT_EQ(writeRamp(writer, frames), frames);
+        // A call small enough to stay staged, then calls larger than one read
+        // of the reader (whose 64 KiB hold no whole number of 6-byte frames).
+        const uint32_t frames = 32007;
+        EXPECT_EQ(writeRamp(writer, 7), 7u);
+        EXPECT_EQ(writeRamp(writer, 20000, 7), 20000u);
+        EXPECT_EQ(writeRamp(writer, 12000, 20007), 12000u);
         EXPECT_DOUBLE_EQ(writer.GetLengthInSeconds(), frames / 96000.0);
         ASSERT_TRUE(writer.Close());
 
