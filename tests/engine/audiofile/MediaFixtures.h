@@ -45,7 +45,7 @@ public:
                                                           "s sine 300-3000 sine 2500-200 gain -3"
                                                     : " synth " + std::to_string(kSourceFrames) +
                                                           "s sine 300-3000 gain -3";
-            run("sox -r " + std::to_string(rate) + " -n -r " + std::to_string(rate) + " -c " +
+            run("sox -D -r " + std::to_string(rate) + " -n -r " + std::to_string(rate) + " -c " +
                 std::to_string(channels) + " -b " + std::to_string(bits) + " " + q(name + ".wav") + synth);
             run("sox " + q(name + ".wav") + " -t s32 " + q(name + ".s32"));
         }

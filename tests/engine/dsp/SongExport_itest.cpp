@@ -41,7 +41,7 @@ struct TwoFileSong
         for (const auto& [name, synth] : files)
         {
             const std::string path = folder.file(name).string();
-            EXPECT_EQ(runCommand("sox -n -r 44100 -b 16 -c 2 " + shellQuote(path) + " synth " + synth +
+            EXPECT_EQ(runCommand("sox -D -n -r 44100 -b 16 -c 2 " + shellQuote(path) + " synth " + synth +
                                  " vol 0.5 dcshift 0.1"),
                       0);
             song.AddSection()->AddTrack()->AddFile()->SetPath(Wide(path));
