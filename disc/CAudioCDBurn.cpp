@@ -19,7 +19,12 @@ CAudioCDBurn::CAudioCDBurn(std::unique_ptr<CDiscBurnImp> burnImp)
 {
 }
 
-CAudioCDBurn::~CAudioCDBurn() = default;
+CAudioCDBurn::~CAudioCDBurn()
+{
+    // The disc writer (and a burn its worker may still run) ends before the
+    // track files it reads are deleted with the creator.
+    m_burnImp.reset();
+}
 
 uint32_t CAudioCDBurn::SecondsToSectors(float seconds)
 {

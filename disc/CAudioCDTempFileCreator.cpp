@@ -32,8 +32,7 @@ bool PathTaken(const std::string& path)
 CAudioCDTempFileCreator::CAudioCDTempFileCreator()
     : m_channels{m_left, m_right}
 {
-    std::memset(m_left, 0, sizeof m_left);
-    std::memset(m_right, 0, sizeof m_right);
+    ClearBuffers();
 }
 
 CAudioCDTempFileCreator::~CAudioCDTempFileCreator()
@@ -158,10 +157,15 @@ bool CAudioCDTempFileCreator::FlushBuffered()
     bool ok = true;
     if (m_bufferedFrames > 0)
         ok = m_writer->WriteInt32(m_channels, m_bufferedFrames) == m_bufferedFrames;
+    ClearBuffers();
+    return ok;
+}
+
+void CAudioCDTempFileCreator::ClearBuffers()
+{
     std::memset(m_left, 0, sizeof m_left);
     std::memset(m_right, 0, sizeof m_right);
     m_bufferedFrames = 0;
-    return ok;
 }
 
 bool CAudioCDTempFileCreator::WriteSilence(uint64_t frames)
@@ -204,7 +208,8 @@ bool CAudioCDTempFileCreator::FinishTrack(bool joinNext)
         }
         else
         {
-            FlushBuffered();
+            // The file is lost already: the buffered frames go nowhere.
+            ClearBuffers();
         }
     }
 
@@ -238,9 +243,7 @@ void CAudioCDTempFileCreator::Reset()
             ::unlink(narrow.c_str());
     }
     m_job = CAudioCDBurnJob();
-    std::memset(m_left, 0, sizeof m_left);
-    std::memset(m_right, 0, sizeof m_right);
-    m_bufferedFrames = 0;
+    ClearBuffers();
     m_jobStarted = false;
     m_tailSectors = 0;
     m_failed = false;

@@ -77,6 +77,8 @@ public:
 private:
     // Writes the buffered frames as they are and clears the buffers.
     bool FlushBuffered();
+    // Zeroes both buffers; nothing is buffered afterwards.
+    void ClearBuffers();
     // Writes frames of digital silence.
     bool WriteSilence(uint64_t frames);
     // Writes one full sector from the buffers; false when it did not reach the file.

@@ -273,6 +273,23 @@ TEST(CAudioCDBurn, TracksNeedATempDirectoryAndCancelDeletesThem)
     EXPECT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 1);
 }
 
+// The disc writer, which reads the track files, ends before they are deleted.
+TEST(CAudioCDBurn, DiscWriterEndsBeforeTheTrackFilesGo)
+{
+    TempFolder folder;
+    bool fileThereAtEnd = false;
+    {
+        Burner b;
+        b.imp->onDelete = [&] { fileThereAtEnd = fs::exists(folder.file("Track 01.wav")); };
+        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
+        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
+        ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+        ASSERT_EQ(b->StartBurn(), 0);
+    }
+    EXPECT_TRUE(fileThereAtEnd);
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
 // The converter's marks and texts land in the open track's file; with no
 // track open the burner keeps its own and takes no samples.
 TEST(CAudioCDBurn, MarksAndTextsGoToTheOpenTrack)
@@ -326,7 +343,7 @@ TEST(CAudioDiscBurnProxy, MakesTheBurnerOnceAndAnewWhenAsked)
     CAudioDiscBurnProxy proxy([&]() -> std::unique_ptr<CDiscBurnImp> {
         auto fake = std::make_unique<FakeDiscBurnImp>();
         if (made++ == 0)
-            fake->deleted = &firstDeleted;
+            fake->onDelete = [&] { firstDeleted = true; };
         return fake;
     });
     CAudioDiscBurnBase* first = proxy.GetBurner();

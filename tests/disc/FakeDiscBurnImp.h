@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,13 +27,13 @@ public:
     std::vector<int> spaceKindsAsked;
     int startCalls = 0;
     std::optional<CAudioCDBurnJob> startedJob;
-    // Set to true when the fake is deleted.
-    bool* deleted = nullptr;
+    // Called when the fake is deleted.
+    std::function<void()> onDelete;
 
     ~FakeDiscBurnImp() override
     {
-        if (deleted != nullptr)
-            *deleted = true;
+        if (onDelete)
+            onDelete();
     }
 
     const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return m_devices; }
