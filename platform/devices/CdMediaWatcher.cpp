@@ -111,6 +111,8 @@ bool CdMediaWatcher::Wait(std::set<std::string>& changed)
 void CdMediaWatcher::Scan(const std::set<std::string>& changed, bool report)
 {
     auto& registry = CdDriveRegistry::Instance();
+    for (const auto& node : changed)
+        m_recheck[node] = kRecheckIntervals;
     std::vector<DriveState> now;
     std::vector<std::string> arrived;
     std::vector<std::string> removed;
@@ -123,8 +125,8 @@ void CdMediaWatcher::Scan(const std::set<std::string>& changed, bool report)
         bool present;
         auto drive = registry.OpenDrive(name);
         const bool isDevice = dynamic_cast<const CdDeviceDrive*>(drive.get()) != nullptr;
-        if (m_monitor && isDevice && known && changed.count(name) == 0)
-            present = wasPresent;  // udev reported no change of this node
+        if (m_monitor && isDevice && known && m_recheck.count(name) == 0)
+            present = wasPresent;  // udev reported no change of this node lately
         else
             present = drive != nullptr && drive->IsMediaPresent();
         if (present && !wasPresent)
@@ -142,6 +144,8 @@ void CdMediaWatcher::Scan(const std::set<std::string>& changed, bool report)
             removed.push_back(state.name);
     }
     m_drives = std::move(now);
+    for (auto it = m_recheck.begin(); it != m_recheck.end();)
+        it = --it->second <= 0 ? m_recheck.erase(it) : std::next(it);
     if (!report)
         return;
     if (!arrived.empty())

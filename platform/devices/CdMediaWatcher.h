@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -20,12 +21,17 @@ namespace qm::platform
 //
 // Without a udev monitor every drive is looked at every interval. With one,
 // a device node is looked at when it first appears and whenever udev reports
-// a change of it, and the watcher wakes at once for such a change; disc
-// images, which udev cannot see, are still looked at every interval.
+// a change of it, and the watcher wakes at once for such a change; since a
+// drive may still be spinning up when udev reports the new disc, a reported
+// node is looked at again on the next few intervals. Disc images, which udev
+// cannot see, are looked at every interval.
 class CdMediaWatcher final : public DeviceWatcher
 {
 public:
     static constexpr std::chrono::milliseconds kDefaultInterval{1500};
+    // Intervals during which a device node that udev reported is looked at
+    // again.
+    static constexpr int kRecheckIntervals = 8;
 
     explicit CdMediaWatcher(std::chrono::milliseconds interval = kDefaultInterval,
                             std::unique_ptr<UdevMediaMonitor> monitor = nullptr);
@@ -60,6 +66,7 @@ private:
     std::unique_ptr<UdevMediaMonitor> m_monitor;
     Callback m_callback;
     std::vector<DriveState> m_drives;  // in the registry's order; used by one thread at a time
+    std::map<std::string, int> m_recheck;  // device node -> intervals left to look at it again
     int m_wakeFd = -1;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;
