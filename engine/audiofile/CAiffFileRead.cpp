@@ -10,25 +10,6 @@
 #include "engine/audiofile/Id3MetaDataMerge.h"
 #include "engine/audiofile/PcmPacking.h"
 
-namespace
-{
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 CAiffFileRead::CAiffFileRead() = default;
 
 CAiffFileRead::~CAiffFileRead()
@@ -136,7 +117,7 @@ bool CAiffFileRead::ReadCommonCommFields(uint64_t minimumChunkSize)
     if (Read(m_sampleRate, 10) != 10)
         return false;
     return (m_sampleSize == 16 || m_sampleSize == 24) && (m_channelCount == 1 || m_channelCount == 2) &&
-           IsAcceptedRate(ExtendedToRate(m_sampleRate));
+           IsAcceptedSampleRate(ExtendedToRate(m_sampleRate));
 }
 
 bool CAiffFileRead::ReadCommChunk()

@@ -17,22 +17,6 @@ namespace
 // the first four bytes are the format tag.
 constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
-
 struct InfoText
 {
     const char* id;
@@ -182,8 +166,9 @@ bool CWavFileRead::ReadFormatChunk()
                                       (m_formatTag == kFormatPcm && m_bitsPerSample == 24) ||
                                       (m_formatTag == kFormatIeeeFloat && m_bitsPerSample == 32);
     const uint64_t frameBytes = uint64_t(m_bitsPerSample / 8) * m_channelCount;
-    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) && IsAcceptedRate(m_sampleRate) &&
-           frameBytes == m_blockAlign && frameBytes * m_sampleRate == m_byteRate;
+    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) &&
+           IsAcceptedSampleRate(m_sampleRate) && frameBytes == m_blockAlign &&
+           frameBytes * m_sampleRate == m_byteRate;
 }
 
 void CWavFileRead::ReadListInfo()
