@@ -89,7 +89,10 @@ int CDiscBurnImpWin::SelectDevice(int index)
 {
     if (IsBusy())
         return 1;
-    if (index < 0 || index != m_selected || m_recorder == nullptr)
+    // The same index names another drive after a rescan that changed the list.
+    const bool selected = index >= 0 && index == m_selected && m_recorder != nullptr &&
+                          size_t(index) < m_devices.size() && m_recorder->GetName() == m_devices[size_t(index)].drive;
+    if (!selected)
     {
         CloseDevice();
         if (index < 0 || size_t(index) >= m_devices.size())

@@ -81,6 +81,12 @@ TEST(CDiscBurnImpWinAudioCD, SelectsADriveAndReadsItsDisc)
         EXPECT_EQ(burner.GetDiscFreeSpace(1), 360000ull * 2352);
         EXPECT_EQ(burner.GetDiscFreeSpace(0), 360000ull * 2048);
 
+        // After a rescan the same index may name another drive.
+        system.SetNames({"/dev/sr2", "/dev/sr3"});
+        burner.RescanDevices();
+        ASSERT_EQ(burner.SelectDevice(1), 0);
+        EXPECT_EQ(burner.GetDrivePath(), u"/dev/sr3");
+
         burner.Eject();
         EXPECT_EQ(burner.GetDiscType(), -1);
         EXPECT_TRUE(burner.GetSpeeds().empty());

@@ -135,6 +135,8 @@ public:
     {
     }
 
+    void SetNames(std::vector<std::string> names) { m_names = std::move(names); }
+
     bool startWorks = true;
     int starts = 0;
     int shutdowns = 0;
