@@ -72,7 +72,6 @@ public:
 
     // The erase's estimated duration in milliseconds; 0 when unknown.
     int32_t GetEraseDurationEstimate() const { return m_eraseEstimateMs.load(); }
-    bool IsLibraryStarted() const { return m_libraryStarted; }
 
 protected:
     // Progress reasons handed to OnProgress.
