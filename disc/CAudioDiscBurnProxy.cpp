@@ -3,13 +3,15 @@
 #include <mutex>
 
 #include "disc/CAudioCDBurn.h"
+#include "disc/CDiscBurnImpWinAudioCD.h"
 
 namespace
 {
-// The program's disc writer.
+// The program's disc writer: the drives of this machine and any disc-image
+// targets registered with the recorder layer.
 std::unique_ptr<CDiscBurnImp> MakeDefaultBurnImp()
 {
-    return nullptr;
+    return std::make_unique<CDiscBurnImpWinAudioCD>();
 }
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "disc/CAudioDiscBurnProxy.h"
 #include "disc/CDiscBurnImpWinAudioCD.h"
 #include "engine/audiofile/CAudioCDRead.h"
 #include "engine/audiofile/CAudioMetaData.h"
@@ -233,4 +234,67 @@ TEST(AudioCdImageBurn, ARewritableImageIsErasedAndAMissingTrackFileFailsTheBurn)
     ASSERT_EQ(burner.RefreshDiscInfo(), 0);
     EXPECT_TRUE(burner.IsDiscBlank());
     EXPECT_FALSE(std::filesystem::exists(target.Name() + ".cue"));
+}
+
+// The whole burn road as the burn session drives it: the proxy's own burner,
+// the songs written into it as an output stream (the second joined to the
+// first without a pause), then the disc written and read back.
+TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
+{
+    qmtest::TempFolder folder;
+    Target target(folder, "proxy");
+    std::filesystem::create_directories(folder.file("tracks"));
+
+    CAudioDiscBurnProxy proxy;
+    CAudioDiscBurnBase* burner = proxy.GetBurner();
+    ASSERT_NE(burner, nullptr);
+    CDiscBurnImp* disc = burner->GetBurnImp();
+    int index = -1;
+    for (size_t i = 0; i < disc->GetDevices().size(); ++i)
+        if (disc->GetDevices()[i].drive == target.Name())
+            index = int(i);
+    ASSERT_GE(index, 0);
+    ASSERT_EQ(disc->SelectDevice(index), 0);
+
+    // Song 1 ends 100 frames into a sector; song 2 follows it seamlessly.
+    const uint32_t firstFrames = 300 * kSectorFrames + 100;
+    const uint32_t secondFrames = 310 * kSectorFrames;
+    const std::vector<int16_t> first = TrackSamples(firstFrames, 7);
+    const std::vector<int16_t> second = TrackSamples(secondFrames, 8);
+    auto write = [burner](const std::vector<int16_t>& samples) {
+        const uint32_t frames = uint32_t(samples.size() / 2);
+        std::vector<int32_t> left(frames), right(frames);
+        for (uint32_t i = 0; i < frames; ++i)
+        {
+            left[i] = int32_t(samples[2 * i]) * 65536;
+            right[i] = int32_t(samples[2 * i + 1]) * 65536;
+        }
+        int32_t* channels[2] = {left.data(), right.data()};
+        EXPECT_EQ(burner->WriteInt32(channels, frames), frames);
+    };
+    ASSERT_EQ(burner->SetTempDirectory(Wide(folder.file("tracks").string())), 0);
+    ASSERT_EQ(burner->BeginTracks(u"Album", u"Artist", 44100, 0, 0), 0);
+    ASSERT_EQ(burner->AddTrack(u"one", false, false, 0.0f, 0.0f), 0);
+    write(first);
+    ASSERT_EQ(burner->AddTrack(u"two", true, false, 0.0f, 0.0f), 0);
+    write(second);
+    ASSERT_EQ(burner->StartBurn(), 0);
+    ASSERT_TRUE(qmtest::WaitFor([disc] { return !disc->IsBusy(); }, std::chrono::seconds(60)));
+    ASSERT_EQ(disc->GetLastResult(), 0u);
+
+    // The songs come back as one seamless stream: the first track holds the
+    // first song's whole sectors, the second begins with its last 100 frames.
+    ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(target.Name() + ".cue"));
+    CAudioCDRead reader(true);
+    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), 0);
+    ASSERT_EQ(reader.GetTrackCount(), 2);
+    std::vector<int16_t> joined = first;
+    joined.insert(joined.end(), second.begin(), second.end());
+    ASSERT_TRUE(reader.SelectTrack(0));
+    ExpectSamples(reader, std::vector<int16_t>(joined.begin(), joined.begin() + 300 * kSectorFrames * 2));
+    ASSERT_TRUE(reader.SelectTrack(1));
+    ExpectSamples(reader, std::vector<int16_t>(joined.begin() + 300 * kSectorFrames * 2, joined.end()));
+
+    burner->ClearTempFiles();
+    EXPECT_TRUE(std::filesystem::is_empty(folder.file("tracks")));
 }
