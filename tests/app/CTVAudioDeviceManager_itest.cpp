@@ -263,7 +263,11 @@ protected:
         const std::string name = "quillmark-test-" + std::to_string(::getpid());
         ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
         ::setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        const char* argv[] = {"jackd", "--no-realtime", "-d", "dummy", "-r", "44100", "-p", "512", nullptr};
+        // A long client timeout: on a loaded machine a client that misses a
+        // period by more than the default 500 ms is thrown out of the graph
+        // for good, and the device would never be called again.
+        const char* argv[] = {"jackd", "--no-realtime", "-t", "30000", "-d", "dummy", "-r", "44100", "-p", "512",
+                              nullptr};
         ASSERT_EQ(::posix_spawnp(&m_server, "jackd", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0)
             << "jackd (package jackd2) is needed";
         const bool up = WaitFor(

@@ -1,0 +1,3 @@
+# Included by ctest after the discovered tests are defined: tests that must
+# not share the machine with others.
+set_tests_properties("JackServer.ASongReachesTheDeviceWholeInOrderAndAtItsLevel" PROPERTIES RUN_SERIAL TRUE)
