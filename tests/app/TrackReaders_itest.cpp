@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/AudioCDTrackReader.h"
 #include "app/AudioFileReader.h"
+#include "app/SongListFile.h"
+#include "app/TVSLReader.h"
 #include "app/TrackInfo.h"
+#include "app/WideText.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/app/TestResources.h"
 #include "tests/support/CdImageBuilder.h"
@@ -145,4 +149,34 @@ TEST(AudioCDTrackReader, NoDiscGivesNoRecord)
         EXPECT_EQ(reader.getProgress(), 1.0);
         EXPECT_EQ(reader.next(), nullptr);
     }
+}
+
+TEST(SongListCdTracks, DiscImageSongsKeepTheirDriveWhenTheListMoves)
+{
+    const auto strings = englishStrings();
+    qmtest::TempFolder folder;
+    const Disc disc(folder, {{true, 20}, {true, 30}});
+    Tavrel::AudioCDTrackReader tracks(disc.drive());
+    std::unique_ptr<TrackInfo>(tracks.next()).reset();
+    std::unique_ptr<TrackInfo> record(tracks.next());
+    ASSERT_NE(record, nullptr);
+    const uint32_t discId = record->song->GetSection(0)->GetTrack(0)->GetFile(0)->GetMediaUniqueId();
+
+    // Saved beside the image, opened from a folder further down: the image's
+    // drive name is no file of its own, but it is still the drive to use.
+    const juce::File list(juce::String(folder.file("list.qmpl").string()));
+    ASSERT_TRUE(Tavrel::writeSongListFile({record.get()}, list));
+    const std::filesystem::path moved = folder.file("deeper/down/list.qmpl");
+    std::filesystem::create_directories(moved.parent_path());
+    std::filesystem::copy_file(folder.file("list.qmpl"), moved);
+
+    Tavrel::TVSLReader reader(juce::File(juce::String(moved.string())));
+    std::unique_ptr<TrackInfo> back(reader.next());
+    ASSERT_NE(back, nullptr);
+    const CPlaylistFile& file = *back->song->GetSection(0)->GetTrack(0)->GetFile(0);
+    EXPECT_EQ(toJuceString(file.GetPath()), disc.drive());
+    EXPECT_EQ(file.GetMediaUniqueId(), discId);
+    EXPECT_TRUE(back->readable);
+    EXPECT_EQ(back->getTextField(TrackInfo::kSongName), "Track 02");
+    EXPECT_EQ(back->getFormatName(), "CD");
 }
