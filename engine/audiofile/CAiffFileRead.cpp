@@ -8,36 +8,7 @@
 #include "engine/audiofile/CID3v2Read.h"
 #include "engine/audiofile/EngineText.h"
 #include "engine/audiofile/Id3MetaDataMerge.h"
-#include "engine/audiofile/PcmBuffers.h"
 #include "engine/audiofile/PcmPacking.h"
-
-namespace
-{
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
-
-void ZeroIntChannels(uint16_t channels, int32_t** buffers, uint32_t from, uint32_t count)
-{
-    if (buffers == nullptr || count == 0)
-        return;
-    for (uint16_t c = 0; c < channels; ++c)
-        if (buffers[c] != nullptr)
-            std::memset(buffers[c] + from, 0, sizeof(int32_t) * count);
-}
-} // namespace
 
 CAiffFileRead::CAiffFileRead() = default;
 
@@ -61,22 +32,14 @@ uint32_t CAiffFileRead::FrameBytes() const
     return uint32_t(m_sampleSize / 8) * m_channelCount;
 }
 
-void CAiffFileRead::EmptyBuffer()
-{
-    m_bufferFill = 0;
-    m_bufferRead = 0;
-}
-
 void CAiffFileRead::Close()
 {
     std::lock_guard lock(m_lock.m_section);
     CBinaryFile64::Close();
     ResetAiffFormat();
     m_metaData.Clear();
-    m_headerEnd = m_dataStart = m_dataEnd = m_rangeStart = m_rangeEnd = 0;
-    std::memset(m_buffer.get(), 0, kBufferSize);
-    EmptyBuffer();
-    m_readFailed = false;
+    m_headerEnd = 0;
+    ResetData();
     m_pictureSize = 0;
 }
 
@@ -116,21 +79,17 @@ int CAiffFileRead::Open(const char16_t* path)
     // and of the file at the latest, on a whole frame.
     const int64_t frameBytes = FrameBytes();
     const int64_t chunkEnd = std::min<int64_t>(chunkStart + static_cast<int64_t>(ssndChunk), GetFileLength());
-    m_dataStart = chunkStart + 16 + int64_t(m_ssndOffset);
-    int64_t dataBytes = std::min<int64_t>(int64_t(m_sampleFrames) * frameBytes, chunkEnd - m_dataStart);
+    const int64_t dataStart = chunkStart + 16 + int64_t(m_ssndOffset);
+    int64_t dataBytes = std::min<int64_t>(int64_t(m_sampleFrames) * frameBytes, chunkEnd - dataStart);
     dataBytes = std::max<int64_t>(dataBytes, 0);
     dataBytes -= dataBytes % frameBytes;
-    m_dataEnd = m_dataStart + dataBytes;
-    m_rangeStart = m_dataStart;
-    m_rangeEnd = m_dataEnd;
+    SetData(dataStart, dataStart + dataBytes);
 
     ReadTags();
     if (m_metaData.GetYear() == -1)
         ReadFileDateTime();
 
-    Seek(m_dataStart, SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
+    StartAtData();
     return 0;
 }
 
@@ -158,7 +117,7 @@ bool CAiffFileRead::ReadCommonCommFields(uint64_t minimumChunkSize)
     if (Read(m_sampleRate, 10) != 10)
         return false;
     return (m_sampleSize == 16 || m_sampleSize == 24) && (m_channelCount == 1 || m_channelCount == 2) &&
-           IsAcceptedRate(ExtendedToRate(m_sampleRate));
+           IsAcceptedSampleRate(ExtendedToRate(m_sampleRate));
 }
 
 bool CAiffFileRead::ReadCommChunk()
@@ -261,126 +220,7 @@ bool CAiffFileRead::IsFloat()
     return false;
 }
 
-uint64_t CAiffFileRead::GetLength()
-{
-    const uint32_t frameBytes = FrameBytes();
-    if (frameBytes == 0 || m_rangeEnd <= m_rangeStart)
-        return 0;
-    return uint64_t(m_rangeEnd - m_rangeStart) / frameBytes;
-}
-
-uint64_t CAiffFileRead::GetPosition()
-{
-    std::lock_guard lock(m_lock.m_section);
-    const uint32_t frameBytes = FrameBytes();
-    const int64_t bytes = Tell() - int64_t(m_bufferFill) + int64_t(m_bufferRead) - m_rangeStart;
-    if (bytes <= 0 || frameBytes == 0)
-        return 0;
-    return uint64_t(bytes) / frameBytes;
-}
-
-uint64_t CAiffFileRead::GetRangeStart()
-{
-    const uint32_t frameBytes = FrameBytes();
-    if (frameBytes == 0 || m_rangeStart <= m_dataStart)
-        return 0;
-    return uint64_t(m_rangeStart - m_dataStart) / frameBytes;
-}
-
-void CAiffFileRead::SetRange(uint64_t startFrame, uint64_t endFrame)
-{
-    std::lock_guard lock(m_lock.m_section);
-    const int64_t frameBytes = FrameBytes();
-    if (frameBytes == 0 || !IsOpen())
-        return;
-    const int64_t frames = (m_dataEnd - m_dataStart) / frameBytes;
-    const int64_t start = std::clamp<int64_t>(static_cast<int64_t>(startFrame), 0, frames);
-    int64_t end = static_cast<int64_t>(endFrame);
-    if (end >= frames)
-        end = frames;
-    m_rangeStart = m_dataStart + start * frameBytes;
-    m_rangeEnd = start < end ? m_dataStart + end * frameBytes : m_dataEnd;
-    Seek(m_rangeStart, SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
-}
-
-uint64_t CAiffFileRead::SetPosition(uint64_t frame)
-{
-    std::lock_guard lock(m_lock.m_section);
-    const int64_t length = static_cast<int64_t>(GetLength());
-    const int64_t target = std::clamp<int64_t>(static_cast<int64_t>(frame), 0, length);
-    Seek(m_rangeStart + target * FrameBytes(), SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
-    return GetPosition();
-}
-
-bool CAiffFileRead::HasReadFailed()
-{
-    return m_readFailed;
-}
-
 uint32_t CAiffFileRead::UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames, uint32_t offset)
 {
     return UnpackBigEndian(m_channelCount, channels, source, frames, m_sampleSize, offset);
-}
-
-uint32_t CAiffFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
-{
-    std::lock_guard lock(m_lock.m_section);
-    int32_t* none[2] = {nullptr, nullptr};
-    int32_t** target = channels != nullptr ? channels : none;
-    const uint32_t frameBytes = FrameBytes();
-    uint32_t delivered = 0;
-    if (IsOpen() && frameBytes != 0)
-    {
-        for (;;)
-        {
-            const uint32_t unreadFrames = (m_bufferFill - m_bufferRead) / frameBytes;
-            const uint32_t k = std::min(unreadFrames, frames - delivered);
-            if (k > 0)
-            {
-                UnpackSamples(m_buffer.get() + m_bufferRead, target, k, offset + delivered);
-                delivered += k;
-                m_bufferRead += k * frameBytes;
-            }
-            if (delivered == frames)
-                return frames;
-            const int64_t position = Tell();
-            if (position >= m_rangeEnd)
-                break;
-            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % frameBytes));
-            const uint32_t got = Read(m_buffer.get(), want);
-            m_bufferFill = got;
-            m_bufferRead = 0;
-            if (got < want)
-            {
-                // Whole frames only, and the file position on a frame.
-                const uint32_t partial = got % frameBytes;
-                m_bufferFill = got - partial;
-                Seek(-int64_t(partial), SEEK_CUR);
-                m_readFailed = true;
-                const uint32_t rest = std::min((m_bufferFill - m_bufferRead) / frameBytes, frames - delivered);
-                if (rest > 0)
-                {
-                    UnpackSamples(m_buffer.get(), target, rest, offset + delivered);
-                    delivered += rest;
-                    m_bufferRead += rest * frameBytes;
-                }
-                break;
-            }
-        }
-    }
-    ZeroIntChannels(m_channelCount, channels, offset + delivered, frames - delivered);
-    return delivered;
-}
-
-uint32_t CAiffFileRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset)
-{
-    int32_t** integers = reinterpret_cast<int32_t**>(channels);
-    const uint32_t delivered = ReadInt32(integers, frames, offset);
-    if (channels != nullptr)
-        Int32ToFloat(m_channelCount, integers, channels, delivered, offset);
-    return delivered;
 }

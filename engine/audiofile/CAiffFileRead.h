@@ -1,17 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/audiofile/CAiffFormat.h"
-#include "engine/audiofile/CPcmFileReadBase.h"
+#include "engine/audiofile/CBufferedPcmFileRead.h"
 
 // Reads big-endian AIFF files ("FORM"/"AIFF"): 16- or 24-bit PCM, mono or
 // stereo, at 44100, 48000, 88200, 96000, 176400 or 192000 Hz. Texts and a
 // picture come from an "ID3 " chunk holding an ID3v2 tag. Chunk sizes from the
 // file are checked: the samples end at the end of the "SSND" chunk and of the
 // file at the latest.
-class CAiffFileRead : public CPcmFileReadBase, public CAiffFormat
+class CAiffFileRead : public CBufferedPcmFileRead, public CAiffFormat
 {
 public:
     CAiffFileRead();
@@ -25,8 +24,6 @@ public:
     int Open(const char16_t* path) override;
     void Close() override;
     const char* GetFormatName() override;
-    void SetRange(uint64_t startFrame, uint64_t endFrame) override;
-    uint64_t GetRangeStart() override;
     uint32_t GetPictureDataSize() override;
     int ReadPictureData(uint8_t* buffer, uint32_t size) override;
 
@@ -34,12 +31,6 @@ public:
     uint16_t GetBitsPerSample() override;
     uint16_t GetChannelCount() override;
     bool IsFloat() override;
-    uint64_t GetLength() override;
-    uint64_t GetPosition() override;
-    uint64_t SetPosition(uint64_t frame) override;
-    bool HasReadFailed() override;
-    uint32_t ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset) override;
-    uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override;
 
 protected:
     // Reads and checks the "COMM" chunk; true when the reader accepts it.
@@ -50,7 +41,8 @@ protected:
     // Reads "FORM", its size and the form type; true for this reader's type.
     virtual bool ReadFormHeader();
     // Unpacks frames from the file's byte order into the channels at offset.
-    virtual uint32_t UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames, uint32_t offset);
+    uint32_t UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames, uint32_t offset) override;
+    uint32_t FrameBytes() const override;
 
     // The "COMM" fields every reader reads; false when the chunk is missing or
     // shorter than minimumChunkSize (header included) or the format is not one
@@ -60,21 +52,8 @@ protected:
     int64_t m_headerEnd = 0;
 
 private:
-    // Bytes read from the file at once; each read takes whole frames only.
-    static constexpr uint32_t kBufferSize = 65536;
-
-    uint32_t FrameBytes() const;
-    void EmptyBuffer();
     // The file offset of the "ID3 " chunk's data; -1 without one.
     int64_t FindId3ChunkData();
 
-    int64_t m_dataStart = 0;
-    int64_t m_dataEnd = 0;
-    int64_t m_rangeStart = 0;
-    int64_t m_rangeEnd = 0;
-    std::unique_ptr<uint8_t[]> m_buffer = std::make_unique<uint8_t[]>(kBufferSize);
-    uint32_t m_bufferFill = 0;
-    uint32_t m_bufferRead = 0;
-    bool m_readFailed = false;
     uint32_t m_pictureSize = 0;
 };

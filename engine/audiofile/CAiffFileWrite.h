@@ -1,17 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 #include "engine/audiofile/CAiffFormat.h"
-#include "engine/audiofile/CPcmFileWriteBase.h"
+#include "engine/audiofile/CStagedPcmFileWrite.h"
 
 // Writes big-endian AIFF files of 16- or 24-bit PCM, mono or stereo, at any
 // rate, with the metadata (and the picture it names) as an ID3v2.3 tag in an
 // "ID3 " chunk after the samples; the metadata is read at Close. A file never
 // grows past 4 GiB - 1 bytes, so its 32-bit sizes hold: frames beyond that are
 // not accepted, and a picture that would not fit is left out of the tag.
-class CAiffFileWrite : public CPcmFileWriteBase, public CAiffFormat
+class CAiffFileWrite : public CStagedPcmFileWrite, public CAiffFormat
 {
 public:
     CAiffFileWrite();
@@ -26,40 +25,15 @@ public:
              uint32_t option) override;
     bool Close() override;
     const char* GetFormatName() override;
-    uint64_t GetWrittenFrames() override;
 
     uint32_t GetSampleRate() override;
     uint16_t GetChannelCount() override;
     uint16_t GetBitsPerSample() override;
     bool IsFloat() override;
-    // Returns the frames accepted: fewer than given after a failed write or
-    // at the size limit.
-    uint32_t WriteInt32(int32_t** channels, uint32_t frames) override;
-    uint32_t WriteFloat(float** channels, uint32_t frames) override;
-
-protected:
-    // The most sample bytes one file takes (whole frames), set at Open.
-    uint64_t m_dataByteLimit = 0;
 
 private:
-    // Bytes packed before they go to the file in one write: a multiple of
-    // every frame size up to 8 bytes.
-    static constexpr uint32_t kStagingSize = 24 * 8192;
-    // What a write call leaves staged at most; more is written before the call
-    // returns, so that the frames it reports have reached the file.
-    static constexpr uint32_t kStagingKeep = 4096;
-
-    uint32_t FrameBytes() const;
     bool WriteHeader();
-    bool FlushStaging();
     // Writes the "ID3 " chunk of the metadata at the position; false when a
     // write failed.
     bool WriteId3Chunk();
-
-    int64_t m_headerEnd = 0;
-    int64_t m_dataStart = 0;
-    int64_t m_dataEnd = 0;
-    std::unique_ptr<uint8_t[]> m_staging = std::make_unique<uint8_t[]>(kStagingSize);
-    uint32_t m_stagingFill = 0;
-    bool m_writeFailed = false;
 };

@@ -9,6 +9,22 @@ CAudioFileReadBase::CAudioFileReadBase()
 
 CAudioFileReadBase::~CAudioFileReadBase() = default;
 
+bool CAudioFileReadBase::IsAcceptedSampleRate(uint32_t rate)
+{
+    switch (rate)
+    {
+    case 44100:
+    case 48000:
+    case 88200:
+    case 96000:
+    case 176400:
+    case 192000:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int CAudioFileReadBase::GetDiscId()
 {
     return 0;

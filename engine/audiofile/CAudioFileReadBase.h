@@ -33,6 +33,9 @@ public:
     virtual int ReadPictureData(uint8_t* buffer, uint32_t size);
 
 protected:
+    // The sample rates the file readers accept: 44100, 48000, 88200, 96000,
+    // 176400 and 192000 Hz.
+    static bool IsAcceptedSampleRate(uint32_t rate);
     // Replaces the metadata's date and time with the file's last-write date
     // and time; when those cannot be read both stay empty.
     void ReadFileDateTime();

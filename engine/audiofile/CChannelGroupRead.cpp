@@ -103,16 +103,6 @@ void CChannelGroupRead::SplitAtFrame(CPlaylistSection* first, CPlaylistSection* 
     }
 }
 
-uint32_t CChannelGroupRead::GetSampleRate()
-{
-    return m_tracks.empty() ? 44100 : m_tracks.front()->GetSampleRate();
-}
-
-uint16_t CChannelGroupRead::GetBitsPerSample()
-{
-    return m_tracks.empty() ? 16 : m_tracks.front()->GetBitsPerSample();
-}
-
 uint16_t CChannelGroupRead::GetChannelCount()
 {
     uint32_t sum = 0;
@@ -129,26 +119,6 @@ uint32_t CChannelGroupRead::GetBitRate()
     for (const auto& track : m_tracks)
         sum += track->GetBitRate();
     return static_cast<uint32_t>(std::min<uint64_t>(sum, UINT32_MAX));
-}
-
-bool CChannelGroupRead::IsLossless()
-{
-    return m_tracks.empty() ? true : m_tracks.front()->IsLossless();
-}
-
-bool CChannelGroupRead::IsCompressed()
-{
-    return m_tracks.empty() ? false : m_tracks.front()->IsCompressed();
-}
-
-bool CChannelGroupRead::IsVariableBitRate()
-{
-    return m_tracks.empty() ? false : m_tracks.front()->IsVariableBitRate();
-}
-
-bool CChannelGroupRead::IsFloat()
-{
-    return m_tracks.empty() ? false : m_tracks.front()->IsFloat();
 }
 
 uint64_t CChannelGroupRead::GetLength()
@@ -257,11 +227,6 @@ CMarker* CChannelGroupRead::GetMarker()
     return m_tracks.empty() ? CAudioPlayerInput::GetMarker() : m_tracks.front()->GetMarker();
 }
 
-CAudioMetaData* CChannelGroupRead::GetMetaData()
-{
-    return m_tracks.empty() ? CAudioPlayerInput::GetMetaData() : m_tracks.front()->GetMetaData();
-}
-
 bool CChannelGroupRead::HasReadFailed()
 {
     for (const auto& track : m_tracks)
@@ -270,17 +235,12 @@ bool CChannelGroupRead::HasReadFailed()
     return false;
 }
 
-bool CChannelGroupRead::IsPreparing()
+size_t CChannelGroupRead::GetPartCount() const
 {
-    return chained::AnyPreparing(m_tracks);
+    return m_tracks.size();
 }
 
-void CChannelGroupRead::Prepare()
+CAudioPlayerInput* CChannelGroupRead::GetPart(size_t index) const
 {
-    chained::PrepareAll(m_tracks);
-}
-
-double CChannelGroupRead::GetPrepareProgress()
-{
-    return chained::MeanPrepareProgress(m_tracks);
+    return m_tracks[index].get();
 }

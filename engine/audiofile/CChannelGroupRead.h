@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/audiofile/CComposedInput.h"
 #include "engine/audiofile/CPlaylistSong.h"
 #include "engine/audiofile/CTrackRead.h"
 
@@ -15,7 +15,7 @@
 // count are read nowhere; a lone mono track is delivered on both of the first
 // two channels; output channels that no track fills are silent. The group
 // ends when its longest track ends.
-class CChannelGroupRead : public CAudioPlayerInput
+class CChannelGroupRead : public CComposedInput
 {
 public:
     CChannelGroupRead();
@@ -41,15 +41,9 @@ public:
     // The same at a frame position of the section.
     void SplitAtFrame(CPlaylistSection* first, CPlaylistSection* second, int64_t frame);
 
-    uint32_t GetSampleRate() override;
-    uint16_t GetBitsPerSample() override;
     // The sum of the tracks' channel counts.
     uint16_t GetChannelCount() override;
     uint32_t GetBitRate() override;
-    bool IsLossless() override;
-    bool IsCompressed() override;
-    bool IsVariableBitRate() override;
-    bool IsFloat() override;
     uint64_t GetLength() override;
     uint64_t GetPosition() override;
     uint64_t SetPosition(uint64_t frame) override;
@@ -57,11 +51,11 @@ public:
     uint32_t ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset) override;
     uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override;
     CMarker* GetMarker() override;
-    CAudioMetaData* GetMetaData() override;
     bool HasReadFailed() override;
-    bool IsPreparing() override;
-    void Prepare() override;
-    double GetPrepareProgress() override;
+
+protected:
+    size_t GetPartCount() const override;
+    CAudioPlayerInput* GetPart(size_t index) const override;
 
 private:
     // Reads every track into its output channels (read(track, channels,

@@ -84,6 +84,16 @@ void CMediaFileReadBase::SetFieldUtf8(int field, const std::string& text)
     m_metaData.GetField(field)->SetWide(-1, wide);
 }
 
+uint32_t CMediaFileReadBase::GetSampleRate()
+{
+    return m_sampleRate != 0 ? m_sampleRate : 44100;
+}
+
+uint16_t CMediaFileReadBase::GetChannelCount()
+{
+    return m_channelCount != 0 ? m_channelCount : 2;
+}
+
 void CMediaFileReadBase::SetRange(uint64_t startFrame, uint64_t endFrame)
 {
     const uint64_t full = m_fullLength;

@@ -17,6 +17,8 @@ public:
     CMediaFileReadBase();
     ~CMediaFileReadBase() override;
 
+    uint32_t GetSampleRate() override;   // 44100 before a file is open
+    uint16_t GetChannelCount() override; // 2 before a file is open
     void SetRange(uint64_t startFrame, uint64_t endFrame) override;
     uint64_t GetRangeStart() override;
     uint64_t GetLength() override;

@@ -10,22 +10,6 @@ namespace
 {
 std::atomic<int> g_availability{-1};
 
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool IsMp4Container(const std::string& name)
 {
     return name.rfind("mov", 0) == 0;
@@ -76,7 +60,7 @@ int CQuickTimeFileRead::Open(const char16_t* path)
         m_format = Format::Alac;
     else if (s.codecName == "mp3")
         m_format = Format::Mp3;
-    if (m_format == Format::None || s.channels < 1 || s.channels > 2 || !IsAcceptedRate(s.sampleRate))
+    if (m_format == Format::None || s.channels < 1 || s.channels > 2 || !IsAcceptedSampleRate(s.sampleRate))
     {
         Close();
         return 3;
@@ -160,19 +144,9 @@ const char* CQuickTimeFileRead::GetFormatName()
     }
 }
 
-uint32_t CQuickTimeFileRead::GetSampleRate()
-{
-    return m_sampleRate != 0 ? m_sampleRate : 44100;
-}
-
 uint16_t CQuickTimeFileRead::GetBitsPerSample()
 {
     return m_bitsPerSample != 0 ? m_bitsPerSample : 32;
-}
-
-uint16_t CQuickTimeFileRead::GetChannelCount()
-{
-    return m_channelCount != 0 ? m_channelCount : 2;
 }
 
 uint32_t CQuickTimeFileRead::GetBitRate()

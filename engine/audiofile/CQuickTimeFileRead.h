@@ -22,9 +22,7 @@ public:
     // "AAC", "ALAC", "MP3", or "" before a file is open.
     const char* GetFormatName() override;
 
-    uint32_t GetSampleRate() override;       // 44100 when unknown
     uint16_t GetBitsPerSample() override;
-    uint16_t GetChannelCount() override;     // 2 when unknown
     // The stated bit rate, else the average over the file.
     uint32_t GetBitRate() override;
     bool IsLossless() override;

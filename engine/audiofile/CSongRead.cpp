@@ -84,16 +84,6 @@ void CSongRead::SplitAt(CPlaylistSong* first, CPlaylistSong* second, double seco
     m_marker.SplitAt(*first->GetMarker(), *second->GetMarker(), seconds);
 }
 
-uint32_t CSongRead::GetSampleRate()
-{
-    return m_groups.empty() ? 44100 : m_groups.front()->GetSampleRate();
-}
-
-uint16_t CSongRead::GetBitsPerSample()
-{
-    return m_groups.empty() ? 16 : m_groups.front()->GetBitsPerSample();
-}
-
 uint16_t CSongRead::GetChannelCount()
 {
     uint16_t largest = 0;
@@ -102,33 +92,6 @@ uint16_t CSongRead::GetChannelCount()
     // Every group fills exactly the output channels; what lies beyond them is
     // never delivered, so it is not reported either.
     return std::min(largest, m_outputChannels);
-}
-
-uint32_t CSongRead::GetBitRate()
-{
-    if (m_groups.empty())
-        return uint32_t(GetBitsPerSample()) * GetSampleRate();
-    return m_groups.front()->GetBitRate();
-}
-
-bool CSongRead::IsLossless()
-{
-    return m_groups.empty() ? true : m_groups.front()->IsLossless();
-}
-
-bool CSongRead::IsCompressed()
-{
-    return m_groups.empty() ? false : m_groups.front()->IsCompressed();
-}
-
-bool CSongRead::IsVariableBitRate()
-{
-    return m_groups.empty() ? false : m_groups.front()->IsVariableBitRate();
-}
-
-bool CSongRead::IsFloat()
-{
-    return m_groups.empty() ? false : m_groups.front()->IsFloat();
 }
 
 uint64_t CSongRead::GetLength()
@@ -194,27 +157,17 @@ uint32_t CSongRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset
                               { return group.ReadFloat(channels, count, offset + extra); });
 }
 
-CAudioMetaData* CSongRead::GetMetaData()
-{
-    return m_groups.empty() ? CAudioPlayerInput::GetMetaData() : m_groups.front()->GetMetaData();
-}
-
 bool CSongRead::HasReadFailed()
 {
     return m_currentGroup < m_groups.size() && m_groups[m_currentGroup]->HasReadFailed();
 }
 
-bool CSongRead::IsPreparing()
+size_t CSongRead::GetPartCount() const
 {
-    return chained::AnyPreparing(m_groups);
+    return m_groups.size();
 }
 
-void CSongRead::Prepare()
+CAudioPlayerInput* CSongRead::GetPart(size_t index) const
 {
-    chained::PrepareAll(m_groups);
-}
-
-double CSongRead::GetPrepareProgress()
-{
-    return chained::MeanPrepareProgress(m_groups);
+    return m_groups[index].get();
 }

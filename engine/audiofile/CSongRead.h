@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/audiofile/CComposedInput.h"
 #include "engine/audiofile/CChannelGroupRead.h"
 #include "engine/audiofile/CPlaylistSong.h"
 
@@ -18,7 +18,7 @@
 // a section whose tracks hold more channels (a stereo track beside a mono one)
 // keeps the first two, in track order, and its further channels are read
 // nowhere.
-class CSongRead : public CAudioPlayerInput
+class CSongRead : public CComposedInput
 {
 public:
     CSongRead();
@@ -46,14 +46,7 @@ public:
     // songs are cleared first.
     void SplitAt(CPlaylistSong* first, CPlaylistSong* second, double seconds);
 
-    uint32_t GetSampleRate() override;
-    uint16_t GetBitsPerSample() override;
     uint16_t GetChannelCount() override;
-    uint32_t GetBitRate() override;
-    bool IsLossless() override;
-    bool IsCompressed() override;
-    bool IsVariableBitRate() override;
-    bool IsFloat() override;
     uint64_t GetLength() override;
     uint64_t GetPosition() override;
     // A position at a section's end stays in that section; one beyond the
@@ -63,11 +56,11 @@ public:
     uint32_t ReadDsd(uint8_t** channels, uint32_t bits, uint32_t bitOffset) override;
     uint32_t ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset) override;
     uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override;
-    CAudioMetaData* GetMetaData() override;
     bool HasReadFailed() override;
-    bool IsPreparing() override;
-    void Prepare() override;
-    double GetPrepareProgress() override;
+
+protected:
+    size_t GetPartCount() const override;
+    CAudioPlayerInput* GetPart(size_t index) const override;
 
 private:
     std::vector<std::unique_ptr<CChannelGroupRead>> m_groups;

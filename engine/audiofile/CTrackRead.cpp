@@ -160,49 +160,12 @@ void CTrackRead::SplitAtFrame(CPlaylistTrack* first, CPlaylistTrack* second, int
     }
 }
 
-uint32_t CTrackRead::GetSampleRate()
-{
-    return m_files.empty() ? 44100 : m_files.front()->GetSampleRate();
-}
-
-uint16_t CTrackRead::GetBitsPerSample()
-{
-    return m_files.empty() ? 16 : m_files.front()->GetBitsPerSample();
-}
-
 uint16_t CTrackRead::GetChannelCount()
 {
     uint16_t largest = 0;
     for (const auto& reader : m_files)
         largest = std::max(largest, reader->GetChannelCount());
     return largest;
-}
-
-uint32_t CTrackRead::GetBitRate()
-{
-    if (m_files.empty())
-        return uint32_t(GetBitsPerSample()) * GetSampleRate();
-    return m_files.front()->GetBitRate();
-}
-
-bool CTrackRead::IsLossless()
-{
-    return m_files.empty() ? true : m_files.front()->IsLossless();
-}
-
-bool CTrackRead::IsCompressed()
-{
-    return m_files.empty() ? false : m_files.front()->IsCompressed();
-}
-
-bool CTrackRead::IsVariableBitRate()
-{
-    return m_files.empty() ? false : m_files.front()->IsVariableBitRate();
-}
-
-bool CTrackRead::IsFloat()
-{
-    return m_files.empty() ? false : m_files.front()->IsFloat();
 }
 
 uint64_t CTrackRead::GetLength()
@@ -255,27 +218,17 @@ uint32_t CTrackRead::ReadFloat(float** channels, uint32_t frames, uint32_t offse
                               { return file.ReadFloat(channels, count, offset + extra); });
 }
 
-CAudioMetaData* CTrackRead::GetMetaData()
-{
-    return m_files.empty() ? CAudioPlayerInput::GetMetaData() : m_files.front()->GetMetaData();
-}
-
 bool CTrackRead::HasReadFailed()
 {
     return m_currentFile < m_files.size() && m_files[m_currentFile]->HasReadFailed();
 }
 
-bool CTrackRead::IsPreparing()
+size_t CTrackRead::GetPartCount() const
 {
-    return chained::AnyPreparing(m_files);
+    return m_files.size();
 }
 
-void CTrackRead::Prepare()
+CAudioPlayerInput* CTrackRead::GetPart(size_t index) const
 {
-    chained::PrepareAll(m_files);
-}
-
-double CTrackRead::GetPrepareProgress()
-{
-    return chained::MeanPrepareProgress(m_files);
+    return m_files[index].get();
 }

@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "engine/audiofile/CAudioFileReadBase.h"
-#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/audiofile/CComposedInput.h"
 #include "engine/audiofile/CPlaylistSong.h"
 
 // One track of a song as one input stream: its file segments read one after
 // another without gaps, each through its own file reader limited to the
 // segment's range. The marks of the files are merged into one list on the
 // track's time line (each shifted by the time at which its file begins).
-class CTrackRead : public CAudioPlayerInput
+class CTrackRead : public CComposedInput
 {
 public:
     // Makes the file reader for one path; the caller owns the result. Null when
@@ -52,25 +52,18 @@ public:
     // null restores the default. For tests that need readers of their own.
     static void SetFileReaderFactory(FileReaderFactory factory);
 
-    uint32_t GetSampleRate() override;
-    uint16_t GetBitsPerSample() override;
     uint16_t GetChannelCount() override;
-    uint32_t GetBitRate() override;
-    bool IsLossless() override;
-    bool IsCompressed() override;
-    bool IsVariableBitRate() override;
-    bool IsFloat() override;
     uint64_t GetLength() override;
     uint64_t GetPosition() override;
     uint64_t SetPosition(uint64_t frame) override;
     uint32_t ReadDsd(uint8_t** channels, uint32_t bits, uint32_t bitOffset) override;
     uint32_t ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset) override;
     uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override;
-    CAudioMetaData* GetMetaData() override;
     bool HasReadFailed() override;
-    bool IsPreparing() override;
-    void Prepare() override;
-    double GetPrepareProgress() override;
+
+protected:
+    size_t GetPartCount() const override;
+    CAudioPlayerInput* GetPart(size_t index) const override;
 
 private:
     std::vector<std::unique_ptr<CAudioFileReadBase>> m_files;

@@ -8,7 +8,6 @@
 #include "engine/audiofile/EngineText.h"
 #include "engine/audiofile/LegacyText.h"
 #include "engine/audiofile/NumberHelpers.h"
-#include "engine/audiofile/PcmBuffers.h"
 #include "engine/audiofile/PcmPacking.h"
 #include "engine/audiofile/Utf8ToWide.h"
 
@@ -17,22 +16,6 @@ namespace
 // The last 12 bytes of the sub-format GUID shared by the standard formats;
 // the first four bytes are the format tag.
 constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
 
 struct InfoText
 {
@@ -44,15 +27,6 @@ constexpr InfoText kInfoTexts[] = {
     {"INAM", CAudioMetaData::kTitle},    {"IART", CAudioMetaData::kArtist},   {"IGNR", CAudioMetaData::kGenre},
     {"IARL", CAudioMetaData::kLocation}, {"ISFT", CAudioMetaData::kSoftware}, {"ICRD", CAudioMetaData::kDate},
 };
-
-void ZeroIntChannels(uint16_t channels, int32_t** buffers, uint32_t from, uint32_t count)
-{
-    if (buffers == nullptr || count == 0)
-        return;
-    for (uint16_t c = 0; c < channels; ++c)
-        if (buffers[c] != nullptr)
-            std::memset(buffers[c] + from, 0, sizeof(int32_t) * count);
-}
 } // namespace
 
 CWavFileRead::CWavFileRead() = default;
@@ -74,18 +48,10 @@ void CWavFileRead::Close()
     ResetWavFormat();
     m_metaData.Clear();
     m_marker.Clear();
-    m_headerEnd = m_dataStart = m_dataEnd = m_rangeStart = m_rangeEnd = 0;
+    m_headerEnd = 0;
     m_infoStart = m_infoEnd = m_cueStart = m_cueEnd = 0;
     m_cueOffsets.clear();
-    std::memset(m_buffer.get(), 0, kBufferSize);
-    EmptyBuffer();
-    m_readFailed = false;
-}
-
-void CWavFileRead::EmptyBuffer()
-{
-    m_bufferFill = 0;
-    m_bufferRead = 0;
+    ResetData();
 }
 
 int CWavFileRead::Open(const char16_t* path)
@@ -122,14 +88,12 @@ int CWavFileRead::Open(const char16_t* path)
     }
     Read(m_dataChunkId, 4);
     m_dataSize = static_cast<uint32_t>(ReadUInt(4));
-    m_dataStart = Tell();
+    const int64_t dataStart = Tell();
     // The stated size is untrusted: the data ends at the end of the file at
     // the latest, on a whole frame.
-    int64_t dataBytes = std::min<int64_t>(m_dataSize, std::max<int64_t>(fileLength - m_dataStart, 0));
+    int64_t dataBytes = std::min<int64_t>(m_dataSize, std::max<int64_t>(fileLength - dataStart, 0));
     dataBytes -= dataBytes % m_blockAlign;
-    m_dataEnd = m_dataStart + dataBytes;
-    m_rangeStart = m_dataStart;
-    m_rangeEnd = m_dataEnd;
+    SetData(dataStart, dataStart + dataBytes);
 
     Seek(m_headerEnd, SEEK_SET);
     const uint64_t infoSize = FindRiffListInfo();
@@ -159,9 +123,7 @@ int CWavFileRead::Open(const char16_t* path)
         ReadFileDateTime();
     BuildMarks();
 
-    Seek(m_dataStart, SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
+    StartAtData();
     return 0;
 }
 
@@ -204,8 +166,9 @@ bool CWavFileRead::ReadFormatChunk()
                                       (m_formatTag == kFormatPcm && m_bitsPerSample == 24) ||
                                       (m_formatTag == kFormatIeeeFloat && m_bitsPerSample == 32);
     const uint64_t frameBytes = uint64_t(m_bitsPerSample / 8) * m_channelCount;
-    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) && IsAcceptedRate(m_sampleRate) &&
-           frameBytes == m_blockAlign && frameBytes * m_sampleRate == m_byteRate;
+    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) &&
+           IsAcceptedSampleRate(m_sampleRate) && frameBytes == m_blockAlign &&
+           frameBytes * m_sampleRate == m_byteRate;
 }
 
 void CWavFileRead::ReadListInfo()
@@ -307,113 +270,17 @@ bool CWavFileRead::IsFloat()
     return m_formatTag == kFormatIeeeFloat;
 }
 
-uint64_t CWavFileRead::GetLength()
+uint32_t CWavFileRead::FrameBytes() const
 {
-    if (m_blockAlign == 0 || m_rangeEnd <= m_rangeStart)
-        return 0;
-    return uint64_t(m_rangeEnd - m_rangeStart) / m_blockAlign;
+    return m_blockAlign;
 }
 
-uint64_t CWavFileRead::GetPosition()
+uint32_t CWavFileRead::UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames, uint32_t offset)
 {
-    std::lock_guard lock(m_lock.m_section);
-    const int64_t bytes = Tell() - int64_t(m_bufferFill) + int64_t(m_bufferRead) - m_rangeStart;
-    if (bytes <= 0 || m_blockAlign == 0)
-        return 0;
-    return uint64_t(bytes) / m_blockAlign;
+    return UnpackLittleEndian(m_channelCount, channels, source, frames, m_bitsPerSample, offset);
 }
 
-uint64_t CWavFileRead::GetRangeStart()
+void CWavFileRead::RangeChanged()
 {
-    if (m_blockAlign == 0 || m_rangeStart <= m_dataStart)
-        return 0;
-    return uint64_t(m_rangeStart - m_dataStart) / m_blockAlign;
-}
-
-void CWavFileRead::SetRange(uint64_t startFrame, uint64_t endFrame)
-{
-    std::lock_guard lock(m_lock.m_section);
-    if (m_blockAlign == 0)
-        return;
-    const int64_t frames = (m_dataEnd - m_dataStart) / m_blockAlign;
-    int64_t start = static_cast<int64_t>(startFrame);
-    int64_t end = static_cast<int64_t>(endFrame);
-    start = std::clamp<int64_t>(start, 0, frames);
-    if (end >= frames)
-        end = frames;
-    m_rangeStart = m_dataStart + start * m_blockAlign;
-    m_rangeEnd = start < end ? m_dataStart + end * m_blockAlign : m_dataEnd;
     BuildMarks();
-    Seek(m_rangeStart, SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
-}
-
-uint64_t CWavFileRead::SetPosition(uint64_t frame)
-{
-    std::lock_guard lock(m_lock.m_section);
-    const int64_t length = static_cast<int64_t>(GetLength());
-    const int64_t target = std::clamp<int64_t>(static_cast<int64_t>(frame), 0, length);
-    Seek(m_rangeStart + target * m_blockAlign, SEEK_SET);
-    EmptyBuffer();
-    m_readFailed = false;
-    return GetPosition();
-}
-
-bool CWavFileRead::HasReadFailed()
-{
-    return m_readFailed;
-}
-
-uint32_t CWavFileRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
-{
-    std::lock_guard lock(m_lock.m_section);
-    int32_t* none[2] = {nullptr, nullptr};
-    int32_t** target = channels != nullptr ? channels : none;
-    uint32_t delivered = 0;
-    if (IsOpen() && m_blockAlign != 0)
-    {
-        for (;;)
-        {
-            const uint32_t unreadFrames = (m_bufferFill - m_bufferRead) / m_blockAlign;
-            const uint32_t k = std::min(unreadFrames, frames - delivered);
-            if (k > 0)
-            {
-                UnpackLittleEndian(m_channelCount, target, m_buffer.get() + m_bufferRead, k, m_bitsPerSample,
-                                   offset + delivered);
-                delivered += k;
-                m_bufferRead += k * m_blockAlign;
-            }
-            if (delivered == frames)
-                return frames;
-            const int64_t position = Tell();
-            if (position >= m_rangeEnd)
-                break;
-            const uint32_t want = static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % m_blockAlign));
-            const uint32_t got = Read(m_buffer.get(), want);
-            m_bufferFill = got;
-            m_bufferRead = 0;
-            if (got < want)
-            {
-                // Keep whole frames only, and the file position on a frame,
-                // so that a later read goes on at the right sample.
-                const uint32_t partial = got % m_blockAlign;
-                m_bufferFill = got - partial;
-                Seek(-int64_t(partial), SEEK_CUR);
-                m_readFailed = true;
-                break;
-            }
-        }
-    }
-    ZeroIntChannels(m_channelCount, channels, offset + delivered, frames - delivered);
-    return delivered;
-}
-
-uint32_t CWavFileRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset)
-{
-    int32_t** integers = reinterpret_cast<int32_t**>(channels);
-    const uint32_t delivered = ReadInt32(integers, frames, offset);
-    if (channels != nullptr && m_formatTag == kFormatPcm)
-        Int32ToFloat(m_channelCount, integers, channels, delivered, offset);
-    return delivered;
 }

@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <unistd.h>
 
 #include "engine/audiofile/CBinaryFileWriteBuffer.h"
 #include "engine/audiofile/CListInfoChunkCreate.h"
 #include "engine/audiofile/NumberHelpers.h"
-#include "engine/audiofile/PcmPacking.h"
 
 namespace
 {
@@ -17,7 +14,6 @@ namespace
 // chunk of at most 1024 points (24 588 bytes) and the "LIST" chunk of six
 // texts of at most 128 bytes (840 bytes).
 constexpr uint64_t kTrailerReserve = 32768;
-constexpr uint64_t kMaxFileLength = 0xFFFFFFFFu;
 
 uint32_t CueSampleOffset(double seconds, uint32_t rate)
 {
@@ -28,7 +24,9 @@ uint32_t CueSampleOffset(double seconds, uint32_t rate)
 }
 } // namespace
 
-CWavFileWrite::CWavFileWrite() = default;
+CWavFileWrite::CWavFileWrite() : CStagedPcmFileWrite(ByteOrder::LittleEndian)
+{
+}
 
 CWavFileWrite::~CWavFileWrite()
 {
@@ -58,22 +56,13 @@ int CWavFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bits
     m_byteRate = static_cast<uint32_t>(byteRate);
     m_blockAlign = static_cast<uint16_t>(blockAlign);
     m_bitsPerSample = bitsPerSample;
-    m_dataStart = m_dataEnd = kHeaderSize;
-    m_stagingFill = 0;
-    m_writeFailed = false;
-    const uint64_t room = kMaxFileLength - kHeaderSize - kTrailerReserve;
-    m_dataByteLimit = room - room % blockAlign;
+    BeginData(kHeaderSize, channelCount, bitsPerSample, kTrailerReserve);
 
     if (!WriteHeader())
     {
         // Not even the header fits (a full disk): leave no file behind.
-        const std::u16string created = GetPath();
-        CBinaryFile64::Close();
-        std::string narrow;
-        if (PathToUtf8(created, narrow))
-            ::unlink(narrow.c_str());
+        DeleteCreatedFile();
         ResetWavFormat();
-        m_dataStart = m_dataEnd = 0;
         return 2;
     }
     return 0;
@@ -95,71 +84,9 @@ bool CWavFileWrite::WriteHeader()
     IntToLittleEndianBytes(header + 32, m_blockAlign, 2);
     IntToLittleEndianBytes(header + 34, m_bitsPerSample, 2);
     std::memcpy(header + 36, "data", 4);
-    IntToLittleEndianBytes(header + 40, static_cast<uint64_t>(m_dataEnd - m_dataStart), 4);
+    IntToLittleEndianBytes(header + 40, GetDataBytes(), 4);
     Seek(0, SEEK_SET);
-    m_headerEnd = 12;
     return Write(header, kHeaderSize) == kHeaderSize;
-}
-
-bool CWavFileWrite::FlushStaging()
-{
-    if (m_stagingFill == 0)
-        return true;
-    const uint32_t written = Write(m_staging.get(), m_stagingFill);
-    const bool complete = written == m_stagingFill;
-    // Only whole frames count as data; the file position stays on the end of
-    // the data so that a partly written frame is overwritten by what follows.
-    m_dataEnd += written - written % m_blockAlign;
-    Seek(m_dataEnd, SEEK_SET);
-    m_stagingFill = 0;
-    if (!complete)
-        m_writeFailed = true;
-    return complete;
-}
-
-uint32_t CWavFileWrite::WriteInt32(int32_t** channels, uint32_t frames)
-{
-    if (!IsOpen() || m_writeFailed || channels == nullptr || m_blockAlign == 0)
-        return 0;
-    const uint64_t used = uint64_t(m_dataEnd - m_dataStart) + m_stagingFill;
-    const uint64_t room = m_dataByteLimit > used ? (m_dataByteLimit - used) / m_blockAlign : 0;
-    const uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(frames, room));
-
-    uint32_t accepted = 0;
-    while (accepted < wanted)
-    {
-        const uint32_t k = std::min((kStagingSize - m_stagingFill) / m_blockAlign, wanted - accepted);
-        PackLittleEndian(m_channelCount, m_staging.get() + m_stagingFill, channels, k, m_bitsPerSample, accepted);
-        m_stagingFill += k * m_blockAlign;
-        accepted += k;
-        if (m_stagingFill + m_blockAlign <= kStagingSize && (accepted < wanted || m_stagingFill < kStagingKeep))
-            continue;
-        const uint32_t staged = m_stagingFill;
-        const int64_t endBefore = m_dataEnd;
-        if (!FlushStaging())
-        {
-            // The frames that did not reach the file are the latest ones.
-            const uint32_t writtenBytes = static_cast<uint32_t>(m_dataEnd - endBefore);
-            const uint32_t lost = (staged - writtenBytes) / m_blockAlign;
-            return accepted - std::min(accepted, lost);
-        }
-    }
-    return accepted;
-}
-
-uint32_t CWavFileWrite::WriteFloat(float** channels, uint32_t frames)
-{
-    if (m_formatTag == kFormatIeeeFloat)
-        return WriteInt32(reinterpret_cast<int32_t**>(channels), frames);
-    return WriteFloatAsInt32(channels, frames);
-}
-
-uint64_t CWavFileWrite::GetWrittenFrames()
-{
-    if (m_blockAlign == 0)
-        return 0;
-    const int64_t bytes = Tell() + int64_t(m_stagingFill) - m_dataStart;
-    return bytes > 0 ? uint64_t(bytes) / m_blockAlign : 0;
 }
 
 bool CWavFileWrite::Close()
@@ -167,13 +94,7 @@ bool CWavFileWrite::Close()
     bool ok = true;
     if (IsOpen())
     {
-        ok = !m_writeFailed;
-        ok = FlushStaging() && ok;
-        Seek(m_dataEnd, SEEK_SET);
-        // RIFF pads a chunk of odd size to an even length; other programs
-        // expect the next chunk there.
-        if (((m_dataEnd - m_dataStart) & 1) != 0)
-            ok = WriteUInt(0, 1) == 1 && ok;
+        ok = FinishData();
 
         const int markCount = std::min<int>(m_marker.GetCount(), kMaxCuePoints);
         if (markCount > 0)
@@ -203,10 +124,7 @@ bool CWavFileWrite::Close()
         ok = CBinaryFile64::Close() == 0 && ok;
     }
     ResetWavFormat();
-    m_headerEnd = m_dataStart = m_dataEnd = 0;
-    m_stagingFill = 0;
-    m_dataByteLimit = 0;
-    m_writeFailed = false;
+    ResetData();
     return ok;
 }
 

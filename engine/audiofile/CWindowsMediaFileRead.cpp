@@ -5,25 +5,6 @@
 #include "engine/audiofile/Id3MetaDataMerge.h"
 #include "engine/audiofile/Mp3VbrHeader.h"
 
-namespace
-{
-bool IsAcceptedRate(uint32_t rate)
-{
-    switch (rate)
-    {
-    case 44100:
-    case 48000:
-    case 88200:
-    case 96000:
-    case 176400:
-    case 192000:
-        return true;
-    default:
-        return false;
-    }
-}
-} // namespace
-
 CWindowsMediaFileRead::CWindowsMediaFileRead() = default;
 
 CWindowsMediaFileRead::~CWindowsMediaFileRead()
@@ -53,7 +34,7 @@ int CWindowsMediaFileRead::Open(const char16_t* path)
     for (size_t i = 0; i < streams.size() && !chosen; ++i)
     {
         const auto& s = streams[i];
-        if (!IsAcceptedRate(s.sampleRate) || s.channels < 1 || s.channels > 2)
+        if (!IsAcceptedSampleRate(s.sampleRate) || s.channels < 1 || s.channels > 2)
             continue;
         chosen = StartDecoding(i);
     }
@@ -150,19 +131,9 @@ const char* CWindowsMediaFileRead::GetFormatName()
     }
 }
 
-uint32_t CWindowsMediaFileRead::GetSampleRate()
-{
-    return m_sampleRate != 0 ? m_sampleRate : 44100;
-}
-
 uint16_t CWindowsMediaFileRead::GetBitsPerSample()
 {
     return m_bitsPerSample;
-}
-
-uint16_t CWindowsMediaFileRead::GetChannelCount()
-{
-    return m_channelCount != 0 ? m_channelCount : 2;
 }
 
 uint32_t CWindowsMediaFileRead::GetBitRate()

@@ -8,45 +8,9 @@
 
 // What the song, channel-group and track readers share: a list of owned input
 // streams read either one after another (a chain: files of a track, sections
-// of a song) or side by side (the tracks of a section), with the preparation
-// protocol answered over all of them.
+// of a song) or side by side (the tracks of a section).
 namespace chained
 {
-// True when any of the inputs is still preparing.
-template <class T>
-bool AnyPreparing(const std::vector<std::unique_ptr<T>>& inputs)
-{
-    for (const auto& input : inputs)
-        if (input->IsPreparing())
-            return true;
-    return false;
-}
-
-// Starts the preparation of every input, from the last to the first.
-template <class T>
-void PrepareAll(const std::vector<std::unique_ptr<T>>& inputs)
-{
-    for (size_t i = inputs.size(); i-- > 0;)
-        inputs[i]->Prepare();
-}
-
-// The mean progress (percent) of the inputs that are preparing; 0.0 when none is.
-template <class T>
-double MeanPrepareProgress(const std::vector<std::unique_ptr<T>>& inputs)
-{
-    double sum = 0.0;
-    int preparing = 0;
-    for (const auto& input : inputs)
-    {
-        if (input->IsPreparing())
-        {
-            sum += input->GetPrepareProgress();
-            ++preparing;
-        }
-    }
-    return preparing > 0 ? sum / preparing : 0.0;
-}
-
 // The sum of the lengths of the inputs, saturated at the top of the range.
 template <class T>
 uint64_t SumOfLengths(const std::vector<std::unique_ptr<T>>& inputs)

@@ -103,14 +103,10 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
     const float* h = m_table.data();
 
     const uint16_t channels = m_channels;
-    float* history[kMaxChannels] = {};
-    const float* in[kMaxChannels] = {};
-    float* out[kMaxChannels] = {};
-    for (uint16_t ch = 0; ch < channels; ++ch) {
-        history[ch] = History(ch);
-        in[ch] = input ? input[ch] : nullptr;
-        out[ch] = output ? output[ch] : nullptr;
-    }
+    const BlockChannels block = GetBlockChannels(input, output, m_history.data(), kChannelStride);
+    float* const* history = block.history;
+    const float* const* in = block.input;
+    float* const* out = block.output;
     const uint32_t base = m_writeIndex;
     // Input is copied into the rings in runs ahead of the outputs, never so far that the
     // window of the output being computed is overwritten.
@@ -193,14 +189,10 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
     const float centreTap = m_table.data()[centre];
 
     const uint16_t channels = m_channels;
-    float* history[kMaxChannels] = {};
-    const float* in[kMaxChannels] = {};
-    float* out[kMaxChannels] = {};
-    for (uint16_t ch = 0; ch < channels; ++ch) {
-        history[ch] = History(ch);
-        in[ch] = input ? input[ch] : nullptr;
-        out[ch] = output ? output[ch] : nullptr;
-    }
+    const BlockChannels block = GetBlockChannels(input, output, m_history.data(), kChannelStride);
+    float* const* history = block.history;
+    const float* const* in = block.input;
+    float* const* out = block.output;
     // Outputs fall on frames first, first + 2, ...; the frames between them (first + 1, ...,
     // and first - 1 from the previous block) also go to a ring of their own, where the odd
     // taps of consecutive outputs meet consecutive windows: a plain filter over that ring.

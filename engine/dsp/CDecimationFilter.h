@@ -38,17 +38,16 @@ private:
     // its sum needs the centre frame and only the frames between outputs.
     uint32_t ProcessHalfBand(const float* const* input, float* const* output, uint32_t frames);
 
-    // Per channel: the ring kept twice in a row (so the window is one contiguous run from its
-    // oldest sample), then the ring reversed, also twice (one run from its newest sample
-    // backwards), which lets the symmetric sum read both halves forwards.
-    float* History(uint16_t channel) { return m_history.data() + channel * kChannelStride; }
-
     AlignedFloatArray m_table;
     // Half-band: the taps at odd positions h[1], h[3], ..., h[N - 2].
     AlignedFloatArray m_oddTaps;
     bool m_halfBand;
     // Ring position of the newest frame between outputs.
     uint32_t m_betweenWriteIndex;
+    // Per channel, kChannelStride floats: the ring kept twice in a row (so the window is one
+    // contiguous run from its oldest sample), then the ring reversed, also twice (one run
+    // from its newest sample backwards), which lets the symmetric sum read both halves
+    // forwards.
     AlignedFloatArray m_history;
     uint32_t m_writeIndex;
     // Input frames still to push before the next output is due (0: the next one).

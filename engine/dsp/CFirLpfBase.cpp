@@ -26,6 +26,18 @@ void CFirLpfBase::SetFilter(int taps, int rate, int cutoffHz, double gainDb)
     m_coeffs->SetGainDecibels(gainDb);
 }
 
+CFirLpfBase::BlockChannels CFirLpfBase::GetBlockChannels(const float* const* input, float* const* output,
+                                                         float* histories, std::size_t historyStride) const
+{
+    BlockChannels b {};
+    for (uint16_t ch = 0; ch < m_channels; ++ch) {
+        b.history[ch] = histories + ch * historyStride;
+        b.input[ch] = input ? input[ch] : nullptr;
+        b.output[ch] = output ? output[ch] : nullptr;
+    }
+    return b;
+}
+
 double CFirLpfBase::SetAttenuation(double attenuationDb)
 {
     return m_coeffs->SetAttenuation(attenuationDb);

@@ -2,6 +2,7 @@
 
 #include "engine/dsp/CFirLpfCoeffs.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -37,6 +38,17 @@ public:
 
 protected:
     CFirLpfBase(std::unique_ptr<CFirLpfCoeffs> coeffs, uint16_t channels);
+
+    // The channel pointers of a block: histories, inputs and outputs (null when absent).
+    struct BlockChannels
+    {
+        float* history[kMaxChannels];
+        const float* input[kMaxChannels];
+        float* output[kMaxChannels];
+    };
+    // Channel ch's history starts at histories + ch x historyStride.
+    BlockChannels GetBlockChannels(const float* const* input, float* const* output, float* histories,
+                                   std::size_t historyStride) const;
 
     std::unique_ptr<CFirLpfCoeffs> m_coeffs;
     uint16_t m_channels;

@@ -14,11 +14,8 @@ CFsConverter::~CFsConverter() = default;
 
 uint32_t CFsConverter::Process(const float* const* input, float* const* output, uint32_t frames)
 {
-    if (m_channels == 0) {
-        m_writeIndex = 0;
-        m_phasePosition = 0;
-        return 0;
-    }
+    if (m_channels == 0)
+        return ProcessNoChannels();
     qmplatform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t l = m_interpolation;
@@ -43,20 +40,13 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
             b.output[ch][index] = y;
     };
     while (q < frames) {
-        if (q >= pushed) {
-            const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
-            PushFrames(b, base, pushed, until - pushed);
-            pushed = until;
-        }
+        PushUpTo(b, base, q, frames, pushed);
         const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
         const float* table = Table(phase);
         // The next output, when its frames are already in the ring, is computed alongside.
-        uint64_t nextQ = q + stepFrames;
-        uint32_t nextPhase = phase + stepPhase;
-        if (nextPhase >= l) {
-            nextPhase -= l;
-            ++nextQ;
-        }
+        uint64_t nextQ = q;
+        uint32_t nextPhase = phase;
+        StepTime(nextQ, nextPhase, stepFrames, stepPhase, l);
         const bool pair = nextQ < pushed;
         const uint32_t nextPosition = (base + 1 + static_cast<uint32_t>(nextQ)) & kHistoryMask;
         const float* nextTable = Table(pair ? nextPhase : 0);
@@ -90,18 +80,10 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
         k += pair ? 2 : 1;
         q = nextQ;
         phase = nextPhase;
-        if (pair) {
-            q += stepFrames;
-            phase += stepPhase;
-            if (phase >= l) {
-                phase -= l;
-                ++q;
-            }
-        }
+        if (pair)
+            StepTime(q, phase, stepFrames, stepPhase, l);
     }
-    if (pushed < frames)
-        PushFrames(b, base, pushed, frames - pushed);
+    FinishBlock(b, base, pushed, frames);
     m_phasePosition = (q - frames) * l + phase;
-    m_writeIndex = (base + frames) & kHistoryMask;
     return k;
 }

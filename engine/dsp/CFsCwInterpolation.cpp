@@ -31,11 +31,8 @@ uint64_t CFsCwInterpolation::StepFor(uint32_t interpolation, uint32_t inputRate,
 
 uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* output, uint32_t frames)
 {
-    if (m_channels == 0) {
-        m_writeIndex = 0;
-        m_phasePosition = 0;
-        return 0;
-    }
+    if (m_channels == 0)
+        return ProcessNoChannels();
     qmplatform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     // Positions are 64-bit: L x 16384 per input frame overflows 32 bits after a few
@@ -56,11 +53,7 @@ uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* ou
     uint32_t pushed = 0;
     uint32_t k = 0;
     while (q < frames) {
-        if (q >= pushed) {
-            const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
-            PushFrames(b, base, pushed, until - pushed);
-            pushed = until;
-        }
+        PushUpTo(b, base, q, frames, pushed);
         const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
         const uint32_t p = static_cast<uint32_t>(phase >> kFractionBits);
         const float f = static_cast<float>(phase & m_fractionMask) * m_fractionScale;
@@ -72,16 +65,9 @@ uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* ou
                 b.output[ch][k] = f * c + (1.0f - f) * a;
         }
         ++k;
-        q += stepFrames;
-        phase += stepPhase;
-        if (phase >= l) {
-            phase -= l;
-            ++q;
-        }
+        StepTime(q, phase, stepFrames, stepPhase, l);
     }
-    if (pushed < frames)
-        PushFrames(b, base, pushed, frames - pushed);
+    FinishBlock(b, base, pushed, frames);
     m_phasePosition = (q - frames) * l + phase;
-    m_writeIndex = (base + frames) & kHistoryMask;
     return k;
 }

@@ -83,17 +83,6 @@ void CFscBase::Init(int taps, int rate, int cutoffHz, uint32_t interpolation, ui
     Reset();
 }
 
-CFscBase::BlockChannels CFscBase::GetBlockChannels(const float* const* input, float* const* output)
-{
-    BlockChannels b {};
-    for (uint16_t ch = 0; ch < m_channels; ++ch) {
-        b.history[ch] = History(ch);
-        b.input[ch] = input ? input[ch] : nullptr;
-        b.output[ch] = output ? output[ch] : nullptr;
-    }
-    return b;
-}
-
 void CFscBase::PushFrames(const BlockChannels& b, uint32_t base, uint32_t first, uint32_t count) const
 {
     if (count > kHistoryLength) {

@@ -4,6 +4,8 @@
 #include "engine/dsp/CFirLpfBase.h"
 #include "engine/dsp/COversamplingFilterCoeffs.h"
 
+#include <algorithm>
+
 // Polyphase FIR base: a low-pass designed at L times the input rate, split into L + 1
 // phase tables of P taps, and a 1024-sample history ring per channel.
 class CFscBase : public CFirLpfBase
@@ -38,25 +40,56 @@ protected:
     // clear of the stores just made), at most PushAhead() frames beyond the newest frame
     // of the output being computed, so that its window is never overwritten.
 
-    // The channel pointers of a block: histories, inputs and outputs (null when absent).
-    struct BlockChannels
+    BlockChannels GetBlockChannels(const float* const* input, float* const* output)
     {
-        float* history[kMaxChannels];
-        const float* input[kMaxChannels];
-        float* output[kMaxChannels];
-    };
-    BlockChannels GetBlockChannels(const float* const* input, float* const* output);
+        return CFirLpfBase::GetBlockChannels(input, output, m_history.data(), 2 * kHistoryLength);
+    }
+    // A filter without channels has nothing to process: its block state starts over.
+    uint32_t ProcessNoChannels()
+    {
+        m_writeIndex = 0;
+        m_phasePosition = 0;
+        return 0;
+    }
 
     // Copies frames [first, first + count) of the block into the rings; frame q of the
     // block goes to ring position (base + 1 + q) & mask.
     void PushFrames(const BlockChannels& b, uint32_t base, uint32_t first, uint32_t count) const;
     uint32_t PushAhead() const { return kHistoryLength - m_tapsPerPhase; }
+    // Makes frame q of the block present in the rings: when it is not yet, pushes the
+    // frames from pushed on, up to PushAhead() beyond q, and moves pushed on.
+    void PushUpTo(const BlockChannels& b, uint32_t base, uint64_t q, uint32_t frames, uint32_t& pushed) const
+    {
+        if (q < pushed)
+            return;
+        const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + PushAhead()));
+        PushFrames(b, base, pushed, until - pushed);
+        pushed = until;
+    }
+    // Pushes the block's frames not pushed yet and moves the write index past the block.
+    void FinishBlock(const BlockChannels& b, uint32_t base, uint32_t pushed, uint32_t frames)
+    {
+        if (pushed < frames)
+            PushFrames(b, base, pushed, frames - pushed);
+        m_writeIndex = (base + frames) & kHistoryMask;
+    }
+    // Moves a time (input frame q and phase within it, of l phases) on by a step of
+    // stepFrames frames and stepPhase (< l) phases.
+    template <class Phase>
+    static void StepTime(uint64_t& q, Phase& phase, uint64_t stepFrames, Phase stepPhase, Phase l)
+    {
+        q += stepFrames;
+        phase += stepPhase;
+        if (phase >= l) {
+            phase -= l;
+            ++q;
+        }
+    }
     // The P samples up to the one at ring position, oldest first.
     const float* Window(const float* history, uint32_t position) const
     {
         return history + position + kHistoryLength + 1 - m_tapsPerPhase;
     }
-    float* History(uint16_t channel) { return m_history.data() + channel * 2 * kHistoryLength; }
     // Phase table p, stored reversed so that it lines up with Window().
     const float* Table(uint32_t phase) const { return m_tables.data() + phase * m_tapsPerPhase; }
 

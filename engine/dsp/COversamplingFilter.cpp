@@ -33,11 +33,8 @@ void COversamplingFilter::Init(int taps, int rate, int cutoffHz, uint32_t interp
 
 uint32_t COversamplingFilter::Process(const float* const* input, float* const* output, uint32_t frames)
 {
-    if (m_channels == 0) {
-        m_writeIndex = 0;
-        m_phasePosition = 0;
-        return 0;
-    }
+    if (m_channels == 0)
+        return ProcessNoChannels();
     qmplatform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t l = m_interpolation;
@@ -51,11 +48,7 @@ uint32_t COversamplingFilter::Process(const float* const* input, float* const* o
     float run[kHistoryLength];
     uint32_t pushed = 0;
     for (uint32_t i = 0; i < frames;) {
-        if (i >= pushed) {
-            const uint32_t until = std::min<uint32_t>(frames, i + 1 + PushAhead());
-            PushFrames(b, base, pushed, until - pushed);
-            pushed = until;
-        }
+        PushUpTo(b, base, i, frames, pushed);
         const uint32_t position = (base + 1 + i) & kHistoryMask;
         const uint32_t count = std::min(pushed - i, kHistoryLength - position);
         for (uint32_t p = 0; p < l; ++p) {
@@ -80,6 +73,6 @@ uint32_t COversamplingFilter::Process(const float* const* input, float* const* o
         }
         i += count;
     }
-    m_writeIndex = (base + frames) & kHistoryMask;
+    FinishBlock(b, base, pushed, frames);
     return frames * l;
 }

@@ -3,50 +3,19 @@
 // encoding, the genre, date and time rules, pictures, the ID3v1 trailer and
 // the merge into a metadata record.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
-#include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/audiofile/CAudioMetaData.h"
 #include "engine/audiofile/CID3v2Read.h"
 #include "engine/audiofile/Id3MetaDataMerge.h"
+#include "tests/fuzz/FuzzInputFile.h"
 
 namespace
 {
-const std::string& inputPath()
-{
-    static const std::string path = [] {
-        // A memory file system keeps the per-input file off the disk.
-        std::string pattern =
-            access("/dev/shm", W_OK) == 0 ? "/dev/shm/quillmark-fuzz-XXXXXX" : "/tmp/quillmark-fuzz-XXXXXX";
-        const char* folder = mkdtemp(pattern.data());
-        if (folder == nullptr)
-            std::abort();
-        return std::string(folder) + "/input.mp3";
-    }();
-    return path;
-}
-
-void writeInput(const uint8_t* data, size_t size)
-{
-    const int fd = ::open(inputPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        std::abort();
-    size_t done = 0;
-    while (done < size)
-    {
-        const ssize_t put = ::write(fd, data + done, size - done);
-        if (put <= 0)
-            std::abort();
-        done += static_cast<size_t>(put);
-    }
-    ::close(fd);
-}
-
 using Getter = uint32_t (CID3v2Read::*)(char16_t*, uint32_t);
 constexpr Getter kGetters[] = {
     &CID3v2Read::GetAlbum,       &CID3v2Read::GetAlbumSort,     &CID3v2Read::GetAlbumArtist,
@@ -62,11 +31,10 @@ constexpr Getter kGetters[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    writeInput(data, size);
-    const std::string& narrow = inputPath();
-    const std::u16string path(narrow.begin(), narrow.end());
+    static const qmfuzz::InputFile input("input.mp3");
+    input.write(data, size);
 
-    std::unique_ptr<CID3v2Read> tag(CreateId3v2Reader(path.c_str(), 0));
+    std::unique_ptr<CID3v2Read> tag(CreateId3v2Reader(input.widePath(), 0));
     if (tag != nullptr)
     {
         // Small capacities exercise the cuts, 129 the metadata's.
@@ -92,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     CAudioMetaData metadata;
-    MergeId3TagsIntoMetaData(path.c_str(), metadata);
+    MergeId3TagsIntoMetaData(input.widePath(), metadata);
     for (int field = 0; field < CAudioMetaData::kFieldCount; ++field)
         metadata.GetField(field)->GetNarrow();
     return 0;

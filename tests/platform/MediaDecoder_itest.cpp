@@ -58,17 +58,8 @@ MediaFiles& files()
 // Decodes the whole chosen stream from the current position, in blocks.
 std::vector<std::vector<int32_t>> decodeAll(MediaDecoder& d, uint32_t block = 3000)
 {
-    const size_t channels = d.chosenStream().channels;
-    std::vector<std::vector<int32_t>> out(channels);
-    std::vector<std::vector<int32_t>> buf(channels, std::vector<int32_t>(block));
-    std::vector<int32_t*> ptrs;
-    for (auto& b : buf)
-        ptrs.push_back(b.data());
-    uint32_t n;
-    while ((n = d.read(ptrs.data(), block, 0)) > 0)
-        for (size_t c = 0; c < channels; ++c)
-            out[c].insert(out[c].end(), buf[c].begin(), buf[c].begin() + n);
-    return out;
+    return qmtest::readAllBlocks(d.chosenStream().channels, block,
+                                 [&](int32_t** channels, uint32_t frames) { return d.read(channels, frames, 0); });
 }
 
 struct FormatCase

@@ -6,7 +6,7 @@
 #include "tests/engine/audiofile/MediaFixtures.h"
 
 using qmtest::MediaFixtures;
-using qmtest::narrow;
+using qmtest::metaField;
 
 namespace
 {
@@ -15,11 +15,6 @@ constexpr long kSource = static_cast<long>(MediaFixtures::kSourceFrames);
 MediaFixtures& fx()
 {
     return MediaFixtures::get();
-}
-
-std::string field(CAudioPlayerInput& input, int index)
-{
-    return narrow(input.GetMetaData()->GetField(index)->GetWide());
 }
 
 struct QtCase
@@ -104,11 +99,7 @@ TEST_P(QuickTimeRead, DescribesAndDecodesTheFile)
     EXPECT_EQ(reader.GetPosition(), 60u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, QuickTimeRead, ::testing::ValuesIn(kCases), [](const auto& info) {
-    std::string n = info.param.name;
-    std::replace(n.begin(), n.end(), '.', '_');
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Files, QuickTimeRead, ::testing::ValuesIn(kCases), qmtest::CaseFileName());
 
 TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
 {
@@ -120,21 +111,16 @@ TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
                                 " -metadata genre=Blues -metadata date=2009");
     CQuickTimeFileRead reader;
     ASSERT_EQ(reader.Open(fx().widePath("tagged.m4a").c_str()), 0) << "a cover is not a second track";
-    EXPECT_EQ(field(reader, CAudioMetaData::kTitle), "Title3");
-    EXPECT_EQ(field(reader, CAudioMetaData::kArtist), "Artist3");
-    EXPECT_EQ(field(reader, CAudioMetaData::kAlbum), "Album3");
-    EXPECT_EQ(field(reader, CAudioMetaData::kGenre), "Blues");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title3");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist3");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album3");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kGenre), "Blues");
     // A date of a year alone is kept, not replaced by the file's time.
-    EXPECT_EQ(field(reader, CAudioMetaData::kDate), "2009");
-    EXPECT_EQ(field(reader, CAudioMetaData::kTime), "");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), "2009");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), "");
 
+    ASSERT_NO_FATAL_FAILURE(fx().expectPicture(reader, "tagged.m4a", cover));
     const auto coverBytes = fx().bytes(cover);
-    EXPECT_EQ(std::u16string(reader.GetMetaData()->GetPicturePath()), fx().widePath("tagged.m4a"));
-    ASSERT_EQ(reader.GetPictureDataSize(), coverBytes.size());
-    std::vector<uint8_t> picture(coverBytes.size());
-    EXPECT_EQ(reader.ReadPictureData(picture.data(), static_cast<uint32_t>(picture.size())),
-              static_cast<int>(coverBytes.size()));
-    EXPECT_EQ(picture, coverBytes);
     std::vector<uint8_t> small(coverBytes.size() - 1, 0xEE);
     EXPECT_EQ(reader.ReadPictureData(small.data(), static_cast<uint32_t>(small.size())), 0);
     EXPECT_TRUE(std::all_of(small.begin(), small.end(), [](uint8_t v) { return v == 0; }));
@@ -154,8 +140,8 @@ TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
         const std::string name = "stamp" + std::to_string(i++) + ".m4a";
         fx().make(name, "-i " + fx().q(src) + " -c:a aac -metadata date=" + s.stamp);
         ASSERT_EQ(reader.Open(fx().widePath(name).c_str()), 0);
-        EXPECT_EQ(field(reader, CAudioMetaData::kDate), s.date) << s.stamp;
-        EXPECT_EQ(field(reader, CAudioMetaData::kTime), s.time) << s.stamp;
+        EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), s.date) << s.stamp;
+        EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), s.time) << s.stamp;
     }
 }
 

@@ -8,7 +8,7 @@
 #include "tests/engine/audiofile/MediaFixtures.h"
 
 using qmtest::MediaFixtures;
-using qmtest::narrow;
+using qmtest::metaField;
 
 namespace
 {
@@ -17,11 +17,6 @@ constexpr long kSource = static_cast<long>(MediaFixtures::kSourceFrames);
 MediaFixtures& fx()
 {
     return MediaFixtures::get();
-}
-
-std::string field(CAudioPlayerInput& input, int index)
-{
-    return narrow(input.GetMetaData()->GetField(index)->GetWide());
 }
 
 struct WmCase
@@ -122,11 +117,7 @@ TEST_P(WindowsMediaRead, DescribesAndDecodesTheFile)
     EXPECT_EQ(reader.GetRemaining(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, WindowsMediaRead, ::testing::ValuesIn(kCases), [](const auto& info) {
-    std::string n = info.param.name;
-    std::replace(n.begin(), n.end(), '.', '_');
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Files, WindowsMediaRead, ::testing::ValuesIn(kCases), qmtest::CaseFileName());
 
 TEST(WindowsMediaReadTags, Mp3TextsAndPictureComeFromTheId3Tag)
 {
@@ -139,21 +130,15 @@ TEST(WindowsMediaReadTags, Mp3TextsAndPictureComeFromTheId3Tag)
                                 " -metadata date=2009");
     CWindowsMediaFileRead reader;
     ASSERT_EQ(reader.Open(fx().widePath("tagged.mp3").c_str()), 0);
-    EXPECT_EQ(field(reader, CAudioMetaData::kTitle), "Title1");
-    EXPECT_EQ(field(reader, CAudioMetaData::kArtist), "Artist1");
-    EXPECT_EQ(field(reader, CAudioMetaData::kAlbum), "Album1");
-    EXPECT_EQ(field(reader, CAudioMetaData::kAlbumArtist), "Band1");
-    EXPECT_EQ(field(reader, CAudioMetaData::kGenre), "Jazz");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title1");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist1");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album1");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbumArtist), "Band1");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kGenre), "Jazz");
     EXPECT_EQ(reader.GetMetaData()->GetYear(), 2009);
     EXPECT_EQ(reader.GetLength(), MediaFixtures::kSourceFrames) << "the tag does not shift the audio";
 
-    const auto coverBytes = fx().bytes(cover);
-    EXPECT_EQ(std::u16string(reader.GetMetaData()->GetPicturePath()), fx().widePath("tagged.mp3"));
-    ASSERT_EQ(reader.GetPictureDataSize(), coverBytes.size());
-    std::vector<uint8_t> picture(coverBytes.size());
-    EXPECT_EQ(reader.ReadPictureData(picture.data(), static_cast<uint32_t>(picture.size())),
-              static_cast<int>(coverBytes.size()));
-    EXPECT_EQ(picture, coverBytes);
+    fx().expectPicture(reader, "tagged.mp3", cover);
 }
 
 TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
@@ -164,12 +149,12 @@ TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
                                 " -metadata album_artist=Band2 -metadata genre=Rock -metadata date=2007");
     CWindowsMediaFileRead reader;
     ASSERT_EQ(reader.Open(fx().widePath("tagged.wma").c_str()), 0);
-    EXPECT_EQ(field(reader, CAudioMetaData::kTitle), "Title2");
-    EXPECT_EQ(field(reader, CAudioMetaData::kArtist), "Artist2");
-    EXPECT_EQ(field(reader, CAudioMetaData::kAlbum), "Album2");
-    EXPECT_EQ(field(reader, CAudioMetaData::kAlbumArtist), "Band2");
-    EXPECT_EQ(field(reader, CAudioMetaData::kGenre), "Rock");
-    EXPECT_EQ(field(reader, CAudioMetaData::kDate), "2007");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title2");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist2");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album2");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbumArtist), "Band2");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kGenre), "Rock");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), "2007");
     EXPECT_EQ(reader.GetPictureDataSize(), 0u);
     EXPECT_EQ(reader.GetMetaData()->GetPicturePath()[0], 0);
 
@@ -177,8 +162,8 @@ TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
     fx().make("plain.wma", "-i " + fx().q(src) + " -c:a wmav2");
     fx().run("touch -m -d '2011-02-03 04:05:06' " + fx().q("plain.wma"));
     ASSERT_EQ(reader.Open(fx().widePath("plain.wma").c_str()), 0);
-    EXPECT_EQ(field(reader, CAudioMetaData::kDate), "2011-02-03");
-    EXPECT_EQ(field(reader, CAudioMetaData::kTime), "04:05:06");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), "2011-02-03");
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), "04:05:06");
 }
 
 TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/audiofile/CAudioFileReadBase.h"
 #include "engine/audiofile/CAudioPlayerInput.h"
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
@@ -80,6 +82,19 @@ public:
 
     void run(const std::string& cmd) const { ASSERT_EQ(runCommand(cmd), 0) << cmd; }
 
+    // Expects an open reader's picture to be the cover's bytes, with the file
+    // it read as the metadata's picture path.
+    void expectPicture(CAudioFileReadBase& reader, const std::string& file, const std::string& cover) const
+    {
+        const auto coverBytes = bytes(cover);
+        EXPECT_EQ(std::u16string(reader.GetMetaData()->GetPicturePath()), widePath(file));
+        ASSERT_EQ(reader.GetPictureDataSize(), coverBytes.size());
+        std::vector<uint8_t> picture(coverBytes.size());
+        EXPECT_EQ(reader.ReadPictureData(picture.data(), static_cast<uint32_t>(picture.size())),
+                  static_cast<int>(coverBytes.size()));
+        EXPECT_EQ(picture, coverBytes);
+    }
+
 private:
     TempFolder m_folder;
 };
@@ -87,17 +102,8 @@ private:
 // Reads a whole input stream (two channels at most) in blocks.
 inline std::vector<std::vector<int32_t>> readAllInt32(CAudioPlayerInput& input, uint32_t block = 4000)
 {
-    const uint16_t channels = input.GetChannelCount();
-    std::vector<std::vector<int32_t>> out(channels);
-    std::vector<std::vector<int32_t>> buf(channels, std::vector<int32_t>(block));
-    std::vector<int32_t*> ptrs;
-    for (auto& b : buf)
-        ptrs.push_back(b.data());
-    uint32_t n;
-    while ((n = input.ReadInt32(ptrs.data(), block, 0)) > 0)
-        for (size_t c = 0; c < channels; ++c)
-            out[c].insert(out[c].end(), buf[c].begin(), buf[c].begin() + n);
-    return out;
+    return readAllBlocks(input.GetChannelCount(), block,
+                         [&](int32_t** channels, uint32_t frames) { return input.ReadInt32(channels, frames, 0); });
 }
 
 inline std::string narrow(const char16_t* text)
@@ -107,4 +113,23 @@ inline std::string narrow(const char16_t* text)
         out += *text < 0x80 ? static_cast<char>(*text) : '?';
     return out;
 }
+
+// A metadata field of an input as narrow text.
+inline std::string metaField(CAudioPlayerInput& input, int index)
+{
+    return narrow(input.GetMetaData()->GetField(index)->GetWide());
+}
+
+// Names the cases of a parameterized test after their files ("song.m4a" ->
+// "song_m4a").
+struct CaseFileName
+{
+    template <class Info>
+    std::string operator()(const Info& info) const
+    {
+        std::string name = info.param.name;
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    }
+};
 } // namespace qmtest
