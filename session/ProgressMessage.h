@@ -18,7 +18,7 @@ class ProgressMessage final : public juce::Message
 public:
     ProgressMessage(ExportSession* reportingSession, std::uint64_t sessionSerial, double percent, const char* textKey,
                     const juce::StringArray& keyTexts)
-        : session(reportingSession), serial(sessionSerial), progress(percent), texts(keyTexts)
+        : session(reportingSession), serial(sessionSerial), progress(percent), texts(detachedCopy(keyTexts))
     {
         if (textKey != nullptr)
             key = textKey;
@@ -34,5 +34,17 @@ public:
     const double progress;
     std::optional<std::string> key;
     const juce::StringArray texts;
+
+private:
+    // Texts of their own rather than shared ones: the posting thread and the
+    // message thread then never count references to the same text.
+    static juce::StringArray detachedCopy(const juce::StringArray& source)
+    {
+        juce::StringArray copy;
+        copy.ensureStorageAllocated(source.size());
+        for (const juce::String& text : source)
+            copy.add(juce::String(text.getCharPointer()));
+        return copy;
+    }
 };
 } // namespace Tavrel
