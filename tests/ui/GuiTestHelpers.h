@@ -1,0 +1,55 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <chrono>
+#include <functional>
+
+namespace qmtest
+{
+// Runs the message loop until the condition holds; false after a generous
+// time without it.
+inline bool PumpUntil(const std::function<bool()>& condition, int seconds = 20)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!condition())
+    {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+    }
+    return true;
+}
+
+// A vertical strip of frames, each frame filled with its own opaque colour.
+inline juce::Image MakeStrip(const std::vector<juce::Colour>& frames, int width, int frameHeight)
+{
+    juce::Image strip(juce::Image::ARGB, width, frameHeight * static_cast<int>(frames.size()), true);
+    juce::Graphics g(strip);
+    for (size_t i = 0; i < frames.size(); ++i)
+    {
+        g.setColour(frames[i]);
+        g.fillRect(0, static_cast<int>(i) * frameHeight, width, frameHeight);
+    }
+    return strip;
+}
+
+// The colour that the component paints at its centre.
+inline juce::Colour CentreColour(juce::Component& component)
+{
+    const auto image = component.createComponentSnapshot(component.getLocalBounds(), true, 1.0f);
+    return image.getPixelAt(image.getWidth() / 2, image.getHeight() / 2);
+}
+
+// A mouse event at a point of the component, with the given buttons and keys.
+inline juce::MouseEvent MouseAt(juce::Component& component, int x, int y, juce::ModifierKeys mods)
+{
+    const auto position = juce::Point<float>(static_cast<float>(x), static_cast<float>(y));
+    const auto now = juce::Time::getCurrentTime();
+    return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), position, mods,
+                            juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
+                            juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
+                            juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1,
+                            false);
+}
+} // namespace qmtest
