@@ -349,8 +349,10 @@ TEST(CDiscBurnImpWinAudioCD, ARunningBurnHoldsTheDriveAndEndsOnCancelOrDestructi
     script.modes = {false, false, false, true};
     std::atomic<bool> writing{false};
     script.writeDisc = [&](const auto&, qm::platform::RecorderProgressListener* listener, const std::atomic<bool>& cancel) {
-        writing = true;
+        // Reported before the test is told the write runs, so the cancel
+        // that follows always comes after this progress.
         listener->OnWriteProgress(1000, 100);
+        writing = true;
         while (!cancel.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         listener->OnWriteProgress(1000, 200);  // after the cancel: no longer shown

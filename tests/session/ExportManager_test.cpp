@@ -4,6 +4,7 @@
 
 #include <juce_events/juce_events.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ protected:
         juce::MessageManager::deleteInstance();
     }
 
+    // What the fake sessions record. It outlives the manager, which cancels
+    // its stored session when it is deleted at the end of a test.
+    FakeExportSession::Record& NewRecord() { return m_records.emplace_back(); }
+
+    std::deque<FakeExportSession::Record> m_records;
     std::unique_ptr<ExportManager> manager =
         std::make_unique<ExportManager>(std::make_unique<CAudioDiscBurnProxy>(nullptr));
 };
@@ -87,7 +93,7 @@ TEST_F(ExportManagerTest, TheRunningKindFollowsTheTitleUntilTheSessionFinishes)
     for (const auto& [key, kind] : cases)
     {
         SCOPED_TRACE(key);
-        FakeExportSession::Record record;
+        FakeExportSession::Record& record = NewRecord();
         auto session = std::make_unique<FakeExportSession>(record, key);
         ExportSession* stored = session.get();
         ASSERT_TRUE(manager->startSession(std::move(session)));
@@ -99,7 +105,7 @@ TEST_F(ExportManagerTest, TheRunningKindFollowsTheTitleUntilTheSessionFinishes)
         // The finished session stays for the finished-handlers until the next
         // session replaces it.
         EXPECT_FALSE(record.deleted);
-        FakeExportSession::Record nextRecord;
+        FakeExportSession::Record& nextRecord = NewRecord();
         auto next = std::make_unique<FakeExportSession>(nextRecord, key);
         ExportSession* nextStored = next.get();
         ASSERT_TRUE(manager->startSession(std::move(next)));
@@ -113,7 +119,8 @@ TEST_F(ExportManagerTest, TheRunningKindFollowsTheTitleUntilTheSessionFinishes)
 
 TEST_F(ExportManagerTest, ASecondSessionIsRefusedWhileOneRuns)
 {
-    FakeExportSession::Record burnRecord, exportRecord;
+    FakeExportSession::Record& burnRecord = NewRecord();
+    FakeExportSession::Record& exportRecord = NewRecord();
     ASSERT_TRUE(manager->startSession(std::make_unique<FakeExportSession>(burnRecord, "DiscBurn_Title")));
 
     EXPECT_FALSE(manager->startSession(std::make_unique<FakeExportSession>(exportRecord, "Export_Title")));
@@ -136,7 +143,7 @@ TEST_F(ExportManagerTest, AFailedStartReportsItsReasonAndLeavesTheManagerIdle)
     manager->AddListener(&ui);
     manager->AddListener(&host);
 
-    FakeExportSession::Record record;
+    FakeExportSession::Record& record = NewRecord();
     auto checks = [](FakeExportSession& session) {
         juce::SparseSet<int> songs;
         songs.addRange({2, 4});
@@ -149,7 +156,7 @@ TEST_F(ExportManagerTest, AFailedStartReportsItsReasonAndLeavesTheManagerIdle)
     EXPECT_TRUE(record.deleted);
     EXPECT_EQ(manager->getCurrentSessionKind(), Tavrel::kExportSessionNone);
 
-    FakeExportSession::Record next;
+    FakeExportSession::Record& next = NewRecord();
     EXPECT_TRUE(manager->startSession(std::make_unique<FakeExportSession>(next, "Export_Title")));
     manager->RemoveListener(&ui);
     manager->RemoveListener(&host);
@@ -180,7 +187,7 @@ TEST_F(ExportManagerTest, QuestionsAskEveryListenerAndCombineTheAnswers)
                                                                     cases[c].answers[i].second));
             manager->AddListener(listeners.back().get());
         }
-        FakeExportSession::Record record;
+        FakeExportSession::Record& record = NewRecord();
         auto session = std::make_unique<FakeExportSession>(record, "DiscBurn_Title");
         ExportSession* running = session.get();
         ASSERT_TRUE(manager->startSession(std::move(session)));
@@ -210,7 +217,7 @@ TEST_F(ExportManagerTest, AFinishedSessionNoLongerReachesTheManagersListeners)
     std::vector<std::string> log;
     RecordingListener ui(log, "ui");
     manager->AddListener(&ui);
-    FakeExportSession::Record record;
+    FakeExportSession::Record& record = NewRecord();
     auto session = std::make_unique<FakeExportSession>(record, "Export_Title");
     ExportSession* stored = session.get();
     ASSERT_TRUE(manager->startSession(std::move(session)));
@@ -226,7 +233,7 @@ TEST_F(ExportManagerTest, CancelReachesTheStoredSessionAndTheManagerEndsIt)
 {
     manager->cancelSession(); // nothing stored: nothing happens
 
-    FakeExportSession::Record record;
+    FakeExportSession::Record& record = NewRecord();
     ASSERT_TRUE(manager->startSession(std::make_unique<FakeExportSession>(record, "Export_Title")));
     manager->cancelSession();
     EXPECT_EQ(record.cancels, 1);
