@@ -372,7 +372,9 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
         player.Play();
         // Generous: on a loaded machine the clients' threads get little time.
         ASSERT_TRUE(WaitFor([&] { return ends.ends.load() > ended; }, std::chrono::seconds(60)))
-            << "the device called the processor " << processor.calls.load() << " times";
+            << "the device called the processor " << processor.calls.load() << " times; player state "
+            << player.GetState() << ", prebuffering " << player.IsPrebuffering() << ", running "
+            << player.IsRunning() << ", position " << player.GetPosition() << " s";
         EXPECT_EQ(ends.failures.load(), 0);
         // Some silence after the song.
         const int after = capture.Frames() + 4096;
