@@ -1,10 +1,10 @@
 #include "platform/burn/DiscRecorderRegistry.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/burn/LibburnRecorders.h"
+#include "platform/text/PathListVariable.h"
 
 namespace qm::platform
 {
@@ -49,26 +49,15 @@ void DiscRecorderRegistry::Shutdown()
 std::vector<std::pair<std::string, ImageRecorderOptions>> DiscRecorderRegistry::ImageTargetsLocked() const
 {
     auto targets = m_targets;
-    if (const char* value = std::getenv(kImagesVariable))
+    for (const std::string& item : PathListFromEnvironment(kImagesVariable))
     {
-        const std::string list(value);
-        size_t begin = 0;
-        while (begin <= list.size())
-        {
-            size_t end = list.find(':', begin);
-            if (end == std::string::npos)
-                end = list.size();
-            const std::string item = list.substr(begin, end - begin);
-            if (!item.empty() && ImageDiscRecorder::IsUsableName(item))
-            {
-                const std::string name = TargetName(item);
-                const bool known = std::any_of(targets.begin(), targets.end(),
-                                               [&name](const auto& target) { return target.first == name; });
-                if (!known)
-                    targets.emplace_back(name, ImageRecorderOptions{});
-            }
-            begin = end + 1;
-        }
+        if (!ImageDiscRecorder::IsUsableName(item))
+            continue;
+        const std::string name = TargetName(item);
+        const bool known = std::any_of(targets.begin(), targets.end(),
+                                       [&name](const auto& target) { return target.first == name; });
+        if (!known)
+            targets.emplace_back(name, ImageRecorderOptions{});
     }
     return targets;
 }

@@ -11,6 +11,7 @@
 #include "platform/cd/CdDeviceDrive.h"
 #include "platform/cd/CdImageDrive.h"
 #include "platform/cd/CdLibcdioToc.h"
+#include "platform/text/PathListVariable.h"
 
 namespace qm::platform
 {
@@ -70,21 +71,9 @@ std::vector<std::string> ListDeviceNodes()
 std::vector<std::string> ImagesFromEnvironment()
 {
     std::vector<std::string> names;
-    const char* value = std::getenv(CdDriveRegistry::kImagesVariable);
-    if (value == nullptr)
-        return names;
-    const std::string list(value);
-    size_t begin = 0;
-    while (begin <= list.size())
-    {
-        size_t end = list.find(':', begin);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string item = list.substr(begin, end - begin);
+    for (const std::string& item : PathListFromEnvironment(CdDriveRegistry::kImagesVariable))
         if (EndsWithCue(item))
             names.push_back(ImageNameFromCue(item));
-        begin = end + 1;
-    }
     return names;
 }
 } // namespace
