@@ -9,6 +9,7 @@
 #include "app/DeviceChangeBroadcaster.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "platform/devices/CdMediaWatcher.h"
+#include "tests/support/MessageLoop.h"
 #include "tests/support/CdImageBuilder.h"
 #include "tests/support/TempFolder.h"
 
@@ -16,6 +17,8 @@ using qm::platform::MediaEvent;
 
 namespace
 {
+using qmtest::PumpUntil;
+
 // Stands in for the system's watcher: a test hands it notices, which it
 // delivers from a thread of its own as the real one does.
 class FakeWatcher final : public qm::platform::DeviceWatcher
@@ -55,20 +58,6 @@ public:
     }
     std::vector<Received> received;
 };
-
-// Runs the message loop until the condition holds; false after a generous
-// time without it.
-bool PumpUntil(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-    }
-    return true;
-}
 
 std::unique_ptr<DeviceChangeBroadcaster> MakeBroadcaster(FakeWatcher*& watcher)
 {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tests/session/FakeExportSession.h"
+#include "tests/support/MessageLoop.h"
 
 using Tavrel::ExportManager;
 using Tavrel::ExportSession;
@@ -19,27 +20,8 @@ using Tavrel::ExportSessionListener;
 
 namespace
 {
-// Runs the message loop until the condition holds; false after a generous
-// time without it.
-bool PumpUntil(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-    }
-    return true;
-}
-
-// Delivers every message posted so far.
-bool PumpPosted()
-{
-    auto delivered = std::make_shared<std::atomic<bool>>(false);
-    juce::MessageManager::callAsync([delivered] { *delivered = true; });
-    return PumpUntil([&] { return delivered->load(); });
-}
+using qmtest::PumpPosted;
+using qmtest::PumpUntil;
 
 bool OnMessageThread()
 {

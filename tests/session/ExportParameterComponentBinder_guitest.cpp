@@ -12,32 +12,15 @@
 #include <vector>
 
 #include "tests/session/TestExportParameter.h"
+#include "tests/support/MessageLoop.h"
 
 using Item = TestExportParameter::Item;
 using Log = std::vector<std::string>;
 
 namespace
 {
-bool PumpUntil(const std::function<bool()>& condition)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-    }
-    return true;
-}
-
-// Delivers every message posted so far (a combo box's asynchronous change
-// notice among them).
-bool PumpPosted()
-{
-    auto delivered = std::make_shared<std::atomic<bool>>(false);
-    juce::MessageManager::callAsync([delivered] { *delivered = true; });
-    return PumpUntil([&] { return delivered->load(); });
-}
+using qmtest::PumpPosted;
+using qmtest::PumpUntil;
 
 std::vector<juce::String> EntriesOf(const juce::ComboBox& box)
 {

@@ -2,25 +2,13 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "tests/support/MessageLoop.h"
+
 #include <chrono>
 #include <functional>
 
 namespace qmtest
 {
-// Runs the message loop until the condition holds; false after a generous
-// time without it.
-inline bool PumpUntil(const std::function<bool()>& condition, int seconds = 20)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!condition())
-    {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
-    }
-    return true;
-}
-
 // A vertical strip of frames, each frame filled with its own opaque colour.
 inline juce::Image MakeStrip(const std::vector<juce::Colour>& frames, int width, int frameHeight)
 {
