@@ -15,6 +15,7 @@
 
 #include "engine/dsp/FirKernels.h"
 #include "engine/dsp/RateConverters.h"
+#include "tests/engine/dsp/DspTestSignals.h"
 
 #include <soxr.h>
 
@@ -134,18 +135,9 @@ constexpr Convert Soxr = ConvertWhole<ConvertSoxr>;
 
 // ---- measurements -----------------------------------------------------------------------
 
-std::vector<float> Sine(std::size_t frames, double frequency, double rate)
-{
-    std::vector<float> s(frames);
-    const double w = 2.0 * std::numbers::pi * frequency / rate;
-    for (std::size_t i = 0; i < frames; ++i)
-        s[i] = static_cast<float>(kToneAmplitude * std::sin(w * static_cast<double>(i)));
-    return s;
-}
-
 double Decibels(double ratio)
 {
-    return ratio > 0.0 ? 20.0 * std::log10(ratio) : -400.0;
+    return qmtest::ToDecibels(ratio);
 }
 
 struct Fit
@@ -156,47 +148,20 @@ struct Fit
 };
 
 // Least-squares fit of a sine, a cosine and DC at a known frequency over the middle of y
-// (the first and last tenth are left out: filter start and tail).
+// (the first and last tenth are left out: filter start and tail), with the RMS level there.
 Fit FitTone(const std::vector<float>& y, double frequency, double rate)
 {
     const std::size_t from = y.size() / 10, to = y.size() - y.size() / 10;
-    const double w = 2.0 * std::numbers::pi * frequency / rate;
-    double m[3][3] = {}, v[3] = {}, energy = 0.0;
-    for (std::size_t i = from; i < to; ++i) {
-        const double r[3] = { std::sin(w * static_cast<double>(i)), std::cos(w * static_cast<double>(i)), 1.0 };
-        for (int a = 0; a < 3; ++a) {
-            v[a] += r[a] * y[i];
-            for (int b = 0; b < 3; ++b)
-                m[a][b] += r[a] * r[b];
-        }
+    const qmtest::ToneFit tone = qmtest::FitTone(y, frequency, rate, from, to);
+    double energy = 0.0;
+    for (std::size_t i = from; i < to; ++i)
         energy += static_cast<double>(y[i]) * y[i];
-    }
-    double x[3] = {};
-    for (int c = 0; c < 3; ++c)
-        for (int r = c + 1; r < 3; ++r) {
-            const double f = m[r][c] / m[c][c];
-            for (int k = c; k < 3; ++k)
-                m[r][k] -= f * m[c][k];
-            v[r] -= f * v[c];
-        }
-    for (int r = 2; r >= 0; --r) {
-        double s = v[r];
-        for (int k = r + 1; k < 3; ++k)
-            s -= m[r][k] * x[k];
-        x[r] = s / m[r][r];
-    }
-    double e = 0.0;
-    for (std::size_t i = from; i < to; ++i) {
-        const double model = x[0] * std::sin(w * static_cast<double>(i)) + x[1] * std::cos(w * static_cast<double>(i)) + x[2];
-        e += (y[i] - model) * (y[i] - model);
-    }
-    const double n = static_cast<double>(to - from);
-    return { std::hypot(x[0], x[1]), std::sqrt(e / n), std::sqrt(energy / n) };
+    return { tone.amplitude, tone.residualRms, std::sqrt(energy / static_cast<double>(to - from)) };
 }
 
 std::vector<float> ToneThrough(Convert convert, uint32_t in, uint32_t out, double frequency)
 {
-    const Channels tone { Sine(in / 2, frequency, in) };
+    const Channels tone { qmtest::Sine(in / 2, frequency, in, kToneAmplitude) };
     return convert(in, out, tone)[0];
 }
 
