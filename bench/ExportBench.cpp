@@ -10,9 +10,9 @@
 //
 // Usage: bench_export [seconds]   (default 600)
 
-#include "engine/audiofile/CWavFileRead.h"
-#include "engine/audiofile/CWavFileWrite.h"
-#include "engine/dsp/CAudioFileConverterPcmOutput.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
+#include "engine/dsp/convert/CAudioFileConverterPcmOutput.h"
 
 #include <algorithm>
 #include <chrono>

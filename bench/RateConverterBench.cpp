@@ -13,8 +13,8 @@
 //
 // Usage: bench_rate_converters [seconds]   (default 60)
 
-#include "engine/dsp/FirKernels.h"
-#include "engine/dsp/RateConverters.h"
+#include "engine/dsp/filters/FirKernels.h"
+#include "engine/dsp/rate/RateConverters.h"
 #include "tests/engine/dsp/DspTestSignals.h"
 
 #include <soxr.h>

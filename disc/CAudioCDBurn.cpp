@@ -3,7 +3,7 @@
 #include <cmath>
 #include <mutex>
 
-#include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 
 namespace
 {

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 
 namespace
 {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "disc/CDiscBurnImp.h"
-#include "engine/audiofile/CAudioRecorderOutput.h"
-#include "engine/audiofile/CCriticalSection.h"
+#include "engine/audiofile/io/CAudioRecorderOutput.h"
+#include "engine/audiofile/foundation/CCriticalSection.h"
 
 // The disc burner as the sessions and sheets see it: an output stream that the
 // file converter writes songs into, with the disc writer behind it. Callers

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "disc/CAudioDiscBurnBase.h"
-#include "engine/audiofile/CCriticalSection.h"
+#include "engine/audiofile/foundation/CCriticalSection.h"
 
 // Owns the process's one disc burner and hands it out under its lock,
 // creating it anew when asked to. The burner's disc writer comes from a

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/audiofile/Utf8ToWide.h"
+#include "engine/audiofile/foundation/Utf8ToWide.h"
 #include "platform/burn/DiscRecorderRegistry.h"
 
 namespace

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "disc/CDiscBurnImp.h"
-#include "engine/audiofile/CThread.h"
+#include "engine/audiofile/foundation/CThread.h"
 #include "platform/burn/DiscRecorder.h"
 
 // The disc writer over the platform's disc recorders (optical drives and

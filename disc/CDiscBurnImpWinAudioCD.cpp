@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/audiofile/CBinaryFile64.h"
+#include "engine/audiofile/foundation/CBinaryFile64.h"
 #include "platform/burn/CdTextPackWriter.h"
 
 using qm::platform::RecorderWriteMethod;

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/audiofile/CAudioCDRead.h"
-#include "engine/audiofile/CAudioMetaData.h"
-#include "engine/audiofile/FullWidthToHalfWidth.h"
+#include "engine/audiofile/cd/CAudioCDRead.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
+#include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "platform/cd/CdDriveRegistry.h"
 
 namespace

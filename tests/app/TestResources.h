@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CBJXResource.h"
+#include "app/core/CBJXResource.h"
 #include "platform/resources/ResourceModule.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "disc/CAudioCDBurn.h"
 #include "disc/CAudioDiscBurnProxy.h"
-#include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/disc/CdTrackFiles.h"
 #include "tests/disc/FakeDiscBurnImp.h"
 #include "tests/support/TempFolder.h"

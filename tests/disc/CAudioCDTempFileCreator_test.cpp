@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 
 #include "disc/CAudioCDTempFileCreator.h"
-#include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/disc/CdTrackFiles.h"
 #include "tests/support/TempFolder.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/audiofile/CWavFileRead.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
 
 // Helpers of the CD track-file tests: a stereo ramp that survives 16-bit
 // files exactly, and the samples of a written track file.

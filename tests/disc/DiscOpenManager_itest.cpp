@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "disc/DiscOpenManager.h"
-#include "engine/audiofile/AudioFileReaderFactory.h"
-#include "engine/audiofile/CAudioFileReadBase.h"
+#include "engine/audiofile/io/AudioFileReaderFactory.h"
+#include "engine/audiofile/io/CAudioFileReadBase.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/support/CdImageBuilder.h"
 #include "tests/support/TempFolder.h"

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/audiofile/CAifcSowtFileRead.h"
-#include "engine/audiofile/CAiffFileRead.h"
+#include "engine/audiofile/aiff/CAifcSowtFileRead.h"
+#include "engine/audiofile/aiff/CAiffFileRead.h"
 #include "tests/fuzz/FuzzInputFile.h"
 
 namespace

@@ -11,7 +11,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "engine/audiofile/CAudioFileReadBase.h"
+#include "engine/audiofile/io/CAudioFileReadBase.h"
 
 namespace qmfuzz
 {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/audiofile/CAudioMetaData.h"
-#include "engine/audiofile/CID3v2Read.h"
-#include "engine/audiofile/Id3MetaDataMerge.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
+#include "engine/audiofile/tags/CID3v2Read.h"
+#include "engine/audiofile/tags/Id3MetaDataMerge.h"
 #include "tests/fuzz/FuzzInputFile.h"
 
 namespace

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/audiofile/CWavFileRead.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
 #include "tests/fuzz/FuzzInputFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

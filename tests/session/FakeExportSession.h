@@ -4,7 +4,7 @@
 #include <functional>
 #include <thread>
 
-#include "session/ExportSession.h"
+#include "session/manager/ExportSession.h"
 
 // A session whose title, start result and work a test chooses. Its work runs
 // on a thread of its own, as a real session's does; the destructor waits for

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/CTVPreferences.h"
-#include "session/ExportParameter.h"
+#include "app/core/CTVPreferences.h"
+#include "session/parameters/ExportParameter.h"
 
 // A small parameter set: a format (WAV, AIFF and, when offered, MP3), a
 // sample rate that depends on it, a folder text and an item that is not

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/audiofile/CAudioFileReadBase.h"
-#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/audiofile/io/CAudioFileReadBase.h"
+#include "engine/audiofile/io/CAudioPlayerInput.h"
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 

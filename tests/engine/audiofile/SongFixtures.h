@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/audiofile/CAiffFileWrite.h"
-#include "engine/audiofile/CAudioFileReadBase.h"
-#include "engine/audiofile/CPlaylistSong.h"
-#include "engine/audiofile/CTrackRead.h"
-#include "engine/audiofile/CWavFileWrite.h"
+#include "engine/audiofile/aiff/CAiffFileWrite.h"
+#include "engine/audiofile/io/CAudioFileReadBase.h"
+#include "engine/audiofile/song/CPlaylistSong.h"
+#include "engine/audiofile/song/CTrackRead.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/support/TempFolder.h"
 
 namespace qmtest

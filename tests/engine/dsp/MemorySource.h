@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/audiofile/CAudioPlayerInput.h"
+#include "engine/audiofile/io/CAudioPlayerInput.h"
 
 namespace qmtest
 {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/audiofile/CAudioRecorderOutput.h"
+#include "engine/audiofile/io/CAudioRecorderOutput.h"
 
 namespace qmtest
 {

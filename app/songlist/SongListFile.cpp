@@ -1,0 +1,827 @@
+#include "app/songlist/SongListFile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cfloat>
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/songlist/RelativePath.h"
+#include "app/core/TextFormatting.h"
+#include "app/songlist/TrackInfo.h"
+#include "app/core/WideText.h"
+#include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
+#include "platform/cd/CdDriveRegistry.h"
+
+namespace Tavrel
+{
+namespace SongListXml
+{
+const juce::XmlElement* findChild(const juce::XmlElement& element, juce::StringRef name)
+{
+    for (const auto* child : element.getChildIterator())
+        if (child->getTagName() == name)
+            return child;
+    return nullptr;
+}
+
+juce::String childText(const juce::XmlElement& element, juce::StringRef name, const juce::String& missing)
+{
+    const auto* child = findChild(element, name);
+    return child != nullptr ? child->getAllSubText() : missing;
+}
+
+int64_t parseInt64(const juce::String& text)
+{
+    auto p = text.getCharPointer();
+    p.incrementToEndOfWhitespace();
+    bool negative = false;
+    if (*p == '-' || *p == '+')
+    {
+        negative = *p == '-';
+        ++p;
+    }
+    // Accumulated as a negative number so that the smallest value fits too.
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    int64_t value = 0;
+    bool saturated = false;
+    for (juce::juce_wchar c = *p; c >= '0' && c <= '9'; c = *++p)
+    {
+        const int digit = static_cast<int>(c - '0');
+        if (saturated || value < (kMin + digit) / 10)
+        {
+            saturated = true;
+            continue;
+        }
+        value = value * 10 - digit;
+    }
+    if (saturated)
+        return negative ? kMin : std::numeric_limits<int64_t>::max();
+    if (negative)
+        return value;
+    return value == kMin ? std::numeric_limits<int64_t>::max() : -value;
+}
+
+double parseFloat(const juce::String& text)
+{
+    const std::string narrow = text.replaceCharacter(',', '.').toStdString();
+    size_t start = 0;
+    while (start < narrow.size() && (narrow[start] == ' ' || (narrow[start] >= '\t' && narrow[start] <= '\r')))
+        ++start;
+    // from_chars takes no plus sign.
+    if (start < narrow.size() && narrow[start] == '+' && start + 1 < narrow.size() && narrow[start + 1] != '-')
+        ++start;
+    double value = 0.0;
+    const auto result = std::from_chars(narrow.data() + start, narrow.data() + narrow.size(), value,
+                                        std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(value) || std::fabs(value) > FLT_MAX)
+        return 0.0;
+    return value;
+}
+
+int childInt(const juce::XmlElement& element, juce::StringRef name)
+{
+    const auto* child = findChild(element, name);
+    if (child == nullptr)
+        return 0;
+    const int64_t value = parseInt64(child->getAllSubText());
+    if (value > std::numeric_limits<int>::max())
+        return std::numeric_limits<int>::max();
+    if (value < std::numeric_limits<int>::min())
+        return std::numeric_limits<int>::min();
+    return static_cast<int>(value);
+}
+
+int64_t childInt64(const juce::XmlElement& element, juce::StringRef name)
+{
+    const auto* child = findChild(element, name);
+    return child != nullptr ? parseInt64(child->getAllSubText()) : 0;
+}
+
+double childFloat(const juce::XmlElement& element, juce::StringRef name, double missing)
+{
+    const auto* child = findChild(element, name);
+    return child != nullptr ? parseFloat(child->getAllSubText()) : missing;
+}
+
+std::unique_ptr<juce::XmlElement> createValueElement(juce::StringRef name, juce::StringRef type,
+                                                     const juce::String& text)
+{
+    auto element = std::make_unique<juce::XmlElement>(juce::String(name));
+    element->setAttribute("type", juce::String(type));
+    element->addTextElement(text);
+    return element;
+}
+
+juce::String formatInt(int64_t value)
+{
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value);
+    return juce::String(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+juce::String formatFixed(double value)
+{
+    // Room for the longest double in fixed notation.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::fixed, 6);
+    return juce::String(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+juce::String formatShortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof(buffer), value, std::chars_format::general, 9);
+    return juce::String(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+} // namespace SongListXml
+
+namespace
+{
+using namespace SongListXml;
+
+constexpr const char* kRootName = "QuillmarkProject";
+// Song lists nest seven levels deep; anything far deeper is not one and would
+// only exhaust the parser's stack.
+constexpr int kMaxNesting = 64;
+// Far above any song list; keeps a stray huge file from filling the memory.
+constexpr int64_t kMaxFileSize = 256 * 1024 * 1024;
+
+const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Format names are ASCII; converting them through the locale's case tables
+// would turn "AIFF" into something else under a Turkish locale.
+juce::String asciiCase(const juce::String& text, bool upper)
+{
+    std::string narrow = text.toStdString();
+    for (char& c : narrow)
+    {
+        if (upper && c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (!upper && c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return juce::String::fromUTF8(narrow.c_str(), static_cast<int>(narrow.size()));
+}
+
+juce::String foldWidth(const juce::String& text)
+{
+    std::u16string wide = toEngineText(text);
+    const uint32_t length = ConvertFullWidthToHalfWidth(wide.c_str(), wide.data(), false);
+    wide.resize(length);
+    return toJuceString(wide);
+}
+
+void addValue(juce::XmlElement& parent, const char* name, const char* type, const juce::String& text)
+{
+    parent.addChildElement(createValueElement(name, type, text).release());
+}
+
+// A text element without a type word.
+void addText(juce::XmlElement& parent, const char* name, const juce::String& text)
+{
+    parent.createNewChildElement(name)->addTextElement(text);
+}
+
+juce::XmlElement* addContainer(juce::XmlElement& parent, const char* name)
+{
+    return parent.createNewChildElement(name);
+}
+
+juce::String boolText(bool value)
+{
+    return value ? "true" : "false";
+}
+
+void addPathPair(juce::XmlElement& parent, const juce::String& path, const juce::String& folder)
+{
+    auto absolute = createValueElement("FilePath", "string", path);
+    absolute->setAttribute("option", "absolute");
+    parent.addChildElement(absolute.release());
+    auto relative = createValueElement("FilePath", "string", makeRelativePath(path, folder));
+    relative->setAttribute("option", "relative");
+    parent.addChildElement(relative.release());
+}
+
+std::unique_ptr<juce::XmlElement> fileElement(const CPlaylistFile& file, const juce::String& folder)
+{
+    auto element = std::make_unique<juce::XmlElement>("File");
+    addPathPair(*element, toJuceString(file.GetPath()), folder);
+    addValue(*element, "StartSample", "integer", formatInt(file.GetStart()));
+    addValue(*element, "StopSample", "integer", formatInt(file.GetEnd()));
+    // Stored as a signed 32-bit number with the id's bits.
+    addValue(*element, "MediaUniqueID", "integer", formatInt(static_cast<int32_t>(file.GetMediaUniqueId())));
+    return element;
+}
+
+void addTrackElement(juce::XmlElement& root, const TrackInfo& record, const juce::String& folder)
+{
+    auto* track = addContainer(root, "Track");
+    addValue(*track, "Name", "string", record.text[TrackInfo::kSongName]);
+
+    auto* textData = addContainer(*track, "TextData");
+    addValue(*textData, "Title", "string", record.text[TrackInfo::kTitle]);
+    addValue(*textData, "Artist", "string", record.text[TrackInfo::kArtist]);
+    addValue(*textData, "Album", "string", record.text[TrackInfo::kAlbum]);
+    addValue(*textData, "Genre", "string", record.text[TrackInfo::kGenre]);
+    addValue(*textData, "Location", "string", record.text[TrackInfo::kLocation]);
+    auto* recDate = addContainer(*textData, "RecDate");
+    addValue(*recDate, "Year", "string", record.text[TrackInfo::kYear]);
+    addValue(*recDate, "Month", "string", record.text[TrackInfo::kMonth]);
+    addValue(*recDate, "Day", "string", record.text[TrackInfo::kDay]);
+    auto* recTime = addContainer(*textData, "RecTime");
+    addValue(*recTime, "Hour", "string", record.text[TrackInfo::kHour]);
+    addValue(*recTime, "Minute", "string", record.text[TrackInfo::kMinute]);
+    addValue(*recTime, "Second", "string", record.text[TrackInfo::kSecond]);
+
+    auto* dataSpec = addContainer(*track, "DataSpec");
+    addValue(*dataSpec, "Bit", "integer", formatInt(record.bitsPerSample));
+    addValue(*dataSpec, "SampleRate", "float", formatFixed(record.sampleRate));
+    addValue(*dataSpec, "Compressed", "boolean", boolText(record.compressed));
+    addValue(*dataSpec, "Lossless", "boolean", boolText(record.lossless));
+    addValue(*dataSpec, "Format", "string", asciiCase(record.formatName, false));
+    addValue(*dataSpec, "Channels", "integer", formatInt(record.channels));
+    auto* time = addContainer(*dataSpec, "Time");
+    addValue(*time, "Hour", "integer", formatInt(record.lengthHours));
+    addValue(*time, "Minute", "integer", formatInt(record.lengthMinutes));
+    addValue(*time, "Second", "float", formatFixed(record.lengthSeconds));
+
+    auto* control = addContainer(*track, "Control");
+    addValue(*control, "Gain", "float", formatFixed(record.gain));
+    addValue(*control, "Balance", "float", formatFixed(record.balance));
+    auto* fadeIn = addContainer(*control, "FadeIn");
+    addValue(*fadeIn, "FadeType", "integer", formatInt(record.fadeInType));
+    addValue(*fadeIn, "FadeTime", "float", formatFixed(record.fadeInTime));
+    auto* fadeOut = addContainer(*control, "FadeOut");
+    addValue(*fadeOut, "FadeType", "integer", formatInt(record.fadeOutType));
+    addValue(*fadeOut, "FadeTime", "float", formatFixed(record.fadeOutTime));
+    addValue(*control, "DCCut", "integer", formatInt(record.dcCut));
+
+    auto* fileInfo = addContainer(*track, "FileInfo");
+    const CPlaylistSong& song = *record.song;
+    bool everySectionHasOneTrack = song.GetSectionCount() > 0;
+    for (int s = 0; s < song.GetSectionCount(); ++s)
+    {
+        const CPlaylistSection* section = song.GetSection(s);
+        auto* sectionElement = addContainer(*fileInfo, "Section");
+        everySectionHasOneTrack = everySectionHasOneTrack && section->GetTrackCount() == 1;
+        for (int t = 0; t < section->GetTrackCount(); ++t)
+        {
+            const CPlaylistTrack* songTrack = section->GetTrack(t);
+            auto* trackElement = addContainer(*sectionElement, "Track");
+            for (int f = 0; f < songTrack->GetFileCount(); ++f)
+                trackElement->addChildElement(fileElement(*songTrack->GetFile(f), folder).release());
+        }
+    }
+    // Flat copies of the files when the song is a plain chain of files.
+    if (everySectionHasOneTrack)
+    {
+        for (int s = 0; s < song.GetSectionCount(); ++s)
+        {
+            const CPlaylistTrack* only = song.GetSection(s)->GetTrack(0);
+            for (int f = 0; f < only->GetFileCount(); ++f)
+                fileInfo->addChildElement(fileElement(*only->GetFile(f), folder).release());
+        }
+    }
+    auto* picture = addContainer(*fileInfo, "Picture");
+    if (record.picturePath.isNotEmpty())
+        addPathPair(*picture, record.picturePath, folder);
+
+    auto* marker = addContainer(*track, "Marker");
+    for (int i = 0; i < record.markers->GetCount(); ++i)
+        addValue(*addContainer(*marker, "Mark"), "Time", "float", formatShortest(record.markers->GetAt(i)));
+}
+
+std::unique_ptr<juce::XmlElement> buildDocument(const std::vector<TrackInfo*>& tracks, const juce::String& folder)
+{
+    auto root = std::make_unique<juce::XmlElement>(kRootName);
+    root->setAttribute("version", "1.0.0.0");
+
+    auto* properties = addContainer(*root, "ProjectProperties");
+    addText(*properties, "Creator", "QUILLMARK");
+    const juce::Time date = juce::Time::getCurrentTime();
+    addText(*properties, "SaveDate",
+             juce::String(date.getDayOfMonth()) + " " + kMonths[date.getMonth()] + " " + juce::String(date.getYear()));
+    const juce::Time time = juce::Time::getCurrentTime();
+    addText(*properties, "SaveTime",
+             juce::String(time.getHours()) + ":" + juce::String(time.getMinutes()).paddedLeft('0', 2) + ":"
+                 + juce::String(time.getSeconds()).paddedLeft('0', 2));
+
+    for (const TrackInfo* record : tracks)
+        if (record != nullptr)
+            addTrackElement(*root, *record, folder);
+    return root;
+}
+
+bool writeAll(int fd, const char* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Creates a new file beside the target for the new content; -1 on failure.
+int createSibling(const std::string& target, std::string& siblingPath)
+{
+    juce::Random random;
+    for (int attempt = 0; attempt < 100; ++attempt)
+    {
+        siblingPath = target + "." + juce::String::toHexString(random.nextInt64()).toStdString() + ".tmp";
+        const int fd = ::open(siblingPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// A file counts as read-only when no one may write it by its permission bits
+// (so that this holds for every user, root included) or when this process
+// may not.
+bool isReadOnly(const struct stat& info, const std::string& path)
+{
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool writeDocumentText(const juce::MemoryBlock& text, const std::string& requestedTarget)
+{
+    std::string target = requestedTarget;
+    struct stat info = {};
+    const bool exists = ::lstat(target.c_str(), &info) == 0;
+    if (exists && S_ISLNK(info.st_mode))
+    {
+        // Replace the file the link points to and keep the link.
+        std::error_code error;
+        const auto resolved = std::filesystem::canonical(target, error);
+        if (error)
+            return false;
+        target = resolved.string();
+        if (::stat(target.c_str(), &info) != 0)
+            return false;
+    }
+    if (exists && (!S_ISREG(info.st_mode) || isReadOnly(info, target)))
+        return false;
+
+    std::string siblingPath;
+    const int fd = createSibling(target, siblingPath);
+    if (fd < 0)
+        return false;
+
+    bool ok = writeAll(fd, static_cast<const char*>(text.getData()), text.getSize());
+    if (ok && exists)
+        ok = ::fchmod(fd, info.st_mode & 07777) == 0;
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(siblingPath.c_str(), target.c_str()) == 0;
+    if (!ok)
+    {
+        ::unlink(siblingPath.c_str());
+        return false;
+    }
+
+    // Makes the new name durable too; a failure here loses nothing.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0)
+    {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
+}
+
+bool existsAsAnything(const juce::String& path, bool mayBeDrive)
+{
+    if (path.isEmpty())
+        return false;
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::path(path.toStdString()), error))
+        return true;
+    // Disc images are drives with names that are no file of their own.
+    return mayBeDrive && qm::platform::CdDriveRegistry::Instance().IsDrive(path.toStdString());
+}
+
+bool existsAsFile(const juce::String& path)
+{
+    if (path.isEmpty())
+        return false;
+    std::error_code error;
+    const std::filesystem::path p(path.toStdString());
+    return std::filesystem::exists(p, error) && !std::filesystem::is_directory(p, error);
+}
+
+struct PathCandidates
+{
+    juce::String relative;
+    juce::String absolute;
+};
+
+PathCandidates readPathCandidates(const juce::XmlElement& element, const juce::File& folder)
+{
+    PathCandidates candidates;
+    for (const auto* child : element.getChildIterator())
+    {
+        if (child->getTagName() != "FilePath")
+            continue;
+        const juce::String option = child->getStringAttribute("option");
+        if (option == "relative")
+            candidates.relative = resolveRelativePath(child->getAllSubText(), folder);
+        else if (option == "absolute")
+            candidates.absolute = child->getAllSubText();
+    }
+    return candidates;
+}
+
+// Fills a file segment; false when neither stored path leads to the source.
+bool readFileElement(CPlaylistFile& file, const juce::XmlElement& element, const juce::File& folder, bool isCd)
+{
+    const PathCandidates candidates = readPathCandidates(element, folder);
+    bool found = true;
+    juce::String path;
+    if (existsAsAnything(candidates.relative, isCd))
+        path = candidates.relative;
+    else if (existsAsAnything(candidates.absolute, isCd))
+        path = candidates.absolute;
+    else
+    {
+        // Keep a path that can be fixed later: the relative one, or the
+        // absolute one when that is all the entry holds.
+        path = candidates.relative.isNotEmpty() ? candidates.relative : candidates.absolute;
+        found = false;
+    }
+    file.SetPath(toEngineText(path));
+    file.SetStart(childInt64(element, "StartSample"));
+    file.SetEnd(childInt64(element, "StopSample"));
+    // Written as a signed 32-bit number; an unsigned text keeps its bits too.
+    file.SetMediaUniqueId(static_cast<uint32_t>(static_cast<uint64_t>(childInt64(element, "MediaUniqueID"))));
+    return found;
+}
+
+void readFileInfo(TrackInfo& record, const juce::XmlElement& fileInfo, const juce::File& folder)
+{
+    record.song->Clear();
+    record.readable = true;
+    const bool isCd = record.formatName == "CD";
+
+    auto readFiles = [&](const juce::XmlElement& parent, CPlaylistTrack& track) {
+        for (const auto* child : parent.getChildIterator())
+            if (child->getTagName() == "File" && !readFileElement(*track.AddFile(), *child, folder, isCd))
+                record.readable = false;
+    };
+
+    if (findChild(fileInfo, "Section") != nullptr)
+    {
+        for (const auto* sectionElement : fileInfo.getChildIterator())
+        {
+            if (sectionElement->getTagName() != "Section")
+                continue;
+            CPlaylistSection* section = record.song->AddSection();
+            for (const auto* trackElement : sectionElement->getChildIterator())
+                if (trackElement->getTagName() == "Track")
+                    readFiles(*trackElement, *section->AddTrack());
+        }
+    }
+    else
+    {
+        readFiles(fileInfo, *record.song->AddSection()->AddTrack());
+    }
+
+    if (const auto* picture = findChild(fileInfo, "Picture"))
+    {
+        const PathCandidates candidates = readPathCandidates(*picture, folder);
+        if (candidates.relative.isEmpty() && candidates.absolute.isEmpty())
+            record.picturePath = {};
+        else if (existsAsFile(candidates.relative))
+            record.picturePath = candidates.relative;
+        else if (existsAsFile(candidates.absolute))
+            record.picturePath = candidates.absolute;
+        else
+            record.picturePath = candidates.relative.isNotEmpty() ? candidates.relative : candidates.absolute;
+        return;
+    }
+
+    // Without a picture entry, a first file that can carry a picture is the
+    // picture's source.
+    const CPlaylistSection* first = record.song->GetSection(0);
+    const CPlaylistTrack* firstTrack = first != nullptr ? first->GetTrack(0) : nullptr;
+    const CPlaylistFile* firstFile = firstTrack != nullptr ? firstTrack->GetFile(0) : nullptr;
+    if (firstFile == nullptr)
+        return;
+    const juce::String path = toJuceString(firstFile->GetPath());
+    const juce::String name = path.fromLastOccurrenceOf("/", false, false);
+    if (!name.containsChar('.'))
+        return;
+    const juce::String extension = name.fromLastOccurrenceOf(".", false, false);
+    if (getExtensionsForFileType(true).contains(extension, true))
+        record.picturePath = path;
+}
+
+// A strict UTF-8 check: no overlong forms, no surrogates, nothing above
+// U+10FFFF, no NUL (which would cut the text short).
+bool isValidUtf8(const uint8_t* bytes, size_t size)
+{
+    size_t i = 0;
+    while (i < size)
+    {
+        const uint8_t lead = bytes[i];
+        if (lead == 0)
+            return false;
+        if (lead < 0x80)
+        {
+            ++i;
+            continue;
+        }
+        int extra;
+        uint32_t code;
+        uint32_t minimum;
+        if ((lead & 0xE0) == 0xC0)
+        {
+            extra = 1;
+            code = lead & 0x1F;
+            minimum = 0x80;
+        }
+        else if ((lead & 0xF0) == 0xE0)
+        {
+            extra = 2;
+            code = lead & 0x0F;
+            minimum = 0x800;
+        }
+        else if ((lead & 0xF8) == 0xF0)
+        {
+            extra = 3;
+            code = lead & 0x07;
+            minimum = 0x10000;
+        }
+        else
+            return false;
+        if (size - i <= static_cast<size_t>(extra))
+            return false;
+        for (int k = 1; k <= extra; ++k)
+        {
+            const uint8_t next = bytes[i + static_cast<size_t>(k)];
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return true;
+}
+
+// A numeric character reference (text after "&#", up to ";") that names a
+// character a text may hold.
+bool isValidCharacterReference(const std::string_view text, size_t start)
+{
+    const bool hex = start < text.size() && (text[start] == 'x' || text[start] == 'X');
+    size_t i = hex ? start + 1 : start;
+    uint32_t code = 0;
+    int digits = 0;
+    for (; i < text.size() && text[i] != ';'; ++i)
+    {
+        const char c = text[i];
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        code = code * (hex ? 16u : 10u) + static_cast<uint32_t>(digit);
+        if (++digits > 8 || code > 0x10FFFF)
+            return false;
+    }
+    return i < text.size() && digits > 0 && code != 0 && !(code >= 0xD800 && code <= 0xDFFF);
+}
+
+// Looks over the raw text before it is parsed: elements may not nest deeper
+// than kMaxNesting, there may be no document type or entity declarations
+// ("<!" other than comments and CDATA: their entities can expand without end),
+// and character references must name real characters.
+bool hasSafeStructure(const std::string_view text)
+{
+    auto checkReference = [&](size_t ampersand) {
+        return ampersand + 1 >= text.size() || text[ampersand + 1] != '#'
+               || isValidCharacterReference(text, ampersand + 2);
+    };
+    auto startsWith = [&](size_t at, std::string_view what) { return text.substr(at, what.size()) == what; };
+
+    int depth = 0;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        const char c = text[i];
+        if (c == '&')
+        {
+            if (!checkReference(i))
+                return false;
+            ++i;
+            continue;
+        }
+        if (c != '<')
+        {
+            ++i;
+            continue;
+        }
+        std::string_view close;
+        if (startsWith(i, "<!--"))
+            close = "-->";
+        else if (startsWith(i, "<![CDATA["))
+            close = "]]>";
+        else if (startsWith(i, "<?"))
+            close = "?>";
+        if (!close.empty())
+        {
+            const size_t end = text.find(close, i + 2);
+            if (end == std::string_view::npos)
+                return false;
+            i = end + close.size();
+            continue;
+        }
+        if (startsWith(i, "<!"))
+            return false;
+        const bool closing = startsWith(i, "</");
+        // The tag runs to the first ">" outside quoted attribute values.
+        size_t j = i + 1;
+        char quote = 0;
+        for (; j < text.size(); ++j)
+        {
+            const char t = text[j];
+            if (quote != 0)
+            {
+                if (t == quote)
+                    quote = 0;
+                else if (t == '&' && !checkReference(j))
+                    return false;
+            }
+            else if (t == '"' || t == '\'')
+                quote = t;
+            else if (t == '>')
+                break;
+        }
+        if (j >= text.size())
+            return false;
+        if (closing)
+            --depth;
+        else if (text[j - 1] != '/' && ++depth > kMaxNesting)
+            return false;
+        i = j + 1;
+    }
+    return true;
+}
+} // namespace
+
+bool writeSongListFile(const std::vector<TrackInfo*>& tracks, const juce::File& target)
+{
+    if (target.getFullPathName().isEmpty())
+        return false;
+    const auto root = buildDocument(tracks, target.getParentDirectory().getFullPathName());
+    juce::MemoryOutputStream text;
+    // Declaration, two CR LF pairs, then the elements.
+    root->writeTo(text, juce::XmlElement::TextFormat());
+    return writeDocumentText(text.getMemoryBlock(), target.getFullPathName().toStdString());
+}
+
+std::unique_ptr<juce::XmlElement> loadSongListDocument(const juce::File& file)
+{
+    if (!file.existsAsFile() || file.getSize() > kMaxFileSize)
+        return nullptr;
+    juce::MemoryBlock bytes;
+    if (!file.loadFileAsData(bytes))
+        return nullptr;
+    const auto* data = static_cast<const uint8_t*>(bytes.getData());
+    size_t size = bytes.getSize();
+    if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
+    {
+        data += 3;
+        size -= 3;
+    }
+    if (size == 0 || !isValidUtf8(data, size))
+        return nullptr;
+    const std::string_view raw(reinterpret_cast<const char*>(data), size);
+    if (!hasSafeStructure(raw))
+        return nullptr;
+
+    juce::XmlDocument document(juce::String::fromUTF8(raw.data(), static_cast<int>(raw.size())));
+    return document.getDocumentElement();
+}
+
+bool readTrackElement(TrackInfo& record, const juce::XmlElement& element, const juce::File& folder,
+                      juce::String& errorText)
+{
+    errorText = {};
+    if (element.getTagName() != "Track")
+        return false;
+    bool complete = true;
+    auto fail = [&](const char* message) {
+        errorText = message;
+        complete = false;
+    };
+
+    if (const auto* name = findChild(element, "Name"))
+        record.setTextField(name->getAllSubText(), TrackInfo::kSongName, false);
+    else
+        fail("Track name tag not found.");
+
+    if (const auto* textData = findChild(element, "TextData"))
+    {
+        record.setTextField(childText(*textData, "Title", {}), TrackInfo::kTitle, false);
+        record.setTextField(childText(*textData, "Artist", {}), TrackInfo::kArtist, false);
+        record.setTextField(childText(*textData, "Album", {}), TrackInfo::kAlbum, false);
+        record.text[TrackInfo::kGenre] = foldWidth(childText(*textData, "Genre", {}));
+        record.text[TrackInfo::kLocation] = foldWidth(childText(*textData, "Location", {}));
+        // Date and time parts are kept as stored.
+        if (const auto* recDate = findChild(*textData, "RecDate"))
+        {
+            record.text[TrackInfo::kYear] = childText(*recDate, "Year", {});
+            record.text[TrackInfo::kMonth] = childText(*recDate, "Month", {});
+            record.text[TrackInfo::kDay] = childText(*recDate, "Day", {});
+        }
+        if (const auto* recTime = findChild(*textData, "RecTime"))
+        {
+            record.text[TrackInfo::kHour] = childText(*recTime, "Hour", {});
+            record.text[TrackInfo::kMinute] = childText(*recTime, "Minute", {});
+            record.text[TrackInfo::kSecond] = childText(*recTime, "Second", {});
+        }
+    }
+    else
+        fail("Text data tag not found.");
+
+    if (const auto* dataSpec = findChild(element, "DataSpec"))
+    {
+        record.bitsPerSample = childInt(*dataSpec, "Bit");
+        record.sampleRate = static_cast<float>(childFloat(*dataSpec, "SampleRate", 0.0));
+        record.compressed = childText(*dataSpec, "Compressed", "false") == "true";
+        record.lossless = childText(*dataSpec, "Lossless", "true") == "true";
+        record.formatName = asciiCase(childText(*dataSpec, "Format", {}), true);
+        record.channels = childInt(*dataSpec, "Channels");
+        if (const auto* time = findChild(*dataSpec, "Time"))
+        {
+            record.lengthHours = childInt(*time, "Hour");
+            record.lengthMinutes = childInt(*time, "Minute");
+            record.lengthSeconds = static_cast<float>(childFloat(*time, "Second", 0.0));
+        }
+    }
+    else
+        fail("Data spec tag not found.");
+
+    // Control values are taken as stored, without the setters' limits.
+    if (const auto* control = findChild(element, "Control"))
+    {
+        record.gain = static_cast<float>(childFloat(*control, "Gain", 0.0));
+        record.balance = static_cast<float>(childFloat(*control, "Balance", 0.0));
+        if (const auto* fadeIn = findChild(*control, "FadeIn"))
+        {
+            record.fadeInType = childInt(*fadeIn, "FadeType");
+            record.fadeInTime = static_cast<float>(childFloat(*fadeIn, "FadeTime", 0.0));
+        }
+        if (const auto* fadeOut = findChild(*control, "FadeOut"))
+        {
+            record.fadeOutType = childInt(*fadeOut, "FadeType");
+            record.fadeOutTime = static_cast<float>(childFloat(*fadeOut, "FadeTime", 0.0));
+        }
+        record.dcCut = childInt(*control, "DCCut");
+    }
+    else
+        fail("Control tag not found.");
+
+    if (const auto* fileInfo = findChild(element, "FileInfo"))
+        readFileInfo(record, *fileInfo, folder);
+    else
+        fail("File info tag not found.");
+
+    if (const auto* marker = findChild(element, "Marker"))
+    {
+        for (const auto* mark : marker->getChildIterator())
+        {
+            if (mark->getTagName() != "Mark")
+                continue;
+            const juce::String time = childText(*mark, "Time", {});
+            if (time.isNotEmpty())
+                record.markers->Add(parseFloat(time));
+        }
+    }
+
+    record.dataSpecStale = true;
+    return complete;
+}
+} // namespace Tavrel

@@ -1,8 +1,0 @@
-#include "engine/audiofile/LegacyText.h"
-
-#include "platform/text/LegacyText.h"
-
-uint32_t LegacyBytesToWide(char16_t* dst, uint32_t capacity, const char* src, uint32_t byteCount)
-{
-    return qmplatform::decodeLegacyText(qmplatform::currentLegacyCodePage(), src, byteCount, dst, capacity);
-}

@@ -1,0 +1,345 @@
+#include "engine/audiofile/media/CAsfAttributeWriter.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "engine/audiofile/foundation/CBinaryFile64.h"
+
+namespace
+{
+using Guid = uint8_t[16];
+
+// GUIDs as ASF stores them (the first three groups little-endian).
+const Guid kHeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+const Guid kFileProperties = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
+                              0x8E, 0xE4, 0x00, 0xC0, 0x4F, 0xD9, 0xC0, 0xE5};
+const Guid kContentDescription = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                  0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+const Guid kExtendedContentDescription = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                          0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+const Guid kHeaderExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                               0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+const Guid kHeaderExtensionReserved = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
+                                       0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+const Guid kMetadataLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
+                               0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
+
+constexpr size_t kObjectHeaderSize = 24;       // GUID and 64-bit size
+constexpr size_t kHeaderObjectSize = 30;       // plus count and two reserved bytes
+constexpr size_t kHeaderExtensionSize = 46;    // plus reserved GUID, 16-bit field, 32-bit data size
+constexpr uint64_t kMaxHeaderSize = 256u << 20;
+
+bool IsGuid(const uint8_t* at, const Guid& guid)
+{
+    return std::memcmp(at, guid, 16) == 0;
+}
+
+uint64_t ReadLE(const uint8_t* at, int bytes)
+{
+    uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | at[i];
+    return value;
+}
+
+void PutLE(std::vector<uint8_t>& out, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void SetLE(uint8_t* at, uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void PutBytes(std::vector<uint8_t>& out, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+
+// UTF-16LE with a terminator.
+std::vector<uint8_t> Utf16Bytes(const std::u16string& text)
+{
+    std::vector<uint8_t> bytes;
+    for (const char16_t unit : text)
+        PutLE(bytes, unit, 2);
+    PutLE(bytes, 0, 2);
+    return bytes;
+}
+
+// Object boundaries in [begin, end): (offset, size) of each, or false when
+// an object's size does not fit.
+bool ListObjects(const std::vector<uint8_t>& bytes, size_t begin, size_t end,
+                 std::vector<std::pair<size_t, size_t>>& objects)
+{
+    objects.clear();
+    for (size_t at = begin; at < end;)
+    {
+        if (end - at < kObjectHeaderSize)
+            return false;
+        const uint64_t size = ReadLE(&bytes[at + 16], 8);
+        if (size < kObjectHeaderSize || size > end - at)
+            return false;
+        objects.emplace_back(at, static_cast<size_t>(size));
+        at += static_cast<size_t>(size);
+    }
+    return true;
+}
+
+void PutObject(std::vector<uint8_t>& out, const Guid& guid, const std::vector<uint8_t>& body)
+{
+    PutBytes(out, guid, 16);
+    PutLE(out, kObjectHeaderSize + body.size(), 8);
+    PutBytes(out, body.data(), body.size());
+}
+
+bool IsContentDescriptionName(const std::u16string& name)
+{
+    return name == u"Title" || name == u"Author";
+}
+
+bool FitsExtendedContent(const CAsfAttributeWriter::Attribute& attribute)
+{
+    return attribute.value.size() <= 0xFFFF && (attribute.name.size() + 1) * 2 <= 0xFFFF;
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size)
+{
+    while (size > 0)
+    {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+} // namespace
+
+void CAsfAttributeWriter::AddText(const std::u16string& name, const std::u16string& text)
+{
+    m_attributes.push_back(Attribute{name, kString, Utf16Bytes(text)});
+}
+
+void CAsfAttributeWriter::AddPicture(const std::u16string& mimeType, const uint8_t* data, uint32_t size)
+{
+    Attribute attribute{u"WM/Picture", kBinary, {}};
+    std::vector<uint8_t>& value = attribute.value;
+    value.push_back(0);  // picture type: other
+    PutLE(value, size, 4);
+    const std::vector<uint8_t> mime = Utf16Bytes(mimeType);
+    PutBytes(value, mime.data(), mime.size());
+    PutLE(value, 0, 2);  // empty description
+    PutBytes(value, data, size);
+    m_attributes.push_back(std::move(attribute));
+}
+
+std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>& header) const
+{
+    if (header.size() < kHeaderObjectSize || !IsGuid(header.data(), kHeaderObject) ||
+        ReadLE(&header[16], 8) != header.size())
+        return {};
+    std::vector<std::pair<size_t, size_t>> children;
+    if (!ListObjects(header, kHeaderObjectSize, header.size(), children))
+        return {};
+
+    // The three kinds of attribute object this writes.
+    std::vector<uint8_t> description;
+    std::vector<uint8_t> extended;
+    std::vector<uint8_t> library;
+    {
+        std::u16string title, author;
+        bool anyDescription = false;
+        uint16_t extendedCount = 0, libraryCount = 0;
+        std::vector<uint8_t> extendedRecords, libraryRecords;
+        for (const Attribute& attribute : m_attributes)
+        {
+            const std::vector<uint8_t> name = Utf16Bytes(attribute.name);
+            if (IsContentDescriptionName(attribute.name) && attribute.type == kString &&
+                attribute.value.size() <= 0xFFFF)
+            {
+                std::u16string text;
+                for (size_t i = 0; i + 1 < attribute.value.size(); i += 2)
+                    if (const char16_t unit = char16_t(ReadLE(&attribute.value[i], 2)); unit != 0)
+                        text.push_back(unit);
+                    else
+                        break;
+                (attribute.name == u"Title" ? title : author) = text;
+                anyDescription = true;
+            }
+            else if (FitsExtendedContent(attribute) && extendedCount < 0xFFFF)
+            {
+                PutLE(extendedRecords, name.size(), 2);
+                PutBytes(extendedRecords, name.data(), name.size());
+                PutLE(extendedRecords, attribute.type, 2);
+                PutLE(extendedRecords, attribute.value.size(), 2);
+                PutBytes(extendedRecords, attribute.value.data(), attribute.value.size());
+                ++extendedCount;
+            }
+            else if (attribute.value.size() <= 0xFFFFFFFFu && name.size() <= 0xFFFF && libraryCount < 0xFFFF)
+            {
+                PutLE(libraryRecords, 0, 2);  // language list index
+                PutLE(libraryRecords, 0, 2);  // stream 0: the whole file
+                PutLE(libraryRecords, name.size(), 2);
+                PutLE(libraryRecords, attribute.type, 2);
+                PutLE(libraryRecords, attribute.value.size(), 4);
+                PutBytes(libraryRecords, name.data(), name.size());
+                PutBytes(libraryRecords, attribute.value.data(), attribute.value.size());
+                ++libraryCount;
+            }
+        }
+        if (anyDescription)
+        {
+            const std::vector<uint8_t> titleBytes = Utf16Bytes(title);
+            const std::vector<uint8_t> authorBytes = Utf16Bytes(author);
+            std::vector<uint8_t> body;
+            PutLE(body, titleBytes.size(), 2);
+            PutLE(body, authorBytes.size(), 2);
+            PutLE(body, 0, 2);  // copyright
+            PutLE(body, 0, 2);  // description
+            PutLE(body, 0, 2);  // rating
+            PutBytes(body, titleBytes.data(), titleBytes.size());
+            PutBytes(body, authorBytes.data(), authorBytes.size());
+            PutObject(description, kContentDescription, body);
+        }
+        if (extendedCount > 0)
+        {
+            std::vector<uint8_t> body;
+            PutLE(body, extendedCount, 2);
+            PutBytes(body, extendedRecords.data(), extendedRecords.size());
+            PutObject(extended, kExtendedContentDescription, body);
+        }
+        if (libraryCount > 0)
+        {
+            std::vector<uint8_t> body;
+            PutLE(body, libraryCount, 2);
+            PutBytes(body, libraryRecords.data(), libraryRecords.size());
+            PutObject(library, kMetadataLibrary, body);
+        }
+    }
+
+    std::vector<uint8_t> out(header.begin(), header.begin() + kHeaderObjectSize);
+    uint32_t count = 0;
+    bool hadExtension = false;
+    for (const auto& [at, size] : children)
+    {
+        const uint8_t* object = &header[at];
+        if (IsGuid(object, kContentDescription) || IsGuid(object, kExtendedContentDescription))
+            continue;
+        if (IsGuid(object, kHeaderExtension))
+        {
+            if (size < kHeaderExtensionSize || ReadLE(object + 42, 4) != size - kHeaderExtensionSize)
+                return {};
+            std::vector<std::pair<size_t, size_t>> inner;
+            if (!ListObjects(header, at + kHeaderExtensionSize, at + size, inner))
+                return {};
+            std::vector<uint8_t> data;
+            for (const auto& [innerAt, innerSize] : inner)
+                if (!IsGuid(&header[innerAt], kMetadataLibrary))
+                    PutBytes(data, &header[innerAt], innerSize);
+            PutBytes(data, library.data(), library.size());
+            // Reserved GUID and 16-bit field as they were, then the data's size.
+            std::vector<uint8_t> body(object + kObjectHeaderSize, object + kObjectHeaderSize + 18);
+            PutLE(body, data.size(), 4);
+            PutBytes(body, data.data(), data.size());
+            PutObject(out, kHeaderExtension, body);
+            hadExtension = true;
+        }
+        else
+            PutBytes(out, object, size);
+        ++count;
+    }
+    if (!hadExtension && !library.empty())
+    {
+        std::vector<uint8_t> body;
+        PutBytes(body, kHeaderExtensionReserved, 16);
+        PutLE(body, 6, 2);
+        PutLE(body, library.size(), 4);
+        PutBytes(body, library.data(), library.size());
+        PutObject(out, kHeaderExtension, body);
+        ++count;
+    }
+    if (!description.empty())
+    {
+        PutBytes(out, description.data(), description.size());
+        ++count;
+    }
+    if (!extended.empty())
+    {
+        PutBytes(out, extended.data(), extended.size());
+        ++count;
+    }
+    SetLE(&out[16], out.size(), 8);
+    SetLE(&out[24], count, 4);
+    return out;
+}
+
+bool CAsfAttributeWriter::WriteTo(const char16_t* path) const
+{
+    std::string narrow;
+    if (path == nullptr || !CBinaryFile64::PathToUtf8(path, narrow))
+        return false;
+    CBinaryFile64 source(false);
+    if (source.Open(path) < 0)
+        return false;
+    const int64_t fileLength = source.GetFileLength();
+    uint8_t start[kHeaderObjectSize];
+    if (source.Read(start, sizeof start) != sizeof start || !IsGuid(start, kHeaderObject))
+        return false;
+    const uint64_t headerSize = ReadLE(start + 16, 8);
+    if (headerSize < kHeaderObjectSize || headerSize > kMaxHeaderSize || headerSize > uint64_t(fileLength))
+        return false;
+    std::vector<uint8_t> header(static_cast<size_t>(headerSize));
+    source.Seek(0, SEEK_SET);
+    if (source.Read(header.data(), uint32_t(header.size())) != header.size())
+        return false;
+    std::vector<uint8_t> rebuilt = BuildHeader(header);
+    if (rebuilt.empty())
+        return false;
+
+    // The file's size in its properties grows with the header.
+    const uint64_t newLength = uint64_t(fileLength) - headerSize + rebuilt.size();
+    std::vector<std::pair<size_t, size_t>> children;
+    ListObjects(rebuilt, kHeaderObjectSize, rebuilt.size(), children);
+    for (const auto& [at, size] : children)
+        if (IsGuid(&rebuilt[at], kFileProperties) && size >= 48)
+            SetLE(&rebuilt[at + 40], newLength, 8);
+
+    std::string temporary = narrow + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    struct stat status = {};
+    if (::stat(narrow.c_str(), &status) == 0)
+        ::fchmod(fd, status.st_mode & 07777);
+    bool ok = WriteAll(fd, rebuilt.data(), rebuilt.size());
+    std::vector<uint8_t> chunk(1u << 20);
+    source.Seek(static_cast<int64_t>(headerSize), SEEK_SET);
+    for (uint64_t left = uint64_t(fileLength) - headerSize; ok && left > 0;)
+    {
+        const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, chunk.size()));
+        const uint32_t got = source.Read(chunk.data(), want);
+        ok = got == want && WriteAll(fd, chunk.data(), got);
+        left -= got;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    source.Close();
+    if (ok)
+        ok = ::rename(temporary.c_str(), narrow.c_str()) == 0;
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
