@@ -21,7 +21,8 @@
 #include <filesystem>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::u16string Wide(const std::string& text)
 {
@@ -48,14 +49,16 @@ double RunOurs(const std::string& in, const std::string& out, const Job& job)
     const auto start = std::chrono::steady_clock::now();
     CWavFileRead reader;
     CWavFileWrite writer;
-    if (reader.Open(Wide(in).c_str()) != 0 || writer.Open(Wide(out).c_str(), job.rate, job.bits, 2, 0) != 0) {
+    if (reader.Open(Wide(in).c_str()) != 0 || writer.Open(Wide(out).c_str(), job.rate, job.bits, 2, 0) != 0)
+    {
         std::fprintf(stderr, "cannot open %s or %s\n", in.c_str(), out.c_str());
         std::exit(1);
     }
     CAudioFileConverterPcmOutput converter(2);
     converter.SetDitherMode(job.dither);
     converter.GetDynamicControl()->SetGain(job.gainDb);
-    if (!converter.Open(&reader, &writer, false)) {
+    if (!converter.Open(&reader, &writer, false))
+    {
         std::fprintf(stderr, "the converter refused the job\n");
         std::exit(1);
     }
@@ -67,12 +70,12 @@ double RunOurs(const std::string& in, const std::string& out, const Job& job)
 double RunSox(const std::string& in, const std::string& out, const Job& job)
 {
     // sox takes the output options before the output name, the effects after it.
-    const std::string full = "sox '" + in + "' " +
-                             std::string(job.soxArguments).substr(0, std::string(job.soxArguments).find(" | ")) +
-                             " '" + out + "' " +
-                             std::string(job.soxArguments).substr(std::string(job.soxArguments).find(" | ") + 3);
+    const std::string full =
+        "sox '" + in + "' " + std::string(job.soxArguments).substr(0, std::string(job.soxArguments).find(" | ")) +
+        " '" + out + "' " + std::string(job.soxArguments).substr(std::string(job.soxArguments).find(" | ") + 3);
     const auto start = std::chrono::steady_clock::now();
-    if (std::system(full.c_str()) != 0) {
+    if (std::system(full.c_str()) != 0)
+    {
         std::fprintf(stderr, "failed: %s\n", full.c_str());
         std::exit(1);
     }
@@ -87,9 +90,10 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "quillmark_export_bench";
     std::filesystem::create_directories(folder);
     const std::string in = (folder / "in.wav").string();
-    const std::string synth = "sox -n -r 44100 -b 16 -c 2 '" + in + "' synth " + std::to_string(seconds) +
-                              " pinknoise sine 997 vol 0.4";
-    if (std::system(synth.c_str()) != 0) {
+    const std::string synth =
+        "sox -n -r 44100 -b 16 -c 2 '" + in + "' synth " + std::to_string(seconds) + " pinknoise sine 997 vol 0.4";
+    if (std::system(synth.c_str()) != 0)
+    {
         std::fprintf(stderr, "sox is needed to make the source file\n");
         return 1;
     }
@@ -102,9 +106,11 @@ int main(int argc, char** argv)
     };
     std::printf("%d s of stereo 44.1 kHz 16-bit audio; best of 3, wall clock\n", seconds);
     std::printf("%-40s %10s %10s %8s\n", "export", "ours (s)", "sox (s)", "ratio");
-    for (const Job& job : jobs) {
+    for (const Job& job : jobs)
+    {
         double ours = 1e30, sox = 1e30;
-        for (int run = 0; run < 3; ++run) {
+        for (int run = 0; run < 3; ++run)
+        {
             ours = std::min(ours, RunOurs(in, (folder / "ours.wav").string(), job));
             sox = std::min(sox, RunSox(in, (folder / "sox.wav").string(), job));
         }

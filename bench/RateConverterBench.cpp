@@ -29,11 +29,12 @@
 #include <random>
 #include <vector>
 
-namespace {
+namespace
+{
 
 using Channels = std::vector<std::vector<float>>;
 
-constexpr uint32_t kRates[] = { 44100, 48000, 88200, 96000 };
+constexpr uint32_t kRates[] = {44100, 48000, 88200, 96000};
 constexpr double kToneAmplitude = 0.5;
 
 // ---- the two converters, each turning a whole signal into a whole output ----------------
@@ -59,9 +60,11 @@ std::size_t ConvertOurs(uint32_t inRate, uint32_t outRate, const Channels& input
     std::vector<float*> out(channels);
     std::size_t written = 0;
     auto run = [&](const Channels& src, std::size_t count) {
-        for (std::size_t done = 0; done < count;) {
+        for (std::size_t done = 0; done < count;)
+        {
             const uint32_t n = static_cast<uint32_t>(std::min<std::size_t>(block, count - done));
-            for (uint16_t c = 0; c < channels; ++c) {
+            for (uint16_t c = 0; c < channels; ++c)
+            {
                 in[c] = src[c].data() + (&src == &input ? done : 0);
                 out[c] = output[c].data() + written;
             }
@@ -83,7 +86,8 @@ std::size_t ConvertSoxr(uint32_t inRate, uint32_t outRate, const Channels& input
     const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
     soxr_error_t error = nullptr;
     soxr_t soxr = soxr_create(inRate, outRate, channels, &error, &io, &quality, &runtime);
-    if (!soxr || error) {
+    if (!soxr || error)
+    {
         std::fprintf(stderr, "soxr_create: %s\n", soxr_strerror(error));
         std::exit(1);
     }
@@ -93,9 +97,11 @@ std::size_t ConvertSoxr(uint32_t inRate, uint32_t outRate, const Channels& input
     std::vector<float*> out(channels);
     std::size_t written = 0;
     constexpr std::size_t block = 4096;
-    for (std::size_t done = 0; done < frames;) {
+    for (std::size_t done = 0; done < frames;)
+    {
         const std::size_t n = std::min(block, frames - done);
-        for (unsigned c = 0; c < channels; ++c) {
+        for (unsigned c = 0; c < channels; ++c)
+        {
             in[c] = input[c].data() + done;
             out[c] = output[c].data() + written;
         }
@@ -104,7 +110,8 @@ std::size_t ConvertSoxr(uint32_t inRate, uint32_t outRate, const Channels& input
         written += made;
         done += used;
     }
-    for (;;) {
+    for (;;)
+    {
         for (unsigned c = 0; c < channels; ++c)
             out[c] = output[c].data() + written;
         std::size_t made = 0;
@@ -156,12 +163,12 @@ Fit FitTone(const std::vector<float>& y, double frequency, double rate)
     double energy = 0.0;
     for (std::size_t i = from; i < to; ++i)
         energy += static_cast<double>(y[i]) * y[i];
-    return { tone.amplitude, tone.residualRms, std::sqrt(energy / static_cast<double>(to - from)) };
+    return {tone.amplitude, tone.residualRms, std::sqrt(energy / static_cast<double>(to - from))};
 }
 
 std::vector<float> ToneThrough(Convert convert, uint32_t in, uint32_t out, double frequency)
 {
-    const Channels tone { qmtest::Sine(in / 2, frequency, in, kToneAmplitude) };
+    const Channels tone{qmtest::Sine(in / 2, frequency, in, kToneAmplitude)};
     return convert(in, out, tone)[0];
 }
 
@@ -169,8 +176,9 @@ std::vector<float> ToneThrough(Convert convert, uint32_t in, uint32_t out, doubl
 double Flatness(Convert convert, uint32_t in, uint32_t out)
 {
     double worst = 0.0;
-    for (double f : { 20.0, 50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0, 15000.0, 18000.0, 19000.0,
-                      19500.0, 20000.0 }) {
+    for (double f : {20.0, 50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0, 15000.0, 18000.0, 19000.0,
+                     19500.0, 20000.0})
+    {
         const Fit fit = FitTone(ToneThrough(convert, in, out, f), f, out);
         worst = std::max(worst, std::fabs(Decibels(fit.amplitude / kToneAmplitude)));
     }
@@ -181,18 +189,23 @@ double StopBand(Convert convert, uint32_t in, uint32_t out)
 {
     double worst = -400.0;
     constexpr int kSteps = 8;
-    if (out < in) {
+    if (out < in)
+    {
         const double lo = 1.1 * out / 2, hi = 0.95 * in / 2;
         if (lo >= hi)
             return std::nan(""); // no such band below the input's Nyquist frequency
-        for (int i = 0; i < kSteps; ++i) {
+        for (int i = 0; i < kSteps; ++i)
+        {
             const double f = lo + (hi - lo) * i / (kSteps - 1);
             const Fit fit = FitTone(ToneThrough(convert, in, out, f), f, out);
             worst = std::max(worst, Decibels(fit.rms * std::numbers::sqrt2 / kToneAmplitude));
         }
-    } else {
+    }
+    else
+    {
         const double lo = 1000.0, hi = 0.9 * in / 2;
-        for (int i = 0; i < kSteps; ++i) {
+        for (int i = 0; i < kSteps; ++i)
+        {
             const double f = lo + (hi - lo) * i / (kSteps - 1);
             const Fit fit = FitTone(ToneThrough(convert, in, out, f), f, out);
             worst = std::max(worst, Decibels(fit.residualRms * std::numbers::sqrt2 / kToneAmplitude));
@@ -215,7 +228,7 @@ double Alias23k(Convert convert)
 
 double ThreadSeconds()
 {
-    timespec ts {};
+    timespec ts{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
@@ -237,40 +250,49 @@ std::pair<double, double> TimeBoth(uint32_t in, uint32_t out, const Channels& no
 {
     Channels output(noise.size(), std::vector<float>(OutputCapacity(in, out, noise[0].size()), 0.0f));
     double ours = 1e30, soxr = 1e30;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < kRuns; ++run)
+    {
         ours = std::min(ours, SecondsToConvert(ConvertOurs, in, out, noise, output));
         soxr = std::min(soxr, SecondsToConvert(ConvertSoxr, in, out, noise, output));
     }
-    return { ours, soxr };
+    return {ours, soxr};
 }
 
 const char* KernelName(FirKernelLevel level)
 {
-    switch (level) {
-    case FirKernelLevel::Scalar: return "scalar";
-    case FirKernelLevel::Sse2: return "SSE2";
-    case FirKernelLevel::Avx2Fma: return "AVX2/FMA";
+    switch (level)
+    {
+    case FirKernelLevel::Scalar:
+        return "scalar";
+    case FirKernelLevel::Sse2:
+        return "SSE2";
+    case FirKernelLevel::Avx2Fma:
+        return "AVX2/FMA";
     }
     return "?";
 }
 
-}
+} // namespace
 
 int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 60.0;
-    std::printf("Rate converters: %g s of stereo noise, one thread, CPU time, best of %d alternating runs; kernels %s; libsoxr %s\n\n", seconds, kRuns,
-                KernelName(GetFirKernelLevel()), soxr_version());
-    std::printf("| pair (kHz) | ours (ms) | libsoxr VHQ (ms) | ratio | flatness ours / soxr (dB) | stop band ours / soxr (dB) | 1 kHz residual ours / soxr (dB) |\n");
+    std::printf("Rate converters: %g s of stereo noise, one thread, CPU time, best of %d alternating runs; kernels %s; "
+                "libsoxr %s\n\n",
+                seconds, kRuns, KernelName(GetFirKernelLevel()), soxr_version());
+    std::printf("| pair (kHz) | ours (ms) | libsoxr VHQ (ms) | ratio | flatness ours / soxr (dB) | stop band ours / "
+                "soxr (dB) | 1 kHz residual ours / soxr (dB) |\n");
     std::printf("|---|---|---|---|---|---|---|\n");
     std::mt19937 gen(1);
     std::uniform_real_distribution<float> dist(-0.5f, 0.5f);
-    for (uint32_t in : kRates) {
+    for (uint32_t in : kRates)
+    {
         Channels noise(2, std::vector<float>(static_cast<std::size_t>(seconds * in)));
         for (auto& ch : noise)
             for (float& v : ch)
                 v = dist(gen);
-        for (uint32_t out : kRates) {
+        for (uint32_t out : kRates)
+        {
             if (in == out)
                 continue;
             const auto [ours, soxr] = TimeBoth(in, out, noise);

@@ -14,8 +14,8 @@ constexpr int kAudioCdSpaceKind = 1;
 } // namespace
 
 CAudioCDBurn::CAudioCDBurn(std::unique_ptr<CDiscBurnImp> burnImp)
-    : CAudioDiscBurnBase(std::move(burnImp))
-    , m_acceptedDiscTypes{kDiscTypeCdR, kDiscTypeCdRw}
+    : CAudioDiscBurnBase(std::move(burnImp)),
+      m_acceptedDiscTypes{kDiscTypeCdR, kDiscTypeCdRw}
 {
 }
 
@@ -94,9 +94,7 @@ CAudioMetaData* CAudioCDBurn::GetMetaData()
     return writer != nullptr ? writer->GetMetaData() : CAudioRecorderOutput::GetMetaData();
 }
 
-void CAudioCDBurn::UpdateMetaData()
-{
-}
+void CAudioCDBurn::UpdateMetaData() {}
 
 const std::vector<DiscTypeCode>& CAudioCDBurn::GetAcceptedDiscTypes()
 {
@@ -133,8 +131,7 @@ int CAudioCDBurn::BeginTracks(const std::u16string& albumTitle, const std::u16st
     return m_tempFileCreator.BeginTracks(albumTitle, albumPerformer) ? 0 : 1;
 }
 
-int CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool keepGap, float gapSeconds,
-                           float tailSeconds)
+int CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool keepGap, float gapSeconds, float tailSeconds)
 {
     // With joinPrevious the last partial sector of the previous track opens
     // the new track's file.

@@ -17,7 +17,7 @@ public:
     ~CAudioCDBurn() override;
 
     // Output stream.
-    void Cancel() override;  // deletes the job's temporary files
+    void Cancel() override; // deletes the job's temporary files
     uint32_t GetSampleRate() override;
     uint16_t GetChannelCount() override;
     uint16_t GetBitsPerSample() override;

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "disc/CDiscBurnImp.h"
-#include "engine/audiofile/io/CAudioRecorderOutput.h"
 #include "engine/audiofile/foundation/CCriticalSection.h"
+#include "engine/audiofile/io/CAudioRecorderOutput.h"
 
 // The disc burner as the sessions and sheets see it: an output stream that the
 // file converter writes songs into, with the disc writer behind it. Callers
@@ -54,8 +54,8 @@ public:
     // is set. The further values are the session's disc settings (its output
     // sample rate and values of the disc-burn parameters) for burners whose
     // disc format needs them; the audio-CD burner does not.
-    virtual int BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer,
-                            uint32_t sampleRate, uint32_t discFormat, uint32_t reserved) = 0;
+    virtual int BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t sampleRate,
+                            uint32_t discFormat, uint32_t reserved) = 0;
     // Starts the next track; the song's samples follow as writes. songName
     // is informational. joinPrevious: the song follows the previous one
     // without a gap. keepGap: the pause before the song stays a pause that

@@ -16,7 +16,7 @@ struct DiscBurnDeviceRecord
 {
     static constexpr int kMediaFlagCount = 13;
 
-    std::string drive;     // the drive's name
+    std::string drive; // the drive's name
     std::string vendor;
     std::string product;
     std::string revision;

@@ -14,8 +14,7 @@ constexpr uint32_t kDataSectorBytes = 2048;
 
 int64_t NowMs()
 {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -209,13 +208,13 @@ int CDiscBurnImpWin::StartErase(bool quick)
     const auto wholeDisc = [this] { return (GetDiscFreeSpace(3) + GetDiscUsedSpace(3)) / 1024; };
     switch (m_discType)
     {
-    case 3:  // CD-RW
+    case 3: // CD-RW
         amount = quick ? 40960 : wholeDisc() + 40960;
         break;
-    case 6:   // DVD-RAM
-    case 7:   // DVD-RW
-    case 8:   // DVD+RW
-    case 11:  // DD CD-RW
+    case 6:  // DVD-RAM
+    case 7:  // DVD-RW
+    case 8:  // DVD+RW
+    case 11: // DD CD-RW
         amount = quick ? 716800 : wholeDisc() + 716800;
         break;
     case 16:

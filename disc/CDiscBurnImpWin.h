@@ -34,8 +34,8 @@ public:
     // Write speeds (KB/s) tried against a drive's maximum for CDs and DVDs.
     static constexpr uint32_t kCdSpeeds[18] = {176,  353,  387,  528,  706,  1056, 1400, 1760, 2112,
                                                2800, 3250, 4224, 5632, 6336, 7040, 7744, 8448, 9152};
-    static constexpr uint32_t kDvdSpeeds[12] = {1385, 2770, 3324, 4155, 5540, 6925, 8310, 11080, 16620,
-                                                22160, 24930, 27700};
+    static constexpr uint32_t kDvdSpeeds[12] = {1385, 2770,  3324,  4155,  5540,  6925,
+                                                8310, 11080, 16620, 22160, 24930, 27700};
 
     // Starts the recorder library of `system` (null: the machine's disc
     // recorders) and scans the drives.
@@ -77,8 +77,8 @@ protected:
     // Progress reasons handed to OnProgress.
     enum ProgressReason
     {
-        kProgressWrite,   // value 1 = total bytes, value 2 = bytes written
-        kProgressVerify,  // the recorder verifies what it wrote
+        kProgressWrite,  // value 1 = total bytes, value 2 = bytes written
+        kProgressVerify, // the recorder verifies what it wrote
     };
 
     // Told about a running write, on the worker thread.

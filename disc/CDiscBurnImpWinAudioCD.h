@@ -17,8 +17,8 @@ public:
     enum CdWriteMode
     {
         kModeIdle = 0,
-        kModeDiscAtOnceRawPW = 1,  // with CD-TEXT
-        kModeDiscAtOncePQ = 2,     // with CD-TEXT
+        kModeDiscAtOnceRawPW = 1, // with CD-TEXT
+        kModeDiscAtOncePQ = 2,    // with CD-TEXT
         kModeSessionAtOnce = 3,
         kModeTrackAtOnce = 4,
     };
@@ -26,9 +26,9 @@ public:
     enum State
     {
         kStateIdle = 0,
-        kStateStarting = 1,   // burn started, worker starting
+        kStateStarting = 1, // burn started, worker starting
         kStateWriting = 2,
-        kStateFinishing = 3,  // the last data goes out, or the session is being closed
+        kStateFinishing = 3, // the last data goes out, or the session is being closed
         kStateVerifying = 4,
     };
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "engine/audiofile/cd/CAudioCDRead.h"
-#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "platform/cd/CdDriveRegistry.h"
 
 namespace
@@ -17,8 +17,8 @@ std::u16string ToUtf16(const juce::String& text)
 
 juce::String FromUtf16(const std::u16string& text)
 {
-    return juce::String(juce::CharPointer_UTF16(
-        reinterpret_cast<const juce::CharPointer_UTF16::CharType*>(text.c_str())));
+    return juce::String(
+        juce::CharPointer_UTF16(reinterpret_cast<const juce::CharPointer_UTF16::CharType*>(text.c_str())));
 }
 
 // Full-width ASCII forms in a title shown in a table read better folded.
@@ -31,7 +31,10 @@ juce::String FoldTitle(const juce::String& title)
 }
 } // namespace
 
-DiscOpenManager::DiscOpenManager(const juce::String& fallbackTitle) : m_fallbackTitle(fallbackTitle) {}
+DiscOpenManager::DiscOpenManager(const juce::String& fallbackTitle)
+    : m_fallbackTitle(fallbackTitle)
+{
+}
 
 DiscOpenManager::~DiscOpenManager() = default;
 
@@ -64,8 +67,7 @@ bool DiscOpenManager::readDiscInfo(const juce::String& drive, juce::OwnedArray<D
     info->lengthSeconds = reader.GetLengthInSeconds();
     info->drives.add(drive);
     for (int index = 0; index < info->trackCount; ++index)
-        info->trackPaths.add(drive + "/Track" + juce::String(reader.GetTrackNumber(index)).paddedLeft('0', 2) +
-                             ".cda");
+        info->trackPaths.add(drive + "/Track" + juce::String(reader.GetTrackNumber(index)).paddedLeft('0', 2) + ".cda");
     reader.Close();
     list.add(info.release());
     return true;

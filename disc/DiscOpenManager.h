@@ -22,12 +22,12 @@ public:
         DiscInfo& operator=(const DiscInfo&) = default;
         virtual ~DiscInfo() = default;
 
-        std::string discTypeKey;  // kAudioCdTypeKey
-        juce::String drive;       // the drive's name
-        juce::String title;       // the CD-TEXT album title, or the fallback title
-        int trackCount = 0;       // audio tracks
-        double lengthSeconds = 0.0;  // length of the audio part
-        juce::StringArray drives;    // the drives holding this disc
+        std::string discTypeKey;    // kAudioCdTypeKey
+        juce::String drive;         // the drive's name
+        juce::String title;         // the CD-TEXT album title, or the fallback title
+        int trackCount = 0;         // audio tracks
+        double lengthSeconds = 0.0; // length of the audio part
+        juce::StringArray drives;   // the drives holding this disc
         // One item per track that the add-songs action turns into a song:
         // "<drive>/TrackNN.cda", NN the disc's track number, which the CD
         // track reader opens on that drive.

@@ -61,8 +61,7 @@ juce::String CBJXResource::GetString(juce::StringRef key)
     return GetString(GetStoredInstance(), key);
 }
 
-int CBJXResource::CopyResource(const char* name, const char* type, void* destination, int capacity,
-                               int* fullSize) const
+int CBJXResource::CopyResource(const char* name, const char* type, void* destination, int capacity, int* fullSize) const
 {
     const void* data = nullptr;
     std::size_t size = 0;

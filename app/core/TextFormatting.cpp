@@ -62,8 +62,8 @@ juce::String formatSampleRate(double rateHz, bool withSpace)
     }
     // Nonsense rates (negative, not a number, beyond any device) show as 0.0.
     const double tenths = value * 10.0;
-    const auto v = (std::isfinite(tenths) && tenths > 0.0 && tenths < 1e15) ? static_cast<std::int64_t>(tenths)
-                                                                              : std::int64_t(0);
+    const auto v =
+        (std::isfinite(tenths) && tenths > 0.0 && tenths < 1e15) ? static_cast<std::int64_t>(tenths) : std::int64_t(0);
     return juce::String(v / 10) + "." + juce::String(v % 10) + (withSpace ? " " : "") + unit;
 }
 

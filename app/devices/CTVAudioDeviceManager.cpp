@@ -25,7 +25,10 @@ juce::String RateText(double rate)
 class ScopedPreferences
 {
 public:
-    ScopedPreferences() : m_prefs(CTVPreferences::GetInstance()) {}
+    ScopedPreferences()
+        : m_prefs(CTVPreferences::GetInstance())
+    {
+    }
     ~ScopedPreferences()
     {
         if (m_prefs != nullptr)
@@ -191,8 +194,8 @@ void CTVAudioDeviceManager::SetDriverType(int kind)
     CallListeners([&](CTVAudioDeviceManagerListener& l) { l.driverTypeChanged(this, kind); });
 }
 
-juce::String CTVAudioDeviceManager::OpenDevice(const juce::String& name, double rate, int channelIndex,
-                                               int bufferSize, bool retryPrevious)
+juce::String CTVAudioDeviceManager::OpenDevice(const juce::String& name, double rate, int channelIndex, int bufferSize,
+                                               bool retryPrevious)
 {
     Lock lock(m_managerLock);
 
@@ -283,8 +286,7 @@ juce::String CTVAudioDeviceManager::OpenDeviceOnce(const juce::String& name, dou
     return {};
 }
 
-juce::String CTVAudioDeviceManager::OpenDeviceByIndex(int deviceIndex, int channelIndex, int bufferSize,
-                                                      double rate)
+juce::String CTVAudioDeviceManager::OpenDeviceByIndex(int deviceIndex, int channelIndex, int bufferSize, double rate)
 {
     if (deviceIndex < 0)
     {
@@ -485,10 +487,9 @@ juce::StringArray CTVAudioDeviceManager::GetChannelPairNames() const
     return m_channelPairNames;
 }
 
-void CTVAudioDeviceManager::audioDeviceIOCallbackWithContext(const float* const* inputChannelData,
-                                                             int numInputChannels, float* const* outputChannelData,
-                                                             int numOutputChannels, int numSamples,
-                                                             const juce::AudioIODeviceCallbackContext&)
+void CTVAudioDeviceManager::audioDeviceIOCallbackWithContext(const float* const* inputChannelData, int numInputChannels,
+                                                             float* const* outputChannelData, int numOutputChannels,
+                                                             int numSamples, const juce::AudioIODeviceCallbackContext&)
 {
     // Every output starts silent, so channels the processor leaves alone (a
     // mono device, pairs it does not fill) never replay old buffer contents.
@@ -505,8 +506,7 @@ void CTVAudioDeviceManager::audioDeviceIOCallbackWithContext(const float* const*
     // Rather than wait even for that, a block that meets the swap stays silent.
     std::unique_lock<std::mutex> guard(m_callbackLock, std::try_to_lock);
     if (guard.owns_lock() && m_processor != nullptr)
-        m_processor->processAudio(inputChannelData, numInputChannels, outputChannelData, numOutputChannels,
-                                  numSamples);
+        m_processor->processAudio(inputChannelData, numInputChannels, outputChannelData, numOutputChannels, numSamples);
 }
 
 void CTVAudioDeviceManager::audioDeviceAboutToStart(juce::AudioIODevice* device)

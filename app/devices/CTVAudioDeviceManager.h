@@ -118,8 +118,7 @@ public:
 
     // The framework's callback interface.
     void audioDeviceIOCallbackWithContext(const float* const* inputChannelData, int numInputChannels,
-                                          float* const* outputChannelData, int numOutputChannels,
-                                          int numSamples,
+                                          float* const* outputChannelData, int numOutputChannels, int numSamples,
                                           const juce::AudioIODeviceCallbackContext& context) override;
     void audioDeviceAboutToStart(juce::AudioIODevice* device) override;
     void audioDeviceStopped() override;

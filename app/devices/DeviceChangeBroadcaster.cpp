@@ -59,7 +59,7 @@ void DeviceChangeBroadcaster::removeListener(juce::MessageListener* listener)
     const juce::ScopedLock lock(m_lock);
     for (int i = m_listeners.size(); --i >= 0;)
         if (m_listeners.getReference(i).listener == listener)
-            m_listeners.remove(i);  // the storage shrinks as entries go
+            m_listeners.remove(i); // the storage shrinks as entries go
 }
 
 void DeviceChangeBroadcaster::broadcast(int event, const juce::String& drive)
@@ -72,7 +72,7 @@ void DeviceChangeBroadcaster::broadcast(int event, const juce::String& drive)
     for (const auto& entry : m_listeners)
     {
         if (entry.reference.get() == nullptr)
-            continue;  // destroyed without removing itself
+            continue; // destroyed without removing itself
         // A message the queue refuses (shut-down under way) is deleted by the
         // framework.
         entry.listener->postMessage(new DeviceChangeMessage(entry.tag, event, drive));

@@ -11,7 +11,9 @@ public:
     static constexpr int kMediaRemoved = 1;
 
     DeviceChangeMessage(int tagValue, int eventValue, const juce::String& driveName)
-        : tag(tagValue), event(eventValue), drive(driveName)
+        : tag(tagValue),
+          event(eventValue),
+          drive(driveName)
     {
     }
 

@@ -1,13 +1,14 @@
 #include "app/songlist/AudioCDTrackReader.h"
 
 #include "app/core/CBJXResource.h"
-#include "app/songlist/TrackInfo.h"
 #include "app/core/WideText.h"
+#include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
 
 namespace Tavrel
 {
-AudioCDTrackReader::AudioCDTrackReader(const juce::String& drive) : m_reader(std::make_unique<CAudioCDRead>(true))
+AudioCDTrackReader::AudioCDTrackReader(const juce::String& drive)
+    : m_reader(std::make_unique<CAudioCDRead>(true))
 {
     const std::u16string wide = toEngineText(drive);
     if (m_reader->Open(wide.c_str()) != 0)

@@ -1,10 +1,10 @@
 #include "app/songlist/AudioFileReader.h"
 
-#include "app/songlist/TrackInfo.h"
 #include "app/core/WideText.h"
+#include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/io/AudioFileReaderFactory.h"
-#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/io/CAudioFileReadBase.h"
+#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 
 namespace Tavrel
 {
@@ -19,7 +19,8 @@ juce::String songNameOf(const juce::String& path)
 }
 } // namespace
 
-AudioFileReader::AudioFileReader(const juce::String& path) : m_path(path)
+AudioFileReader::AudioFileReader(const juce::String& path)
+    : m_path(path)
 {
     const std::u16string wide = toEngineText(path);
     m_reader.reset(CreateDirectAudioFileReader(wide.c_str(), false));

@@ -1,8 +1,8 @@
 #include "app/songlist/SongListFile.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -13,10 +13,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/songlist/RelativePath.h"
 #include "app/core/TextFormatting.h"
-#include "app/songlist/TrackInfo.h"
 #include "app/core/WideText.h"
+#include "app/songlist/RelativePath.h"
+#include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "platform/cd/CdDriveRegistry.h"
 
@@ -79,8 +79,8 @@ double parseFloat(const juce::String& text)
     if (start < narrow.size() && narrow[start] == '+' && start + 1 < narrow.size() && narrow[start + 1] != '-')
         ++start;
     double value = 0.0;
-    const auto result = std::from_chars(narrow.data() + start, narrow.data() + narrow.size(), value,
-                                        std::chars_format::general);
+    const auto result =
+        std::from_chars(narrow.data() + start, narrow.data() + narrow.size(), value, std::chars_format::general);
     if (result.ec != std::errc() || !std::isfinite(value) || std::fabs(value) > FLT_MAX)
         return 0.0;
     return value;
@@ -308,11 +308,11 @@ std::unique_ptr<juce::XmlElement> buildDocument(const std::vector<TrackInfo*>& t
     addText(*properties, "Creator", "QUILLMARK");
     const juce::Time date = juce::Time::getCurrentTime();
     addText(*properties, "SaveDate",
-             juce::String(date.getDayOfMonth()) + " " + kMonths[date.getMonth()] + " " + juce::String(date.getYear()));
+            juce::String(date.getDayOfMonth()) + " " + kMonths[date.getMonth()] + " " + juce::String(date.getYear()));
     const juce::Time time = juce::Time::getCurrentTime();
     addText(*properties, "SaveTime",
-             juce::String(time.getHours()) + ":" + juce::String(time.getMinutes()).paddedLeft('0', 2) + ":"
-                 + juce::String(time.getSeconds()).paddedLeft('0', 2));
+            juce::String(time.getHours()) + ":" + juce::String(time.getMinutes()).paddedLeft('0', 2) + ":" +
+                juce::String(time.getSeconds()).paddedLeft('0', 2));
 
     for (const TrackInfo* record : tracks)
         if (record != nullptr)
@@ -620,8 +620,8 @@ bool isValidCharacterReference(const std::string_view text, size_t start)
 bool hasSafeStructure(const std::string_view text)
 {
     auto checkReference = [&](size_t ampersand) {
-        return ampersand + 1 >= text.size() || text[ampersand + 1] != '#'
-               || isValidCharacterReference(text, ampersand + 2);
+        return ampersand + 1 >= text.size() || text[ampersand + 1] != '#' ||
+               isValidCharacterReference(text, ampersand + 2);
     };
     auto startsWith = [&](size_t at, std::string_view what) { return text.substr(at, what.size()) == what; };
 

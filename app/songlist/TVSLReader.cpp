@@ -10,7 +10,8 @@
 namespace Tavrel
 {
 TVSLReader::TVSLReader(const juce::File& file)
-    : m_folder(file.getParentDirectory()), m_songReader(std::make_unique<CSongRead>())
+    : m_folder(file.getParentDirectory()),
+      m_songReader(std::make_unique<CSongRead>())
 {
     m_root = loadSongListDocument(file);
     if (m_root == nullptr || m_root->getTagName() != "QuillmarkProject")

@@ -5,15 +5,15 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/core/WideText.h"
 #include "app/devices/CdDriveList.h"
 #include "app/songlist/GainRounding.h"
-#include "app/core/WideText.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
+#include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "engine/audiofile/io/CAudioFileReadBase.h"
+#include "engine/audiofile/song/CSongRead.h"
 #include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/tags/CImageFileRead.h"
-#include "engine/audiofile/song/CSongRead.h"
-#include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "engine/dsp/dynamics/CDynamicControlParams.h"
 #include "platform/cd/CdDriveRegistry.h"
 
@@ -141,9 +141,14 @@ bool isMissing(const CPlaylistFile& file)
 }
 } // namespace
 
-TrackInfo::TrackInfo() : song(std::make_unique<CPlaylistSong>()), markers(std::make_unique<CMarker>()) {}
+TrackInfo::TrackInfo()
+    : song(std::make_unique<CPlaylistSong>()),
+      markers(std::make_unique<CMarker>())
+{
+}
 
-TrackInfo::TrackInfo(CAudioFileReadBase& reader) : TrackInfo()
+TrackInfo::TrackInfo(CAudioFileReadBase& reader)
+    : TrackInfo()
 {
     CPlaylistFile* file = song->AddSection()->AddTrack()->AddFile();
     const uint64_t start = reader.GetRangeStart();
@@ -171,7 +176,8 @@ TrackInfo::TrackInfo(CAudioFileReadBase& reader) : TrackInfo()
     takeFromReader(reader);
 }
 
-TrackInfo::TrackInfo(const TrackInfo& other) : TrackInfo()
+TrackInfo::TrackInfo(const TrackInfo& other)
+    : TrackInfo()
 {
     readable = other.readable;
     bitsPerSample = other.bitsPerSample;
@@ -266,11 +272,16 @@ float TrackInfo::getFloatControl(int target) const
 {
     switch (target)
     {
-    case kGain: return gain;
-    case kFadeInTime: return fadeInTime;
-    case kFadeOutTime: return fadeOutTime;
-    case kBalance: return balance;
-    default: return 0.0f;
+    case kGain:
+        return gain;
+    case kFadeInTime:
+        return fadeInTime;
+    case kFadeOutTime:
+        return fadeOutTime;
+    case kBalance:
+        return balance;
+    default:
+        return 0.0f;
     }
 }
 
@@ -278,10 +289,14 @@ int TrackInfo::getIntControl(int target) const
 {
     switch (target)
     {
-    case kFadeInType: return fadeInType;
-    case kFadeOutType: return fadeOutType;
-    case kDcCut: return dcCut;
-    default: return 0;
+    case kFadeInType:
+        return fadeInType;
+    case kFadeOutType:
+        return fadeOutType;
+    case kDcCut:
+        return dcCut;
+    default:
+        return 0;
     }
 }
 

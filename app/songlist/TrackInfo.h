@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/songlist/TrackInfoListener.h"
-#include "engine/audiofile/tags/CMarker.h"
 #include "engine/audiofile/song/CPlaylistSong.h"
+#include "engine/audiofile/tags/CMarker.h"
 
 class CAudioFileReadBase;
 class CAudioMetaData;
@@ -49,13 +49,13 @@ public:
     // Control targets: even ones are floats, odd ones integers.
     enum ControlTarget : int
     {
-        kGain = 0,         // dB, 0.1 dB steps, -60..+60
-        kFadeInType = 1,   // 0..2
-        kFadeInTime = 2,   // seconds, 0.1 s steps, 0..10
-        kFadeOutType = 3,  // 0..2
-        kFadeOutTime = 4,  // seconds, 0.1 s steps, 0..10
-        kDcCut = 5,        // 0 or 1
-        kBalance = 6       // -1 (left) .. +1 (right), 0.01 steps
+        kGain = 0,        // dB, 0.1 dB steps, -60..+60
+        kFadeInType = 1,  // 0..2
+        kFadeInTime = 2,  // seconds, 0.1 s steps, 0..10
+        kFadeOutType = 3, // 0..2
+        kFadeOutTime = 4, // seconds, 0.1 s steps, 0..10
+        kDcCut = 5,       // 0 or 1
+        kBalance = 6      // -1 (left) .. +1 (right), 0.01 steps
     };
 
     // An empty record: empty texts, an empty song and no marks, every control

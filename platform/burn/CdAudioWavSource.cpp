@@ -48,7 +48,9 @@ bool FindCdAudioWavData(const std::string& path, CdAudioWavData& data)
     Fd file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (file.fd < 0)
         return false;
-    struct stat status{};
+    struct stat status
+    {
+    };
     if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     const uint64_t fileSize = uint64_t(status.st_size);
@@ -71,7 +73,8 @@ bool FindCdAudioWavData(const std::string& path, CdAudioWavData& data)
         if (id == 0x20746D66u /* "fmt " */)
         {
             uint8_t format[16];
-            if (size < sizeof format || body + sizeof format > fileSize || !ReadAt(file.fd, body, format, sizeof format))
+            if (size < sizeof format || body + sizeof format > fileSize ||
+                !ReadAt(file.fd, body, format, sizeof format))
                 return false;
             const uint16_t tag = Le16(format);
             const bool pcm = tag == 1 || (tag == 0xFFFE && size >= 40);

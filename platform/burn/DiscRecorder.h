@@ -54,7 +54,7 @@ struct DiscRecorderInfo
         kMediaFlagCount = 13,
     };
 
-    std::string name;  // a device node (/dev/sr0) or an image target's name
+    std::string name; // a device node (/dev/sr0) or an image target's name
     std::string vendor;
     std::string product;
     std::string revision;
@@ -78,7 +78,7 @@ struct RecorderWriteModes
     bool trackAtOnce = false;
     bool sessionAtOnce = false;
     bool discAtOncePQ = false;
-    bool discAtOnceRawPW = false;  // disc-at-once with CD-TEXT in the lead-in
+    bool discAtOnceRawPW = false; // disc-at-once with CD-TEXT in the lead-in
 };
 
 enum class RecorderWriteMethod
@@ -92,19 +92,19 @@ enum class RecorderWriteMethod
 // fill whole 588-frame sectors.
 struct RecorderTrack
 {
-    std::string wavPath;         // UTF-8
-    uint32_t pregapSectors = 0;  // silence before the track's start (INDEX 01)
-    std::string title;           // CD-TEXT; empty: none
+    std::string wavPath;        // UTF-8
+    uint32_t pregapSectors = 0; // silence before the track's start (INDEX 01)
+    std::string title;          // CD-TEXT; empty: none
     std::string performer;
 };
 
 // A whole audio session, in track order.
 struct RecorderDisc
 {
-    std::string albumTitle;  // CD-TEXT of the disc; empty: none
+    std::string albumTitle; // CD-TEXT of the disc; empty: none
     std::string albumPerformer;
     std::vector<RecorderTrack> tracks;
-    bool withCdText = false;  // write the texts as CD-TEXT
+    bool withCdText = false; // write the texts as CD-TEXT
 };
 
 // Job results (the value a job returns).
@@ -149,8 +149,8 @@ public:
     virtual bool ProbeWriteModes(RecorderWriteModes& modes) = 0;
 
     // Writes the whole session in one pass and closes it.
-    virtual uint32_t WriteDisc(RecorderWriteMethod method, const RecorderDisc& disc,
-                               RecorderProgressListener* listener, const std::atomic<bool>& cancel) = 0;
+    virtual uint32_t WriteDisc(RecorderWriteMethod method, const RecorderDisc& disc, RecorderProgressListener* listener,
+                               const std::atomic<bool>& cancel) = 0;
     // Track-at-once: appends one track to the open session...
     virtual uint32_t WriteTrack(const RecorderTrack& track, RecorderProgressListener* listener,
                                 const std::atomic<bool>& cancel) = 0;

@@ -54,8 +54,8 @@ std::vector<std::pair<std::string, ImageRecorderOptions>> DiscRecorderRegistry::
         if (!ImageDiscRecorder::IsUsableName(item))
             continue;
         const std::string name = TargetName(item);
-        const bool known = std::any_of(targets.begin(), targets.end(),
-                                       [&name](const auto& target) { return target.first == name; });
+        const bool known =
+            std::any_of(targets.begin(), targets.end(), [&name](const auto& target) { return target.first == name; });
         if (!known)
             targets.emplace_back(name, ImageRecorderOptions{});
     }
@@ -114,8 +114,8 @@ bool DiscRecorderRegistry::RegisterImageTarget(const std::string& path, const Im
 bool DiscRecorderRegistry::UnregisterImageTarget(const std::string& name)
 {
     std::lock_guard lock(m_lock);
-    auto it = std::find_if(m_targets.begin(), m_targets.end(),
-                           [&name](const auto& entry) { return entry.first == name; });
+    auto it =
+        std::find_if(m_targets.begin(), m_targets.end(), [&name](const auto& entry) { return entry.first == name; });
     if (it == m_targets.end())
         return false;
     m_targets.erase(it);

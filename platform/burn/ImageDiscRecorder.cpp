@@ -82,7 +82,9 @@ const std::vector<uint32_t>& ImageDiscRecorder::Speeds()
 }
 
 ImageDiscRecorder::ImageDiscRecorder(std::string name, const ImageRecorderOptions& options)
-    : m_name(std::move(name)), m_options(options), m_writeSpeed(Speeds().back())
+    : m_name(std::move(name)),
+      m_options(options),
+      m_writeSpeed(Speeds().back())
 {
 }
 
@@ -120,7 +122,7 @@ bool ImageDiscRecorder::ReadDiscInfo(RecorderDiscInfo& info)
     info = {};
     std::error_code error;
     if (!std::filesystem::is_directory(File(".bin").parent_path(), error))
-        return true;  // no folder: no disc in the "drive"
+        return true; // no folder: no disc in the "drive"
     info.media = m_options.rewritable ? DiscMedia::CdRw : DiscMedia::CdR;
     info.erasable = m_options.rewritable;
     info.blank = IsBlank() && m_binFd < 0;
@@ -220,9 +222,9 @@ uint32_t ImageDiscRecorder::AppendTrack(const RecorderTrack& track, uint64_t tot
 uint32_t ImageDiscRecorder::WriteDisc(RecorderWriteMethod method, const RecorderDisc& disc,
                                       RecorderProgressListener* listener, const std::atomic<bool>& cancel)
 {
-    const bool supported = method == RecorderWriteMethod::DiscAtOnceRawPW   ? m_options.modes.discAtOnceRawPW
-                           : method == RecorderWriteMethod::DiscAtOncePQ    ? m_options.modes.discAtOncePQ
-                                                                            : m_options.modes.sessionAtOnce;
+    const bool supported = method == RecorderWriteMethod::DiscAtOnceRawPW ? m_options.modes.discAtOnceRawPW
+                           : method == RecorderWriteMethod::DiscAtOncePQ  ? m_options.modes.discAtOncePQ
+                                                                          : m_options.modes.sessionAtOnce;
     if (!supported)
         return kRecorderUnsupported;
     if (m_binFd >= 0 || !IsBlank() || disc.tracks.empty() || disc.tracks.size() > 99)

@@ -11,7 +11,7 @@ namespace qm::platform
 // How an image target presents itself.
 struct ImageRecorderOptions
 {
-    bool rewritable = false;  // a CD-RW (erasable) instead of a CD-R
+    bool rewritable = false; // a CD-RW (erasable) instead of a CD-R
     RecorderWriteModes modes{true, true, true, true};
 };
 
@@ -56,7 +56,7 @@ public:
 private:
     struct WrittenTrack
     {
-        uint64_t startSector = 0;  // of the pregap
+        uint64_t startSector = 0; // of the pregap
         uint32_t pregapSectors = 0;
     };
 
@@ -73,7 +73,7 @@ private:
     std::string m_name;
     ImageRecorderOptions m_options;
     uint32_t m_writeSpeed;
-    int m_binFd = -1;  // the open part file while a session is open
+    int m_binFd = -1; // the open part file while a session is open
     uint64_t m_sectorsWritten = 0;
     std::vector<WrittenTrack> m_tracks;
 };

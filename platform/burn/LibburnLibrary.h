@@ -14,7 +14,10 @@ void ReleaseLibrary();
 class LibraryUse
 {
 public:
-    LibraryUse() : m_held(AcquireLibrary()) {}
+    LibraryUse()
+        : m_held(AcquireLibrary())
+    {
+    }
     ~LibraryUse()
     {
         if (m_held)

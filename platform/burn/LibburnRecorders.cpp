@@ -41,27 +41,45 @@ DiscMedia MediaFromProfile(int profile)
 {
     switch (profile)
     {
-    case 0x08: return DiscMedia::CdRom;
-    case 0x09: return DiscMedia::CdR;
-    case 0x0a: return DiscMedia::CdRw;
-    case 0x10: return DiscMedia::DvdRom;
-    case 0x11: return DiscMedia::DvdR;
-    case 0x12: return DiscMedia::DvdRam;
+    case 0x08:
+        return DiscMedia::CdRom;
+    case 0x09:
+        return DiscMedia::CdR;
+    case 0x0a:
+        return DiscMedia::CdRw;
+    case 0x10:
+        return DiscMedia::DvdRom;
+    case 0x11:
+        return DiscMedia::DvdR;
+    case 0x12:
+        return DiscMedia::DvdRam;
     case 0x13:
-    case 0x14: return DiscMedia::DvdRw;
+    case 0x14:
+        return DiscMedia::DvdRw;
     case 0x15:
-    case 0x16: return DiscMedia::DvdRDl;
-    case 0x1a: return DiscMedia::DvdPlusRw;
-    case 0x1b: return DiscMedia::DvdPlusR;
-    case 0x2b: return DiscMedia::DvdPlusRDl;
-    case 0x40: return DiscMedia::BdRom;
+    case 0x16:
+        return DiscMedia::DvdRDl;
+    case 0x1a:
+        return DiscMedia::DvdPlusRw;
+    case 0x1b:
+        return DiscMedia::DvdPlusR;
+    case 0x2b:
+        return DiscMedia::DvdPlusRDl;
+    case 0x40:
+        return DiscMedia::BdRom;
     case 0x41:
-    case 0x42: return DiscMedia::BdR;
-    case 0x43: return DiscMedia::BdRe;
-    case 0x50: return DiscMedia::HdDvdRom;
-    case 0x51: return DiscMedia::HdDvdR;
-    case 0x52: return DiscMedia::HdDvdRw;
-    default: return DiscMedia::Unknown;
+    case 0x42:
+        return DiscMedia::BdR;
+    case 0x43:
+        return DiscMedia::BdRe;
+    case 0x50:
+        return DiscMedia::HdDvdRom;
+    case 0x51:
+        return DiscMedia::HdDvdR;
+    case 0x52:
+        return DiscMedia::HdDvdRw;
+    default:
+        return DiscMedia::Unknown;
     }
 }
 
@@ -70,18 +88,28 @@ int MediaFlagFromProfile(int profile)
 {
     switch (profile)
     {
-    case 0x09: return DiscRecorderInfo::kWritesCdR;
-    case 0x0a: return DiscRecorderInfo::kWritesCdRw;
-    case 0x11: return DiscRecorderInfo::kWritesDvdR;
+    case 0x09:
+        return DiscRecorderInfo::kWritesCdR;
+    case 0x0a:
+        return DiscRecorderInfo::kWritesCdRw;
+    case 0x11:
+        return DiscRecorderInfo::kWritesDvdR;
     case 0x13:
-    case 0x14: return DiscRecorderInfo::kWritesDvdRw;
+    case 0x14:
+        return DiscRecorderInfo::kWritesDvdRw;
     case 0x15:
-    case 0x16: return DiscRecorderInfo::kWritesDvdRDl;
-    case 0x12: return DiscRecorderInfo::kWritesDvdRam;
-    case 0x1b: return DiscRecorderInfo::kWritesDvdPlusR;
-    case 0x1a: return DiscRecorderInfo::kWritesDvdPlusRw;
-    case 0x2b: return DiscRecorderInfo::kWritesDvdPlusRDl;
-    default: return -1;
+    case 0x16:
+        return DiscRecorderInfo::kWritesDvdRDl;
+    case 0x12:
+        return DiscRecorderInfo::kWritesDvdRam;
+    case 0x1b:
+        return DiscRecorderInfo::kWritesDvdPlusR;
+    case 0x1a:
+        return DiscRecorderInfo::kWritesDvdPlusRw;
+    case 0x2b:
+        return DiscRecorderInfo::kWritesDvdPlusRDl;
+    default:
+        return -1;
     }
 }
 
@@ -123,7 +151,11 @@ bool WaitForJob(burn_drive* drive, const std::atomic<bool>& cancel, bool& cancel
 class LibburnRecorder final : public DiscRecorder
 {
 public:
-    LibburnRecorder(std::string name, burn_drive_info* info) : m_name(std::move(name)), m_info(info) {}
+    LibburnRecorder(std::string name, burn_drive_info* info)
+        : m_name(std::move(name)),
+          m_info(info)
+    {
+    }
 
     ~LibburnRecorder() override
     {
@@ -150,13 +182,13 @@ public:
         case BURN_DISC_FULL:
         case BURN_DISC_UNSUITABLE:
             break;
-        default:  // not ready, not grabbed, unknown
+        default: // not ready, not grabbed, unknown
             return false;
         }
         int profile = 0;
         char profileName[80] = {};
-        info.media = burn_disc_get_profile(drive, &profile, profileName) > 0 ? MediaFromProfile(profile)
-                                                                             : DiscMedia::Unknown;
+        info.media =
+            burn_disc_get_profile(drive, &profile, profileName) > 0 ? MediaFromProfile(profile) : DiscMedia::Unknown;
         info.erasable = burn_disc_erasable(drive) == 1;
         if (info.blank)
         {
@@ -398,7 +430,7 @@ private:
     }
 
     std::string m_name;
-    burn_drive_info* m_info;  // one grabbed drive
+    burn_drive_info* m_info; // one grabbed drive
     uint32_t m_writeSpeed = 0;
 };
 } // namespace

@@ -14,7 +14,10 @@
 
 namespace qm::platform
 {
-CdDeviceDrive::CdDeviceDrive(std::string devicePath) : m_path(std::move(devicePath)) {}
+CdDeviceDrive::CdDeviceDrive(std::string devicePath)
+    : m_path(std::move(devicePath))
+{
+}
 
 CdDeviceDrive::~CdDeviceDrive()
 {

@@ -124,7 +124,7 @@ bool CdDriveRegistry::NaturalLess(const std::string& a, const std::string& b)
     }
     if (i < a.size() || j < b.size())
         return i == a.size();
-    return a < b;  // equal up to leading zeros: any fixed order
+    return a < b; // equal up to leading zeros: any fixed order
 }
 
 std::vector<std::string> CdDriveRegistry::SortDeviceNames(std::vector<std::string> names)
@@ -168,9 +168,9 @@ std::string CdDriveRegistry::ResolveLocked(const std::string& name, bool* isImag
     };
     std::string found = find(name);
     if (found.empty())
-        found = find(RealPath(name));  // a link to a device node, e.g. /dev/cdrom
+        found = find(RealPath(name)); // a link to a device node, e.g. /dev/cdrom
     if (found.empty())
-        found = find(NormalPath(name));  // an image named by a relative path
+        found = find(NormalPath(name)); // an image named by a relative path
     return found;
 }
 

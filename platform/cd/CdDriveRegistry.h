@@ -61,6 +61,6 @@ private:
     std::string ResolveLocked(const std::string& name, bool* isImage);
 
     std::mutex m_lock;
-    std::vector<std::string> m_images;  // registered image names
+    std::vector<std::string> m_images; // registered image names
 };
 } // namespace qm::platform

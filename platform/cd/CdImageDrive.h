@@ -34,8 +34,8 @@ private:
     bool EnsureOpen();
 
     std::string m_name;
-    std::filesystem::path m_cue;  // NAME.cue (or NAME.CUE), found by IsMediaPresent
-    std::filesystem::path m_bin;  // NAME.bin (or NAME.BIN)
+    std::filesystem::path m_cue; // NAME.cue (or NAME.CUE), found by IsMediaPresent
+    std::filesystem::path m_bin; // NAME.bin (or NAME.BIN)
     CdIo_t* m_cdio = nullptr;
 };
 } // namespace qm::platform

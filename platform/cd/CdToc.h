@@ -8,10 +8,10 @@ namespace qm::platform
 // One track of a disc's table of contents.
 struct CdTocTrack
 {
-    int number = 0;          // track number as the disc states it (1..99)
-    int32_t startLsn = 0;    // first sector, logical sector number (0 = 00:02:00)
+    int number = 0;       // track number as the disc states it (1..99)
+    int32_t startLsn = 0; // first sector, logical sector number (0 = 00:02:00)
     bool isAudio = false;
-    int session = 1;         // session holding the track (1 when not known)
+    int session = 1; // session holding the track (1 when not known)
 };
 
 // The table of contents of the medium in a drive. Tracks are in disc order,

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
-#include <system_error>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "platform/cd/CdDeviceDrive.h"
@@ -15,7 +15,8 @@
 namespace qm::platform
 {
 CdMediaWatcher::CdMediaWatcher(std::chrono::milliseconds interval, std::unique_ptr<UdevMediaMonitor> monitor)
-    : m_interval(std::max(interval, std::chrono::milliseconds(1))), m_monitor(std::move(monitor))
+    : m_interval(std::max(interval, std::chrono::milliseconds(1))),
+      m_monitor(std::move(monitor))
 {
 }
 
@@ -87,7 +88,8 @@ bool CdMediaWatcher::Wait(std::set<std::string>& changed)
     {
         if (m_stopping)
             return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         const int result = ::poll(fds, count, int(std::max<int64_t>(left.count(), 0)));
         if (result < 0 && errno == EINTR)
             continue;
@@ -126,7 +128,7 @@ void CdMediaWatcher::Scan(const std::set<std::string>& changed, bool report)
         auto drive = registry.OpenDrive(name);
         const bool isDevice = dynamic_cast<const CdDeviceDrive*>(drive.get()) != nullptr;
         if (m_monitor && isDevice && known && m_recheck.count(name) == 0)
-            present = wasPresent;  // udev reported no change of this node lately
+            present = wasPresent; // udev reported no change of this node lately
         else
             present = drive != nullptr && drive->IsMediaPresent();
         if (present && !wasPresent)

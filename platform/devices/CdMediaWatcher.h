@@ -65,8 +65,8 @@ private:
     std::chrono::milliseconds m_interval;
     std::unique_ptr<UdevMediaMonitor> m_monitor;
     Callback m_callback;
-    std::vector<DriveState> m_drives;  // in the registry's order; used by one thread at a time
-    std::map<std::string, int> m_recheck;  // device node -> intervals left to look at it again
+    std::vector<DriveState> m_drives;     // in the registry's order; used by one thread at a time
+    std::map<std::string, int> m_recheck; // device node -> intervals left to look at it again
     int m_wakeFd = -1;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;

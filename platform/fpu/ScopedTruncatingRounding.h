@@ -10,7 +10,11 @@ namespace qmplatform
 class ScopedTruncatingRounding
 {
 public:
-    ScopedTruncatingRounding() : m_previous(std::fegetround()) { std::fesetround(FE_TOWARDZERO); }
+    ScopedTruncatingRounding()
+        : m_previous(std::fegetround())
+    {
+        std::fesetround(FE_TOWARDZERO);
+    }
     ~ScopedTruncatingRounding() { std::fesetround(m_previous); }
 
     ScopedTruncatingRounding(const ScopedTruncatingRounding&) = delete;

@@ -138,7 +138,7 @@ bool Mp3Encoder::open(uint32_t sampleRate, uint16_t channels, uint32_t bitRate)
             m_ownInfoFrame = true;
             m_ownInfoFrameSize = size;
             m_ownInfoFrameHeader[0] = 0xFF;
-            m_ownInfoFrameHeader[1] = 0xFB;  // MPEG-1 Layer III, no CRC
+            m_ownInfoFrameHeader[1] = 0xFB; // MPEG-1 Layer III, no CRC
             m_ownInfoFrameHeader[2] = static_cast<uint8_t>(((i + 1) << 4) | (rateIndex << 2));
             m_ownInfoFrameHeader[3] = static_cast<uint8_t>((channels == 1 ? 3 : 1) << 6 | 0x04);
         }
@@ -183,15 +183,15 @@ std::vector<uint8_t> Mp3Encoder::buildOwnInfoFrame() const
     std::copy(m_ownInfoFrameHeader, m_ownInfoFrameHeader + 4, frame.begin());
     uint8_t* info = frame.data() + 4 + (m_channels == 1 ? 17 : 32);
     std::copy_n("Info", 4, info);
-    PutBE(info + 4, 0x0F, 4);  // frames, bytes, table of contents, quality follow
+    PutBE(info + 4, 0x0F, 4); // frames, bytes, table of contents, quality follow
     PutBE(info + 8, static_cast<uint32_t>(lame_get_frameNum(flags)), 4);
     PutBE(info + 12, m_streamBytes, 4);
-    for (int i = 0; i < 100; ++i)  // constant bit rate: a straight line
+    for (int i = 0; i < 100; ++i) // constant bit rate: a straight line
         info[16 + i] = static_cast<uint8_t>(i * 256 / 100);
     PutBE(info + 116, 100 - 10 * lame_get_quality(flags), 4);
     uint8_t* extension = info + 120;
     std::copy_n("LAME3.100", 9, extension);
-    extension[9] = 0x01;  // revision 0, constant bit rate
+    extension[9] = 0x01; // revision 0, constant bit rate
     extension[10] = static_cast<uint8_t>(lame_get_lowpassfreq(flags) / 100);
     extension[20] = static_cast<uint8_t>(std::min<uint32_t>(m_bitRate / 1000, 255));
     const int delay = lame_get_encoder_delay(flags);

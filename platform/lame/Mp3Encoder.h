@@ -57,7 +57,7 @@ private:
     void reserveOwnInfoFrame(std::vector<uint8_t>& out);
     std::vector<uint8_t> buildOwnInfoFrame() const;
 
-    void* m_lame = nullptr;  // the library's context
+    void* m_lame = nullptr; // the library's context
     // The library leaves out its info frame where it does not fit one frame
     // of the stream's bit rate (mono at the lowest bit rates); this object
     // then writes one of its own, in a larger frame.

@@ -6,7 +6,8 @@
 #include <limits>
 #include <mutex>
 
-extern "C" {
+extern "C"
+{
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
@@ -75,14 +76,14 @@ struct MediaDecoder::Impl
     size_t pendOffset = 0;
     size_t pendCount = 0;
 
-    uint64_t pos = 0;       // index of pend[c][pendOffset]
+    uint64_t pos = 0; // index of pend[c][pendOffset]
     uint64_t len = 0;
     bool eof = false;
     bool failed = false;
     bool demuxEnd = false;
 
-    int64_t refPts = AV_NOPTS_VALUE;   // timestamp of the first frame delivered
-    int grid = 0;                      // the codec's frame length, for coarse timestamps
+    int64_t refPts = AV_NOPTS_VALUE; // timestamp of the first frame delivered
+    int grid = 0;                    // the codec's frame length, for coarse timestamps
     int64_t preroll = kMinimumPreroll;
 
     ~Impl() { closeAll(); }
@@ -300,8 +301,8 @@ struct MediaDecoder::Impl
     int64_t timestampOf(int64_t index) const
     {
         const int64_t rate = audio[chosen].sampleRate;
-        return refPts + av_rescale_rnd(index, st->time_base.den, static_cast<int64_t>(st->time_base.num) * rate,
-                                       AV_ROUND_DOWN);
+        return refPts +
+               av_rescale_rnd(index, st->time_base.den, static_cast<int64_t>(st->time_base.num) * rate, AV_ROUND_DOWN);
     }
 
     void resetReading()
@@ -449,7 +450,8 @@ struct MediaDecoder::Impl
         if (fmt->duration != AV_NOPTS_VALUE && fmt->duration > 0)
             estimate = av_rescale(fmt->duration, rate, AV_TIME_BASE);
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
-            estimate = std::max(estimate, av_rescale_q(st->duration, st->time_base, AVRational{1, static_cast<int>(rate)}));
+            estimate =
+                std::max(estimate, av_rescale_q(st->duration, st->time_base, AVRational{1, static_cast<int>(rate)}));
 
         int64_t measured = -1;
         if (!eof && refPts != AV_NOPTS_VALUE && estimate > kWholeDecodeSeconds * rate)
@@ -506,7 +508,8 @@ struct MediaDecoder::Impl
     }
 };
 
-MediaDecoder::MediaDecoder() : m(std::make_unique<Impl>())
+MediaDecoder::MediaDecoder()
+    : m(std::make_unique<Impl>())
 {
     QuietLibraryLog();
 }
@@ -679,7 +682,7 @@ uint32_t MediaDecoder::read(int32_t* const* channels, uint32_t frames, uint32_t 
             continue;
         }
         const uint64_t k64 = std::min<uint64_t>({static_cast<uint64_t>(frames - done),
-                                                  static_cast<uint64_t>(m->pendCount - m->pendOffset), m->len - m->pos});
+                                                 static_cast<uint64_t>(m->pendCount - m->pendOffset), m->len - m->pos});
         const uint32_t k = static_cast<uint32_t>(k64);
         for (size_t c = 0; c < m->pend.size(); ++c)
         {

@@ -12,27 +12,27 @@ namespace qmplatform
 struct MediaAudioStreamInfo
 {
     int streamIndex = -1;
-    std::string codecName;        // the decoder's short name: "mp3", "aac", "alac", "wmav2", ...
-    bool codecLossless = false;   // the codec keeps every bit of its input
+    std::string codecName;      // the decoder's short name: "mp3", "aac", "alac", "wmav2", ...
+    bool codecLossless = false; // the codec keeps every bit of its input
     uint32_t sampleRate = 0;
     uint16_t channels = 0;
-    int bitsPerRawSample = 0;     // the source's sample width when the file says it; 0 unknown
-    int64_t bitRate = 0;          // the stream's bit rate as the file states it; 0 unknown
+    int bitsPerRawSample = 0; // the source's sample width when the file says it; 0 unknown
+    int64_t bitRate = 0;      // the stream's bit rate as the file states it; 0 unknown
 };
 
 // Result of opening a file.
 enum class MediaOpenResult
 {
     Ok,
-    CannotOpen,      // missing, unreadable or not a media file the demuxers know
-    NoAudio,         // a media file without an audio stream
+    CannotOpen, // missing, unreadable or not a media file the demuxers know
+    NoAudio,    // a media file without an audio stream
 };
 
 // Result of choosing an audio stream for decoding.
 enum class MediaChooseResult
 {
     Ok,
-    NoDecoder,       // no decoder for the codec, or the decoder refused the stream
+    NoDecoder, // no decoder for the codec, or the decoder refused the stream
 };
 
 // Opens an audio or media file, lists its streams and decodes one audio

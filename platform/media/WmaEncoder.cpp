@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-extern "C" {
+extern "C"
+{
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
@@ -157,8 +158,7 @@ bool WmaEncoder::open(WmaEncoderOutput& output, uint32_t sampleRate, uint16_t ch
     s.stream = avformat_new_stream(s.format, nullptr);
     constexpr int kIoBufferSize = 32768;
     auto* ioBuffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
-    if (s.stream == nullptr || ioBuffer == nullptr ||
-        avcodec_parameters_from_context(s.stream->codecpar, s.codec) < 0)
+    if (s.stream == nullptr || ioBuffer == nullptr || avcodec_parameters_from_context(s.stream->codecpar, s.codec) < 0)
     {
         av_free(ioBuffer);
         s.release();
@@ -223,7 +223,7 @@ uint32_t WmaEncoder::write(const int32_t* const* channels, uint32_t frames)
         if (channels[c] == nullptr)
             return 0;
     constexpr float kScale = 1.0f / 2147483648.0f;
-    uint32_t blockStart = 0;  // the first frame of this call in the block being filled
+    uint32_t blockStart = 0; // the first frame of this call in the block being filled
     uint32_t done = 0;
     while (done < frames)
     {

@@ -14,13 +14,20 @@ int niceValueFor(ThreadPriority priority)
 {
     switch (priority)
     {
-    case ThreadPriority::Idle: return 19;
-    case ThreadPriority::Lowest: return 10;
-    case ThreadPriority::BelowNormal: return 5;
-    case ThreadPriority::Normal: return 0;
-    case ThreadPriority::AboveNormal: return -5;
-    case ThreadPriority::Highest: return -10;
-    case ThreadPriority::TimeCritical: return -20;
+    case ThreadPriority::Idle:
+        return 19;
+    case ThreadPriority::Lowest:
+        return 10;
+    case ThreadPriority::BelowNormal:
+        return 5;
+    case ThreadPriority::Normal:
+        return 0;
+    case ThreadPriority::AboveNormal:
+        return -5;
+    case ThreadPriority::Highest:
+        return -10;
+    case ThreadPriority::TimeCritical:
+        return -20;
     }
     return 0;
 }

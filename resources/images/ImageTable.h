@@ -10,7 +10,7 @@ namespace qmimages
 {
 // Draws one frame. The context's origin is the frame's top-left corner and drawing
 // is clipped to the frame.
-using FramePainter = void (*) (juce::Graphics& g, int frame, int width, int height);
+using FramePainter = void (*)(juce::Graphics& g, int frame, int width, int height);
 
 struct ImageSpec
 {
@@ -26,5 +26,5 @@ struct ImageSpec
 const std::vector<ImageSpec>& imageTable();
 
 // Draws every frame of an image.
-juce::Image renderImage (const ImageSpec& spec);
+juce::Image renderImage(const ImageSpec& spec);
 } // namespace qmimages

@@ -117,9 +117,8 @@ bool ExportManager::hasUsableDrive()
 
 void ExportManager::exportSessionStarted(ExportSession* session)
 {
-    m_relay.call([&] {
-        CallListeners([&](ExportSessionListener& listener) { listener.exportSessionStarted(session); });
-    });
+    m_relay.call(
+        [&] { CallListeners([&](ExportSessionListener& listener) { listener.exportSessionStarted(session); }); });
 }
 
 void ExportManager::exportSessionProcessingStarted(ExportSession* session)

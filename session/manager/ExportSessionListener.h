@@ -20,10 +20,7 @@ public:
     // The normalise pass is over; rendering (conversion, burning) begins.
     virtual void exportSessionProcessingStarted(ExportSession* session) { juce::ignoreUnused(session); }
     // The session has ended; aborted is true when it was cancelled or failed.
-    virtual void exportSessionFinished(ExportSession* session, bool aborted)
-    {
-        juce::ignoreUnused(session, aborted);
-    }
+    virtual void exportSessionFinished(ExportSession* session, bool aborted) { juce::ignoreUnused(session, aborted); }
     // An error to show.
     virtual void exportSessionError(ExportSession* session, const char* key, const juce::SparseSet<int>& songs,
                                     const juce::StringArray& texts)

@@ -11,10 +11,10 @@ struct MessageThreadRelay::PendingCall
 {
     enum class Status
     {
-        Queued,   // posted, not run yet
-        Running,  // running on the message thread; the caller must wait for it
-        Done,     // has run
-        Dropped,  // will never run; the caller has been or will be released
+        Queued,  // posted, not run yet
+        Running, // running on the message thread; the caller must wait for it
+        Done,    // has run
+        Dropped, // will never run; the caller has been or will be released
     };
 
     std::mutex lock;
@@ -42,7 +42,8 @@ class MessageThreadRelay::CallMessage final : public juce::MessageManager::Messa
 {
 public:
     CallMessage(std::shared_ptr<PendingCall> call, const std::function<void()>* function)
-        : m_call(std::move(call)), m_function(function)
+        : m_call(std::move(call)),
+          m_function(function)
     {
     }
 

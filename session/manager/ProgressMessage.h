@@ -18,7 +18,10 @@ class ProgressMessage final : public juce::Message
 public:
     ProgressMessage(ExportSession* reportingSession, std::uint64_t sessionSerial, double percent, const char* textKey,
                     const juce::StringArray& keyTexts)
-        : session(reportingSession), serial(sessionSerial), progress(percent), texts(detachedCopy(keyTexts))
+        : session(reportingSession),
+          serial(sessionSerial),
+          progress(percent),
+          texts(detachedCopy(keyTexts))
     {
         if (textKey != nullptr)
             key = textKey;

@@ -57,8 +57,7 @@ juce::String ExportParameter::getItemText(int item) const
 {
     switch (getItemKind(item))
     {
-    case kItemChoice:
-    {
+    case kItemChoice: {
         const juce::StringArray texts = getChoiceTexts(item);
         const int index = getSelectedIndex(item);
         return juce::isPositiveAndBelow(index, texts.size()) ? texts[index] : juce::String();
@@ -101,13 +100,11 @@ bool ExportParameter::setItemText(const juce::String& text, int item)
 {
     switch (getItemKind(item))
     {
-    case kItemChoice:
-    {
+    case kItemChoice: {
         const int index = getChoiceTexts(item).indexOf(text, false);
         return index >= 0 && setChoice(item, index);
     }
-    case kItemText:
-    {
+    case kItemText: {
         if (item < 0)
             return false;
         juce::String accepted = text;
@@ -163,16 +160,14 @@ void ExportParameter::loadFromRegistry()
             continue;
         switch (getItemKind(item))
         {
-        case kItemChoice:
-        {
+        case kItemChoice: {
             int value = getChoiceValue(item);
             if (preferences != nullptr)
                 value = preferences->GetInt(name, value);
             selectChoiceByValue(item, value);
             break;
         }
-        case kItemText:
-        {
+        case kItemText: {
             juce::String text = getItemText(item);
             if (preferences != nullptr)
                 text = preferences->GetString(name, text);

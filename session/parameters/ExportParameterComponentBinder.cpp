@@ -33,8 +33,11 @@ juce::File CurrentFileOf(const juce::FilenameComponent& chooser)
 } // namespace
 
 ExportParameter::ComponentBinder::ComponentBinder(ExportParameter& parameter, int item, juce::Component* component)
-    : m_parameter(parameter), m_item(item), m_boundComponent(component),
-      m_comboBox(dynamic_cast<juce::ComboBox*>(component)), m_label(dynamic_cast<juce::Label*>(component)),
+    : m_parameter(parameter),
+      m_item(item),
+      m_boundComponent(component),
+      m_comboBox(dynamic_cast<juce::ComboBox*>(component)),
+      m_label(dynamic_cast<juce::Label*>(component)),
       m_fileChooser(dynamic_cast<juce::FilenameComponent*>(component))
 {
     if (auto* box = m_comboBox.getComponent())

@@ -10,7 +10,10 @@ namespace qmtest
 // What one fake output device offers.
 struct FakeDeviceSpec
 {
-    explicit FakeDeviceSpec(const juce::String& deviceName) : name(deviceName) {}
+    explicit FakeDeviceSpec(const juce::String& deviceName)
+        : name(deviceName)
+    {
+    }
 
     juce::String name;
     juce::StringArray outputChannels{"Left", "Right"};
@@ -38,7 +41,9 @@ class FakeAudioDevice final : public juce::AudioIODevice
 {
 public:
     FakeAudioDevice(FakeDeviceWorld& world, const FakeDeviceSpec& spec, const juce::String& typeName)
-        : juce::AudioIODevice(spec.name, typeName), m_world(world), m_spec(spec)
+        : juce::AudioIODevice(spec.name, typeName),
+          m_world(world),
+          m_spec(spec)
     {
         m_world.current = this;
         ++m_world.created;
@@ -136,7 +141,8 @@ class FakeAudioDeviceType final : public juce::AudioIODeviceType
 {
 public:
     FakeAudioDeviceType(const juce::String& typeName, FakeDeviceWorld& world)
-        : juce::AudioIODeviceType(typeName), m_world(world)
+        : juce::AudioIODeviceType(typeName),
+          m_world(world)
     {
     }
 

@@ -64,8 +64,8 @@ class Target
 public:
     Target(const qmtest::TempFolder& folder, const std::string& name, const ImageRecorderOptions& options = {})
     {
-        EXPECT_TRUE(DiscRecorderRegistry::Instance().RegisterImageTarget((folder.path() / name).string(), options,
-                                                                         &m_name));
+        EXPECT_TRUE(
+            DiscRecorderRegistry::Instance().RegisterImageTarget((folder.path() / name).string(), options, &m_name));
     }
     ~Target()
     {
@@ -109,8 +109,8 @@ std::u16string Field(CAudioCDRead& reader, int index)
 struct Fixture
 {
     qmtest::TempFolder folder;
-    std::vector<int16_t> first = TrackSamples(300 * kSectorFrames, 1);   // 4 s
-    std::vector<int16_t> second = TrackSamples(377 * kSectorFrames, 2);  // a little over 5 s
+    std::vector<int16_t> first = TrackSamples(300 * kSectorFrames, 1);  // 4 s
+    std::vector<int16_t> second = TrackSamples(377 * kSectorFrames, 2); // a little over 5 s
     CAudioCDBurnJob job;
 
     Fixture()
@@ -119,10 +119,10 @@ struct Fixture
         WriteWav(folder.file("Track 02.wav"), second);
         job.albumTitle = u"Quiet Album";
         job.albumPerformer = u"The Band";
-        job.tracks.push_back({u"Opening", u"First Singer", Wide(folder.file("Track 01.wav").string()), 0,
-                              first.size() / 2});
-        job.tracks.push_back({u"Closing", u"Second Singer", Wide(folder.file("Track 02.wav").string()), 150,
-                              second.size() / 2});
+        job.tracks.push_back(
+            {u"Opening", u"First Singer", Wide(folder.file("Track 01.wav").string()), 0, first.size() / 2});
+        job.tracks.push_back(
+            {u"Closing", u"Second Singer", Wide(folder.file("Track 02.wav").string()), 150, second.size() / 2});
     }
 };
 

@@ -77,7 +77,7 @@ TEST(CAudioCDBurn, StreamFormatAndJoinCapability)
 TEST(CAudioCDBurn, SecondsToWholeSectors)
 {
     EXPECT_EQ(CAudioCDBurn::SecondsToSectors(2.0f), 150u);
-    EXPECT_EQ(CAudioCDBurn::SecondsToSectors(0.5f), 37u);  // 22050 / 588
+    EXPECT_EQ(CAudioCDBurn::SecondsToSectors(0.5f), 37u); // 22050 / 588
     EXPECT_EQ(CAudioCDBurn::SecondsToSectors(0.0f), 0u);
     EXPECT_EQ(CAudioCDBurn::SecondsToSectors(-2.0f), 0u);
     EXPECT_EQ(CAudioCDBurn::SecondsToSectors(std::nanf("")), 0u);
@@ -140,11 +140,7 @@ TEST(CAudioCDBurn, WriteSpeedIsBroughtIntoTheDrivesRange)
     };
     const std::vector<uint32_t> list = {600, 1200, 2400, 4800, 7200};
     const Case cases[] = {
-        {list, 100, 600},
-        {list, 0xFFFF, 7200},
-        {list, 2400, 2400},
-        {list, 3000, 3000},
-        {{}, 0xFFFF, 0xFFFF},
+        {list, 100, 600}, {list, 0xFFFF, 7200}, {list, 2400, 2400}, {list, 3000, 3000}, {{}, 0xFFFF, 0xFFFF},
     };
     for (const Case& c : cases)
     {
@@ -217,12 +213,9 @@ TEST(CAudioCDBurn, StartBurnRefusals)
         int startCalls;
     };
     const Case cases[] = {
-        {"blank DVD-R", 5, true, 0, 0, 0, true, 0},
-        {"written CD-R", 2, false, 0, 0, 0, true, 0},
-        {"no disc", -1, false, 1, 0, 0, true, 0},
-        {"speed refused", 3, true, 0, 1, 0, true, 0},
-        {"no track", 2, true, 0, 0, 0, false, 0},
-        {"no write mode", 2, true, 0, 0, 1, true, 1},
+        {"blank DVD-R", 5, true, 0, 0, 0, true, 0}, {"written CD-R", 2, false, 0, 0, 0, true, 0},
+        {"no disc", -1, false, 1, 0, 0, true, 0},   {"speed refused", 3, true, 0, 1, 0, true, 0},
+        {"no track", 2, true, 0, 0, 0, false, 0},   {"no write mode", 2, true, 0, 0, 1, true, 1},
     };
     for (const Case& c : cases)
     {

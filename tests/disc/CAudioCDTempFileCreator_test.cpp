@@ -59,13 +59,13 @@ TEST(CAudioCDTempFileCreator, FinishedFilesHoldWholeSectors)
         uint64_t expected;
     };
     const Case cases[] = {
-        {441100, 0, false, 441000 + 2 * kSector},   // 100 frames into a sector
-        {441000, 0, false, 441000 + kSector},                 // ends on a boundary
+        {441100, 0, false, 441000 + 2 * kSector}, // 100 frames into a sector
+        {441000, 0, false, 441000 + kSector},     // ends on a boundary
         {441100, 37, false, 441000 + 2 * kSector + 37 * kSector},
-        {441100, 2, true, 441000 + 2 * kSector + 2 * kSector},  // a tail forbids the join
-        {44150, 0, false, 176400},                            // 1 s and a bit: 4 s
-        {44150, 0, true, 176400},                             // too short to join
-        {175900, 0, true, 176400 + kSector},                  // 4 s less 500 frames: too short to join
+        {441100, 2, true, 441000 + 2 * kSector + 2 * kSector}, // a tail forbids the join
+        {44150, 0, false, 176400},                             // 1 s and a bit: 4 s
+        {44150, 0, true, 176400},                              // too short to join
+        {175900, 0, true, 176400 + kSector},                   // 4 s less 500 frames: too short to join
         {0, 0, false, 176400},
     };
     for (const Case& c : cases)

@@ -130,7 +130,7 @@ TEST(CDiscBurnImpWinAudioCD, ChoosesTheFirstSupportedWriteMode)
 {
     struct Case
     {
-        RecorderWriteModes modes;  // TAO, SAO, DAO PQ, DAO raw P-W
+        RecorderWriteModes modes; // TAO, SAO, DAO PQ, DAO raw P-W
         int expectedMode;
         int started;
     };
@@ -205,11 +205,7 @@ TEST(CDiscBurnImpWinAudioCD, CdTextKeepsOnlyPrintableAscii)
         std::u16string in;
         std::string out;
     } cases[] = {
-        {u"Plain Title ~!", "Plain Title ~!"},
-        {u"Caf\u00e9", ""},
-        {u"\u65e5\u672c", ""},
-        {u"Tab\there", ""},
-        {u"", ""},
+        {u"Plain Title ~!", "Plain Title ~!"}, {u"Caf\u00e9", ""}, {u"\u65e5\u672c", ""}, {u"Tab\there", ""}, {u"", ""},
         {longText, std::string(511, 'x')},
     };
     for (const auto& c : cases)
@@ -348,14 +344,15 @@ TEST(CDiscBurnImpWinAudioCD, ARunningBurnHoldsTheDriveAndEndsOnCancelOrDestructi
     FakeRecorderScript script;
     script.modes = {false, false, false, true};
     std::atomic<bool> writing{false};
-    script.writeDisc = [&](const auto&, qm::platform::RecorderProgressListener* listener, const std::atomic<bool>& cancel) {
+    script.writeDisc = [&](const auto&, qm::platform::RecorderProgressListener* listener,
+                           const std::atomic<bool>& cancel) {
         // Reported before the test is told the write runs, so the cancel
         // that follows always comes after this progress.
         listener->OnWriteProgress(1000, 100);
         writing = true;
         while (!cancel.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        listener->OnWriteProgress(1000, 200);  // after the cancel: no longer shown
+        listener->OnWriteProgress(1000, 200); // after the cancel: no longer shown
         return uint32_t(qm::platform::kRecorderCancelled);
     };
     FakeRecorderSystem system(script);
@@ -394,7 +391,7 @@ TEST(CDiscBurnImpWinAudioCD, EraseNeedsAnErasableDiscAndEstimatesItsDuration)
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
     ASSERT_EQ(burner.SelectDevice(0), 0);
-    EXPECT_EQ(burner.StartErase(true), 1);  // a CD-R
+    EXPECT_EQ(burner.StartErase(true), 1); // a CD-R
     EXPECT_EQ(script.blankCalls, 0);
 
     script.media = qm::platform::DiscMedia::CdRw;
@@ -416,7 +413,7 @@ TEST(CDiscBurnImpWinAudioCD, EraseNeedsAnErasableDiscAndEstimatesItsDuration)
     const float progress = burner.GetEraseProgress();
     EXPECT_GE(progress, 0.0f);
     EXPECT_LE(progress, 100.0f);
-    EXPECT_EQ(burner.StartErase(true), 1);  // one job at a time
+    EXPECT_EQ(burner.StartErase(true), 1); // one job at a time
     release = true;
     ASSERT_TRUE(WaitIdle(burner));
     EXPECT_EQ(blankKind.load(), 1);

@@ -77,7 +77,7 @@ TEST(DiscOpenManager, ScanListsAudioDiscsInDriveOrder)
 
     DiscOpenManager manager(kFallback);
     juce::OwnedArray<DiscInfo> list;
-    list.add(new DiscInfo());  // an earlier scan's record goes
+    list.add(new DiscInfo()); // an earlier scan's record goes
     manager.scanDrives(list);
     const auto found = InFolder(list, folder);
     ASSERT_EQ(found.size(), 2u);
@@ -119,8 +119,8 @@ TEST(DiscOpenManager, TrackPathsOpenAsTheirTracks)
     const uint64_t lengths[] = {300 * 588, 450 * 588};
     for (int i = 0; i < paths.size(); ++i)
     {
-        std::unique_ptr<CAudioFileReadBase> reader(CreateDirectAudioFileReader(
-            reinterpret_cast<const char16_t*>(paths[i].toUTF16().getAddress()), false));
+        std::unique_ptr<CAudioFileReadBase> reader(
+            CreateDirectAudioFileReader(reinterpret_cast<const char16_t*>(paths[i].toUTF16().getAddress()), false));
         ASSERT_NE(reader, nullptr) << paths[i];
         EXPECT_EQ(reader->GetLength(), lengths[i]) << paths[i];
     }

@@ -15,7 +15,7 @@ public:
     bool rawPW = true;
     bool trackAtOnce = false;
     int refreshResult = 0;
-    DiscTypeCode discType = 2;  // CD-R
+    DiscTypeCode discType = 2; // CD-R
     bool blank = true;
     std::vector<uint32_t> speeds;
     int setSpeedResult = 0;

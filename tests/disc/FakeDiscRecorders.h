@@ -51,7 +51,11 @@ struct FakeRecorderScript
 class FakeRecorder final : public qm::platform::DiscRecorder
 {
 public:
-    FakeRecorder(std::string name, FakeRecorderScript& script) : m_name(std::move(name)), m_script(script) {}
+    FakeRecorder(std::string name, FakeRecorderScript& script)
+        : m_name(std::move(name)),
+          m_script(script)
+    {
+    }
 
     const std::string& GetName() const override { return m_name; }
     bool ReadDiscInfo(qm::platform::RecorderDiscInfo& info) override
@@ -131,7 +135,8 @@ class FakeRecorderSystem final : public qm::platform::DiscRecorderSystem
 {
 public:
     explicit FakeRecorderSystem(FakeRecorderScript& script, std::vector<std::string> names = {"/dev/sr0"})
-        : m_script(script), m_names(std::move(names))
+        : m_script(script),
+          m_names(std::move(names))
     {
     }
 

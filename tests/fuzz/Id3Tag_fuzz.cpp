@@ -18,14 +18,14 @@ namespace
 {
 using Getter = uint32_t (CID3v2Read::*)(char16_t*, uint32_t);
 constexpr Getter kGetters[] = {
-    &CID3v2Read::GetAlbum,       &CID3v2Read::GetAlbumSort,     &CID3v2Read::GetAlbumArtist,
-    &CID3v2Read::GetAlbumArtistSort, &CID3v2Read::GetTitle,     &CID3v2Read::GetTitleSort,
-    &CID3v2Read::GetArtist,      &CID3v2Read::GetArtistSort,    &CID3v2Read::GetComposer,
-    &CID3v2Read::GetComposerSort, &CID3v2Read::GetGuitarist,    &CID3v2Read::GetGuitaristSort,
-    &CID3v2Read::GetEncoder,     &CID3v2Read::GetTempo,         &CID3v2Read::GetGrouping,
-    &CID3v2Read::GetTrack,       &CID3v2Read::GetPartOfSet,     &CID3v2Read::GetCompilation,
-    &CID3v2Read::GetGenre,       &CID3v2Read::GetYearFrame,     &CID3v2Read::GetDateFrame,
-    &CID3v2Read::GetTimeFrame,   &CID3v2Read::GetDate,          &CID3v2Read::GetTime,
+    &CID3v2Read::GetAlbum,           &CID3v2Read::GetAlbumSort,  &CID3v2Read::GetAlbumArtist,
+    &CID3v2Read::GetAlbumArtistSort, &CID3v2Read::GetTitle,      &CID3v2Read::GetTitleSort,
+    &CID3v2Read::GetArtist,          &CID3v2Read::GetArtistSort, &CID3v2Read::GetComposer,
+    &CID3v2Read::GetComposerSort,    &CID3v2Read::GetGuitarist,  &CID3v2Read::GetGuitaristSort,
+    &CID3v2Read::GetEncoder,         &CID3v2Read::GetTempo,      &CID3v2Read::GetGrouping,
+    &CID3v2Read::GetTrack,           &CID3v2Read::GetPartOfSet,  &CID3v2Read::GetCompilation,
+    &CID3v2Read::GetGenre,           &CID3v2Read::GetYearFrame,  &CID3v2Read::GetDateFrame,
+    &CID3v2Read::GetTimeFrame,       &CID3v2Read::GetDate,       &CID3v2Read::GetTime,
 };
 } // namespace
 

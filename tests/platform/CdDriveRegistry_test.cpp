@@ -35,7 +35,7 @@ TEST(CdDriveRegistry, ImagesAreNamedByCuePathWithoutExtensionAndMatchExactly)
     auto drive = registry.OpenDrive("/tmp/qm-registry/sr1");
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->GetName(), "/tmp/qm-registry/sr1");
-    EXPECT_FALSE(drive->IsMediaPresent());  // no such files
+    EXPECT_FALSE(drive->IsMediaPresent()); // no such files
 
     EXPECT_TRUE(registry.UnregisterImage("/tmp/qm-registry/sr1"));
     EXPECT_FALSE(registry.UnregisterImage("/tmp/qm-registry/sr1"));
@@ -45,7 +45,9 @@ TEST(CdDriveRegistry, ImagesAreNamedByCuePathWithoutExtensionAndMatchExactly)
 TEST(CdDriveRegistry, ImagesFromEnvironmentVariable)
 {
     auto& registry = CdDriveRegistry::Instance();
-    ASSERT_EQ(setenv(CdDriveRegistry::kImagesVariable, "/tmp/qm-env/a.cue::/tmp/qm-env/b.CUE:/tmp/qm-env/c.bin:/tmp/qm-env/a.cue", 1), 0);
+    ASSERT_EQ(setenv(CdDriveRegistry::kImagesVariable,
+                     "/tmp/qm-env/a.cue::/tmp/qm-env/b.CUE:/tmp/qm-env/c.bin:/tmp/qm-env/a.cue", 1),
+              0);
     const auto names = registry.GetDriveNames();
     int a = 0;
     for (const auto& name : names)
@@ -111,7 +113,7 @@ TEST(CdTextPackData, PackFilesWithHeaderOrTrailingZero)
     std::vector<uint8_t> partial = packs;
     partial.insert(partial.end(), {1, 2, 3, 4, 5});
     std::vector<uint8_t> wrongHeader = withHeader;
-    wrongHeader[1] = 37;  // not a header: its length does not fit
+    wrongHeader[1] = 37; // not a header: its length does not fit
 
     EXPECT_EQ(qm::platform::PacksFromPackFile(packs), packs);
     EXPECT_EQ(qm::platform::PacksFromPackFile(withHeader), packs);

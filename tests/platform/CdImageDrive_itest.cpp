@@ -80,8 +80,7 @@ TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
 TEST(CdImageDrive, SectorsHoldEachTracksRamp)
 {
     qmtest::TempFolder folder;
-    const std::string name =
-        qmtest::WriteCdImage(folder.path(), "ramp", {{true, 225}, {true, 150, 0, 100}});
+    const std::string name = qmtest::WriteCdImage(folder.path(), "ramp", {{true, 225}, {true, 150, 0, 100}});
     auto drive = OpenImage(name);
     ASSERT_NE(drive, nullptr);
     std::vector<uint8_t> buffer(2 * CdDrive::kSectorBytes);
@@ -92,7 +91,8 @@ TEST(CdImageDrive, SectorsHoldEachTracksRamp)
         uint64_t firstFrame;
         bool written;
     };
-    const Case cases[] = {{0, 1, 0, true}, {224, 1, 224 * 588, true}, {225, 2, 0, true}, {225 + 120, 2, 120 * 588, false}};
+    const Case cases[] = {
+        {0, 1, 0, true}, {224, 1, 224 * 588, true}, {225, 2, 0, true}, {225 + 120, 2, 120 * 588, false}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.lsn);

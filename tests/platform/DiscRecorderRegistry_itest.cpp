@@ -28,7 +28,7 @@ TEST(DiscRecorderRegistry, FindsNoOpticalDriveWhereThereIsNone)
         GTEST_SKIP() << "this machine has an optical drive";
     auto& registry = DiscRecorderRegistry::Instance();
     ASSERT_TRUE(registry.Start());
-    ASSERT_TRUE(registry.Start());  // a second user
+    ASSERT_TRUE(registry.Start()); // a second user
     std::string image;
     ASSERT_TRUE(registry.RegisterImageTarget("/nonexistent/target", {}, &image));
 
@@ -47,7 +47,7 @@ TEST(DiscRecorderRegistry, FindsNoOpticalDriveWhereThereIsNone)
     EXPECT_FALSE(packs.empty());
     registry.Shutdown();
     registry.Shutdown();
-    registry.Shutdown();  // one too many: ignored
+    registry.Shutdown(); // one too many: ignored
     EXPECT_TRUE(BuildCdTextPacks(disc, packs));
     EXPECT_EQ(libburn::Open("/dev/sr0"), nullptr);
     registry.UnregisterImageTarget(image);

@@ -34,8 +34,8 @@ struct WavShape
     uint16_t channels = 2;
     uint32_t rate = 44100;
     uint16_t bits = 16;
-    uint32_t dataBytes = 2352;      // written
-    uint32_t declaredBytes = 2352;  // in the data chunk's header
+    uint32_t dataBytes = 2352;     // written
+    uint32_t declaredBytes = 2352; // in the data chunk's header
     bool withFormat = true;
     bool withData = true;
 };
@@ -69,7 +69,8 @@ Bytes Wav(const WavShape& shape)
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& folder)
@@ -128,13 +129,13 @@ TEST(CdTextPackWriter, BuildsPacksOnlyForTextsThatFit)
     disc.tracks.resize(2);
     std::vector<uint8_t> packs{1, 2, 3};
     ASSERT_TRUE(BuildCdTextPacks(disc, packs));
-    EXPECT_TRUE(packs.empty());  // no text at all
+    EXPECT_TRUE(packs.empty()); // no text at all
 
     disc.tracks[1].title = "Second";
     ASSERT_TRUE(BuildCdTextPacks(disc, packs));
     ASSERT_FALSE(packs.empty());
     EXPECT_EQ(packs.size() % 18, 0u);
-    EXPECT_EQ(packs[0], 0x80);  // title packs come first
+    EXPECT_EQ(packs[0], 0x80); // title packs come first
 
     // More text than one block holds (253 packs of 12 bytes); repeated
     // texts would be stored once, so each title differs.
@@ -143,14 +144,14 @@ TEST(CdTextPackWriter, BuildsPacksOnlyForTextsThatFit)
         disc.tracks[i].title = std::string(200, char('A' + i % 26)) + std::to_string(i);
     EXPECT_FALSE(BuildCdTextPacks(disc, packs));
     disc.tracks.resize(100);
-    EXPECT_FALSE(BuildCdTextPacks(disc, packs));  // more tracks than a disc holds
+    EXPECT_FALSE(BuildCdTextPacks(disc, packs)); // more tracks than a disc holds
 }
 
 TEST(ImageDiscRecorder, ACancelledOrUnfinishedWriteLeavesTheDiscBlank)
 {
     qmtest::TempFolder folder;
     WavShape shape;
-    shape.dataBytes = shape.declaredBytes = 3000;  // one sector and a part
+    shape.dataBytes = shape.declaredBytes = 3000; // one sector and a part
     WriteFile(folder.file("a.wav"), Wav(shape));
     RecorderDisc disc;
     disc.tracks.push_back({folder.file("a.wav").string(), 0, "A", ""});
@@ -173,7 +174,7 @@ TEST(ImageDiscRecorder, ACancelledOrUnfinishedWriteLeavesTheDiscBlank)
     {
         ImageDiscRecorder tao(name, {});
         ASSERT_EQ(tao.WriteTrack(disc.tracks[0], nullptr, cancel), kRecorderOk);
-    }  // never closed
+    } // never closed
     EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"a.wav"});
     EXPECT_EQ(recorder.CloseSession(), kRecorderFailed);
 
@@ -184,7 +185,7 @@ TEST(ImageDiscRecorder, ACancelledOrUnfinishedWriteLeavesTheDiscBlank)
     ASSERT_TRUE(recorder.ReadDiscInfo(info));
     EXPECT_FALSE(info.blank);
     EXPECT_EQ(info.usedSectors, 2u);
-    EXPECT_EQ(recorder.Blank(true, cancel), kRecorderUnsupported);  // a CD-R
+    EXPECT_EQ(recorder.Blank(true, cancel), kRecorderUnsupported); // a CD-R
     EXPECT_EQ(recorder.WriteDisc(RecorderWriteMethod::DiscAtOnceRawPW, disc, nullptr, cancel), kRecorderFailed);
 }
 
@@ -193,7 +194,7 @@ TEST(ImageDiscRecorder, SetsTheNearestListedSpeed)
     ImageDiscRecorder recorder("/nonexistent/folder/disc", {});
     RecorderDiscInfo info;
     ASSERT_TRUE(recorder.ReadDiscInfo(info));
-    EXPECT_EQ(info.media, DiscMedia::None);  // no folder: no disc
+    EXPECT_EQ(info.media, DiscMedia::None); // no folder: no disc
     const struct
     {
         uint32_t asked, set;
@@ -228,7 +229,7 @@ TEST(DiscRecorderRegistry, ListsImageTargetsFromRegistrationAndEnvironment)
     auto recorder = registry.OpenRecorder("/tmp/registered");
     ASSERT_NE(recorder, nullptr);
     EXPECT_EQ(recorder->GetName(), "/tmp/registered");
-    EXPECT_EQ(registry.OpenRecorder("/tmp/env1"), nullptr);  // the environment is read anew
+    EXPECT_EQ(registry.OpenRecorder("/tmp/env1"), nullptr); // the environment is read anew
     EXPECT_TRUE(registry.UnregisterImageTarget("/tmp/registered"));
     EXPECT_FALSE(registry.UnregisterImageTarget("/tmp/registered"));
     EXPECT_EQ(registry.OpenRecorder("/tmp/registered"), nullptr);

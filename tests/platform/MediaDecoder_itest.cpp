@@ -30,7 +30,8 @@ public:
         sh("sox -D -r 44100 -n -r 44100 -c 2 -b 24 " + q("src24.wav") + synth);
         sh("sox " + q("src16.wav") + " -t s32 " + q("src16.s32"));
         sh("sox " + q("src24.wav") + " -t s32 " + q("src24.s32"));
-        sh("sox -D -r 44100 -n -r 44100 -c 2 -b 16 " + q("long.wav") + " synth 1234567s sine 200-5000 sine 3000-100 gain -3");
+        sh("sox -D -r 44100 -n -r 44100 -c 2 -b 16 " + q("long.wav") +
+           " synth 1234567s sine 200-5000 sine 3000-100 gain -3");
         sh("ffmpeg -v error -y -f lavfi -i color=c=red:s=32x32 -frames:v 1 " + q("cover.jpg"));
     }
 
@@ -65,15 +66,15 @@ std::vector<std::vector<int32_t>> decodeAll(MediaDecoder& d, uint32_t block = 30
 struct FormatCase
 {
     const char* name;
-    const char* source;       // "src16" or "src24"
-    const char* options;      // ffmpeg output options
+    const char* source;  // "src16" or "src24"
+    const char* options; // ffmpeg output options
     const char* container;
     const char* codec;
     bool lossless;
-    long lag;                 // decoded[i + lag] matches source[i]
-    long lengthVsSource;      // decoded length - source length
+    long lag;            // decoded[i + lag] matches source[i]
+    long lengthVsSource; // decoded length - source length
     long lengthTolerance;
-    double seekSnrDb;         // a seek and a straight decode agree at least this well
+    double seekSnrDb; // a seek and a straight decode agree at least this well
 };
 
 // Measured behaviour of the encoders on this system:
@@ -138,8 +139,8 @@ TEST_P(MediaDecoderFormat, DescribesDecodesAndSeeksExactly)
     {
         for (int c = 0; c < 2; ++c)
         {
-            const auto m = qmtest::findLag(source[static_cast<size_t>(c)], decoded[static_cast<size_t>(c)], 20000, 8000,
-                                           2500);
+            const auto m =
+                qmtest::findLag(source[static_cast<size_t>(c)], decoded[static_cast<size_t>(c)], 20000, 8000, 2500);
             EXPECT_EQ(m.lag, fc.lag) << "channel " << c;
             EXPECT_GT(m.correlation, 0.999) << "channel " << c;
         }
@@ -168,14 +169,13 @@ TEST_P(MediaDecoderFormat, DescribesDecodesAndSeeksExactly)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, MediaDecoderFormat, ::testing::ValuesIn(kFormats),
-                         [](const auto& info) {
-                             std::string n = info.param.name;
-                             for (char& c : n)
-                                 if (c == '.')
-                                     c = '_';
-                             return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Formats, MediaDecoderFormat, ::testing::ValuesIn(kFormats), [](const auto& info) {
+    std::string n = info.param.name;
+    for (char& c : n)
+        if (c == '.')
+            c = '_';
+    return n;
+});
 
 // Streams longer than a few seconds are measured from near their end; the
 // length and late seeks must still be exact.
@@ -205,11 +205,11 @@ TEST(MediaDecoder, LongStreamsAreMeasuredAndSoughtExactly)
 
 TEST(MediaDecoder, TagsAndAttachedPicture)
 {
-    const std::string mp3 = files().encode(
-        "tagged.mp3", "src16.wav",
-        "-i " + files().q("cover.jpg") +
-            " -map 0 -map 1 -c:a libmp3lame -c:v copy -disposition:v attached_pic -id3v2_version 3"
-            " -metadata title=Title1 -metadata artist=Artist1");
+    const std::string mp3 =
+        files().encode("tagged.mp3", "src16.wav",
+                       "-i " + files().q("cover.jpg") +
+                           " -map 0 -map 1 -c:a libmp3lame -c:v copy -disposition:v attached_pic -id3v2_version 3"
+                           " -metadata title=Title1 -metadata artist=Artist1");
     std::ifstream coverIn(files().path("cover.jpg"), std::ios::binary);
     const std::vector<uint8_t> cover((std::istreambuf_iterator<char>(coverIn)), std::istreambuf_iterator<char>());
 

@@ -32,11 +32,20 @@ TEST(Mp3Encoder, AcceptsOnlyFormatsItWritesUnchanged)
         bool accepted;
     };
     const Case cases[] = {
-        {44100, 2, 128000, true}, {44100, 2, 320000, true}, {48000, 2, 112000, true}, {44100, 1, 48000, true},
+        {44100, 2, 128000, true},
+        {44100, 2, 320000, true},
+        {48000, 2, 112000, true},
+        {44100, 1, 48000, true},
         {48000, 1, 128000, true},
         // The library would resample these or round the bit rate.
-        {88200, 2, 128000, false}, {96000, 2, 320000, false}, {44100, 2, 130000, false}, {44100, 2, 128500, false},
-        {44100, 3, 128000, false}, {44100, 0, 128000, false}, {0, 2, 128000, false}, {44100, 2, 0, false},
+        {88200, 2, 128000, false},
+        {96000, 2, 320000, false},
+        {44100, 2, 130000, false},
+        {44100, 2, 128500, false},
+        {44100, 3, 128000, false},
+        {44100, 0, 128000, false},
+        {0, 2, 128000, false},
+        {44100, 2, 0, false},
     };
     for (const Case& c : cases)
     {

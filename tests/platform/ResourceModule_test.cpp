@@ -25,8 +25,10 @@ std::string Found(const ResourceModule& module, const char* name, const char* ty
 TEST(ResourceModule, FindsByNameTypeAndLanguage)
 {
     const std::vector<qm::platform::ResourceFile> files = {
-        {"LocalizableStrings.fr.xml", kFr, 2}, {"LocalizableStrings.ja.xml", kJa, 2},
-        {"LocalizableStrings.en.xml", kEn, 2}, {"ButtonAdd.png", kPng, 3},
+        {"LocalizableStrings.fr.xml", kFr, 2},
+        {"LocalizableStrings.ja.xml", kJa, 2},
+        {"LocalizableStrings.en.xml", kEn, 2},
+        {"ButtonAdd.png", kPng, 3},
         {"Only.fr.xml", kFr, 2},
     };
     struct Case
@@ -40,7 +42,7 @@ TEST(ResourceModule, FindsByNameTypeAndLanguage)
         {"ja", "LocalizableStrings", "xml", "ja"},
         {"en", "LocalizableStrings", "xml", "en"},
         {"de", "LocalizableStrings", "xml", "en"}, // no such language: English
-        {"ja", "Only", "xml", "fr"},                // no English either: the first
+        {"ja", "Only", "xml", "fr"},               // no English either: the first
         {"en", "BUTTONADD", "PNG", "png"},
         {"en", "ButtonAdd", "xml", "none"},
         {"en", "ButtonAd", "png", "none"},
@@ -80,9 +82,8 @@ TEST(ResourceModule, UserLanguageFromTheLocaleVariables)
             else
                 ::unsetenv(names[i]);
         }
-        EXPECT_EQ(qm::platform::UserLanguage(), c.expected) << c.lcAll.value_or("-") << " "
-                                                            << c.lcMessages.value_or("-") << " "
-                                                            << c.lang.value_or("-");
+        EXPECT_EQ(qm::platform::UserLanguage(), c.expected)
+            << c.lcAll.value_or("-") << " " << c.lcMessages.value_or("-") << " " << c.lang.value_or("-");
     }
     for (int i = 0; i < 3; ++i)
     {

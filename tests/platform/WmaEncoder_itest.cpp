@@ -20,7 +20,8 @@ class FileOutput : public WmaEncoderOutput
 {
 public:
     explicit FileOutput(const std::string& path, int64_t failAfter = -1)
-        : m_file(std::fopen(path.c_str(), "w+b")), m_failAfter(failAfter)
+        : m_file(std::fopen(path.c_str(), "w+b")),
+          m_failAfter(failAfter)
     {
     }
     ~FileOutput() override
@@ -99,8 +100,8 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
         uint32_t rate;
         uint32_t bitRate;
     };
-    const Case cases[] = {{1, 44100, 32024}, {2, 44100, 31984}, {2, 44100, 128016}, {2, 44100, 320008},
-                          {2, 48000, 192000}};
+    const Case cases[] = {
+        {1, 44100, 32024}, {2, 44100, 31984}, {2, 44100, 128016}, {2, 44100, 320008}, {2, 48000, 192000}};
     qmtest::TempFolder folder;
     const uint32_t frames = 50021;
     for (const Case& c : cases)
@@ -137,8 +138,8 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
         EXPECT_GT(match.correlation, 0.99);
         EXPECT_EQ(got, padded);
         // The command-line decoder agrees.
-        const std::string bytes = qmtest::runCommandOutput("ffmpeg -v error -i " + qmtest::shellQuote(path) +
-                                                           " -f s16le - | wc -c");
+        const std::string bytes =
+            qmtest::runCommandOutput("ffmpeg -v error -i " + qmtest::shellQuote(path) + " -f s16le - | wc -c");
         EXPECT_EQ(std::stoul(bytes), uint64_t(padded) * 2 * c.channels);
     }
 }
@@ -157,7 +158,8 @@ TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
     {
         FileOutput output(folder.file("refused.wma").string());
         WmaEncoder encoder;
-        EXPECT_FALSE(encoder.open(output, c.rate, c.channels, c.bitRate)) << c.channels << " " << c.rate << " " << c.bitRate;
+        EXPECT_FALSE(encoder.open(output, c.rate, c.channels, c.bitRate))
+            << c.channels << " " << c.rate << " " << c.bitRate;
         EXPECT_FALSE(encoder.isOpen());
     }
 }

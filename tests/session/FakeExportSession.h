@@ -21,9 +21,11 @@ public:
 
     using Work = std::function<void(FakeExportSession&)>;
 
-    FakeExportSession(Record& record, const char* titleKey, bool startResult = true, Work work = {},
-                      Work checks = {})
-        : m_record(record), m_titleKey(titleKey), m_startResult(startResult), m_work(std::move(work)),
+    FakeExportSession(Record& record, const char* titleKey, bool startResult = true, Work work = {}, Work checks = {})
+        : m_record(record),
+          m_titleKey(titleKey),
+          m_startResult(startResult),
+          m_work(std::move(work)),
           m_checks(std::move(checks))
     {
     }

@@ -23,7 +23,8 @@ public:
     static constexpr int kMp3 = 4;
 
     explicit TestExportParameter(bool withDefaults = true, bool mp3Offered = true)
-        : ExportParameter(4), mp3Offered(mp3Offered)
+        : ExportParameter(4),
+          mp3Offered(mp3Offered)
     {
         if (withDefaults)
         {
@@ -165,7 +166,10 @@ public:
 class ParameterLog final : public Tavrel::ExportParameterListener
 {
 public:
-    explicit ParameterLog(std::vector<std::string>& target) : log(target) {}
+    explicit ParameterLog(std::vector<std::string>& target)
+        : log(target)
+    {
+    }
 
     void exportParameterChanged(Tavrel::ExportParameter*, int item) override
     {

@@ -18,8 +18,8 @@ constexpr uint32_t kFramesPerSector = 588;
 std::string Msf(uint64_t sectors)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(sectors / 75 / 60),
-                  unsigned(sectors / 75 % 60), unsigned(sectors % 75));
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(sectors / 75 / 60), unsigned(sectors / 75 % 60),
+                  unsigned(sectors % 75));
     return text;
 }
 } // namespace
@@ -32,8 +32,7 @@ int16_t CdRampSample(int number, uint64_t frame, int channel)
 }
 
 std::string WriteCdImage(const std::filesystem::path& folder, const std::string& name,
-                         const std::vector<CdImageTrack>& tracks,
-                         const std::vector<uint8_t>& cdTextPacks)
+                         const std::vector<CdImageTrack>& tracks, const std::vector<uint8_t>& cdTextPacks)
 {
     const std::filesystem::path base = folder / name;
     std::string cue;
@@ -107,8 +106,8 @@ std::vector<CdInfoTrack> CdInfoTracks(const std::string& cuePath)
     {
         std::istringstream words(text);
         std::string number, msf, lsn, type;
-        if (!(words >> number >> msf >> lsn >> type) || number.size() < 2 || number.back() != ':' ||
-            msf.size() != 8 || msf[2] != ':' || lsn.find_first_not_of("0123456789") != std::string::npos)
+        if (!(words >> number >> msf >> lsn >> type) || number.size() < 2 || number.back() != ':' || msf.size() != 8 ||
+            msf[2] != ':' || lsn.find_first_not_of("0123456789") != std::string::npos)
             continue;
         number.pop_back();
         if (number.find_first_not_of("0123456789") != std::string::npos)

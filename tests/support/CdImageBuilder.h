@@ -33,8 +33,7 @@ int16_t CdRampSample(int number, uint64_t frame, int channel);
 // Data tracks are MODE1/2352 sectors filled with 0xA5. Returns the drive
 // name of the image (folder / NAME).
 std::string WriteCdImage(const std::filesystem::path& folder, const std::string& name,
-                         const std::vector<CdImageTrack>& tracks,
-                         const std::vector<uint8_t>& cdTextPacks = {});
+                         const std::vector<CdImageTrack>& tracks, const std::vector<uint8_t>& cdTextPacks = {});
 
 // The track list that cd-info (libcdio-utils) prints for a cue sheet: one
 // entry per track and a last one for the lead-out (type "leadout").
@@ -42,7 +41,7 @@ struct CdInfoTrack
 {
     int number = 0;
     int lsn = 0;
-    std::string type;  // "audio", "data" or "leadout"
+    std::string type; // "audio", "data" or "leadout"
 };
 std::vector<CdInfoTrack> CdInfoTracks(const std::string& cuePath);
 
@@ -53,9 +52,9 @@ class CdTextPackBuilder
 public:
     struct Block
     {
-        int number = 0;             // block 0..7
-        uint8_t characterCode = 0;  // 0x00 ISO 8859-1, 0x01 ASCII, 0x80 MS-JIS
-        uint8_t language = 0x09;    // 0x09 English, 0x69 Japanese
+        int number = 0;            // block 0..7
+        uint8_t characterCode = 0; // 0x00 ISO 8859-1, 0x01 ASCII, 0x80 MS-JIS
+        uint8_t language = 0x09;   // 0x09 English, 0x69 Japanese
         bool doubleByte = false;
         int firstTrack = 1;
         int lastTrack = 1;

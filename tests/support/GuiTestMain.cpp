@@ -22,7 +22,10 @@ public:
     void unhandledException(const std::exception*, const juce::String&, int) override {}
 };
 
-juce::JUCEApplicationBase* createTestApplication() { return new TestApplication(); }
+juce::JUCEApplicationBase* createTestApplication()
+{
+    return new TestApplication();
+}
 } // namespace
 
 int main(int argc, char** argv)

@@ -37,7 +37,6 @@ inline juce::MouseEvent MouseAt(juce::Component& component, int x, int y, juce::
     return juce::MouseEvent(juce::Desktop::getInstance().getMainMouseSource(), position, mods,
                             juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
                             juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
-                            juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1,
-                            false);
+                            juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false);
 }
 } // namespace qmtest

@@ -36,8 +36,8 @@ void drawFittedText(juce::Graphics& g, const juce::String& text, juce::Rectangle
 } // namespace
 
 CTVLookAndFeel::CTVLookAndFeel()
-    : m_menuBarFont(juce::Font::getDefaultSansSerifFontName(), 14.0f, juce::Font::plain)
-    , m_popupMenuFont(juce::Font::getDefaultSansSerifFontName(), 14.0f, juce::Font::plain)
+    : m_menuBarFont(juce::Font::getDefaultSansSerifFontName(), 14.0f, juce::Font::plain),
+      m_popupMenuFont(juce::Font::getDefaultSansSerifFontName(), 14.0f, juce::Font::plain)
 {
     m_japanese = CBJXResource::GetString("Common_Language") == "ja";
 
@@ -55,12 +55,12 @@ CTVLookAndFeel::CTVLookAndFeel()
     setColour(juce::ProgressBar::backgroundColourId, juce::Colour(0xFFFFFFFF));
     setColour(juce::ProgressBar::foregroundColourId, juce::Colour(0xFFADD8E6));
 
-    m_translations = "language: " + CBJXResource::GetString("Common_LanguageName") + "\ncountries: "
-                     + CBJXResource::GetString("Common_Language") + "\n\n";
+    m_translations = "language: " + CBJXResource::GetString("Common_LanguageName") +
+                     "\ncountries: " + CBJXResource::GetString("Common_Language") + "\n\n";
     for (const auto& text : kFrameworkTexts)
         m_translations += translationLine(text.english, CBJXResource::GetString(text.key));
-    m_translations += translationLine(
-        "Home folder", juce::File::getSpecialLocation(juce::File::userHomeDirectory).getFileName());
+    m_translations +=
+        translationLine("Home folder", juce::File::getSpecialLocation(juce::File::userHomeDirectory).getFileName());
     installTranslations();
 }
 
@@ -85,8 +85,7 @@ juce::Font CTVLookAndFeel::getFont(int kind, float size, int styleFlags) const
     case 0:
         return juce::Font(kLatinFace, size, styleFlags);
     case 2:
-        return juce::Font(m_japanese ? m_systemFaceName : juce::String(kLatinFace), size * m_sizeFactor2,
-                          styleFlags);
+        return juce::Font(m_japanese ? m_systemFaceName : juce::String(kLatinFace), size * m_sizeFactor2, styleFlags);
     case 3:
     case 4: {
         juce::Font font(kLatinFace, size, styleFlags);
@@ -122,8 +121,7 @@ int CTVLookAndFeel::getDefaultMenuBarHeight()
     return kMenuBarHeight;
 }
 
-void CTVLookAndFeel::drawMenuBarBackground(juce::Graphics& g, int width, int height, bool,
-                                           juce::MenuBarComponent&)
+void CTVLookAndFeel::drawMenuBarBackground(juce::Graphics& g, int width, int height, bool, juce::MenuBarComponent&)
 {
     if (m_menuBarColour.isTransparent())
         return;
@@ -135,13 +133,13 @@ void CTVLookAndFeel::drawScrollbarButton(juce::Graphics& g, juce::ScrollBar& scr
                                          int buttonDirection, bool isScrollbarVertical, bool isMouseOverButton,
                                          bool isButtonDown)
 {
-    m_fallback.drawScrollbarButton(g, scrollbar, width, height, buttonDirection, isScrollbarVertical,
-                                   isMouseOverButton, isButtonDown);
+    m_fallback.drawScrollbarButton(g, scrollbar, width, height, buttonDirection, isScrollbarVertical, isMouseOverButton,
+                                   isButtonDown);
 }
 
-void CTVLookAndFeel::drawScrollbar(juce::Graphics& g, juce::ScrollBar& scrollbar, int x, int y, int width,
-                                   int height, bool isScrollbarVertical, int thumbStartPosition, int thumbSize,
-                                   bool isMouseOver, bool isMouseDown)
+void CTVLookAndFeel::drawScrollbar(juce::Graphics& g, juce::ScrollBar& scrollbar, int x, int y, int width, int height,
+                                   bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool isMouseOver,
+                                   bool isMouseDown)
 {
     m_fallback.drawScrollbar(g, scrollbar, x, y, width, height, isScrollbarVertical, thumbStartPosition, thumbSize,
                              isMouseOver, isMouseDown);
@@ -206,7 +204,8 @@ void CTVLookAndFeel::drawButtonText(juce::Graphics& g, juce::TextButton& button,
 {
     const auto font = getFont(2, getTextButtonFont(button, button.getHeight()).getHeight(), juce::Font::plain);
     g.setFont(font);
-    g.setColour(button.findColour(juce::TextButton::textColourOffId).withMultipliedAlpha(button.isEnabled() ? 1.0f : 0.5f));
+    g.setColour(
+        button.findColour(juce::TextButton::textColourOffId).withMultipliedAlpha(button.isEnabled() ? 1.0f : 0.5f));
 
     const int w = button.getWidth();
     const int h = button.getHeight();
@@ -232,10 +231,11 @@ void CTVLookAndFeel::drawToggleButton(juce::Graphics& g, juce::ToggleButton& but
     const int w = button.getWidth();
     const int h = button.getHeight();
     const int tick = juce::jmin(h - 4, 20);
-    drawTickBox(g, button, 4.0f, static_cast<float>((h - tick) / 2), static_cast<float>(tick),
-                static_cast<float>(tick), button.getToggleState(), button.isEnabled(), isMouseOver, isButtonDown);
+    drawTickBox(g, button, 4.0f, static_cast<float>((h - tick) / 2), static_cast<float>(tick), static_cast<float>(tick),
+                button.getToggleState(), button.isEnabled(), isMouseOver, isButtonDown);
 
-    g.setColour(button.findColour(juce::ToggleButton::textColourId).withMultipliedAlpha(button.isEnabled() ? 1.0f : 0.5f));
+    g.setColour(
+        button.findColour(juce::ToggleButton::textColourId).withMultipliedAlpha(button.isEnabled() ? 1.0f : 0.5f));
     g.setFont(getFont(2, juce::jmin(static_cast<float>(h) * 0.6f, 15.0f), juce::Font::plain));
     drawFittedText(g, button.getButtonText(), {tick + 5, 4, w - (tick + 5) - 2, h - 8},
                    juce::Justification::centredLeft, 10);
@@ -244,8 +244,8 @@ void CTVLookAndFeel::drawToggleButton(juce::Graphics& g, juce::ToggleButton& but
 void CTVLookAndFeel::drawTabButtonText(juce::TabBarButton& button, juce::Graphics& g, bool, bool)
 {
     const auto orientation = button.getTabbedButtonBar().getOrientation();
-    const bool sideways = orientation == juce::TabbedButtonBar::TabsAtLeft
-                          || orientation == juce::TabbedButtonBar::TabsAtRight;
+    const bool sideways =
+        orientation == juce::TabbedButtonBar::TabsAtLeft || orientation == juce::TabbedButtonBar::TabsAtRight;
     const int depth = sideways ? button.getWidth() : button.getHeight();
     const int length = sideways ? button.getHeight() : button.getWidth();
 
@@ -266,8 +266,8 @@ void CTVLookAndFeel::drawTabButtonText(juce::TabBarButton& button, juce::Graphic
 }
 
 void CTVLookAndFeel::drawTableHeaderColumn(juce::Graphics& g, juce::TableHeaderComponent&,
-                                           const juce::String& columnName, int, int width, int height,
-                                           bool isMouseOver, bool isMouseDown, int columnFlags)
+                                           const juce::String& columnName, int, int width, int height, bool isMouseOver,
+                                           bool isMouseDown, int columnFlags)
 {
     if (isMouseDown)
         g.fillAll(juce::Colour(0x8899AADD));
@@ -275,8 +275,7 @@ void CTVLookAndFeel::drawTableHeaderColumn(juce::Graphics& g, juce::TableHeaderC
         g.fillAll(juce::Colour(0x5599AADD));
 
     int rightOfText = width - 4;
-    if ((columnFlags & (juce::TableHeaderComponent::sortedForwards | juce::TableHeaderComponent::sortedBackwards))
-        != 0)
+    if ((columnFlags & (juce::TableHeaderComponent::sortedForwards | juce::TableHeaderComponent::sortedBackwards)) != 0)
     {
         const float top = static_cast<float>(height) * 0.5f - 4.0f;
         const float right = static_cast<float>(width) - 4.0f;
@@ -298,10 +297,10 @@ void CTVLookAndFeel::drawTableHeaderColumn(juce::Graphics& g, juce::TableHeaderC
 namespace
 {
 // The popup-menu item drawing shared by the program's look-and-feels.
-void drawMenuItem(juce::LookAndFeel& lookAndFeel, juce::Graphics& g, const juce::Rectangle<int>& area,
-                  bool isSeparator, bool isActive, bool isHighlighted, bool isTicked, bool hasSubMenu,
-                  const juce::String& text, const juce::String& shortcutKeyText, const juce::Drawable* icon,
-                  const juce::Colour* textColourToUse, juce::Font font)
+void drawMenuItem(juce::LookAndFeel& lookAndFeel, juce::Graphics& g, const juce::Rectangle<int>& area, bool isSeparator,
+                  bool isActive, bool isHighlighted, bool isTicked, bool hasSubMenu, const juce::String& text,
+                  const juce::String& shortcutKeyText, const juce::Drawable* icon, const juce::Colour* textColourToUse,
+                  juce::Font font)
 {
     const int width = area.getWidth();
     const int height = area.getHeight();
@@ -318,8 +317,8 @@ void drawMenuItem(juce::LookAndFeel& lookAndFeel, juce::Graphics& g, const juce:
         return;
     }
 
-    auto textColour = textColourToUse != nullptr ? *textColourToUse
-                                                 : lookAndFeel.findColour(juce::PopupMenu::textColourId);
+    auto textColour =
+        textColourToUse != nullptr ? *textColourToUse : lookAndFeel.findColour(juce::PopupMenu::textColourId);
     if (isHighlighted)
     {
         g.setColour(lookAndFeel.findColour(juce::PopupMenu::highlightedBackgroundColourId));
@@ -368,8 +367,8 @@ void drawMenuItem(juce::LookAndFeel& lookAndFeel, juce::Graphics& g, const juce:
         auto smaller = font;
         smaller.setHeight(font.getHeight() * 0.75f);
         g.setFont(smaller);
-        g.drawText(shortcutKeyText, leftBorder, 0, right - leftBorder - 3, height,
-                   juce::Justification::centredRight, true);
+        g.drawText(shortcutKeyText, leftBorder, 0, right - leftBorder - 3, height, juce::Justification::centredRight,
+                   true);
     }
 }
 } // namespace
@@ -386,14 +385,14 @@ void CTVLookAndFeel::drawPopupMenuItem(juce::Graphics& g, const juce::Rectangle<
 namespace Tavrel
 {
 ComboBoxLookAndFeel::ComboBoxLookAndFeel(juce::ComboBox* comboBox)
-    : m_comboBox(comboBox)
-    , m_fontKind(1)
+    : m_comboBox(comboBox),
+      m_fontKind(1)
 {
 }
 
 ComboBoxLookAndFeel::ComboBoxLookAndFeel(juce::Component* component, int fontKind)
-    : m_component(component)
-    , m_fontKind(fontKind)
+    : m_component(component),
+      m_fontKind(fontKind)
 {
 }
 

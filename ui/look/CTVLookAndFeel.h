@@ -43,9 +43,8 @@ public:
     void drawMenuBarBackground(juce::Graphics& g, int width, int height, bool isMouseOverBar,
                                juce::MenuBarComponent& menuBar) override;
 
-    void drawScrollbarButton(juce::Graphics& g, juce::ScrollBar& scrollbar, int width, int height,
-                             int buttonDirection, bool isScrollbarVertical, bool isMouseOverButton,
-                             bool isButtonDown) override;
+    void drawScrollbarButton(juce::Graphics& g, juce::ScrollBar& scrollbar, int width, int height, int buttonDirection,
+                             bool isScrollbarVertical, bool isMouseOverButton, bool isButtonDown) override;
     void drawScrollbar(juce::Graphics& g, juce::ScrollBar& scrollbar, int x, int y, int width, int height,
                        bool isScrollbarVertical, int thumbStartPosition, int thumbSize, bool isMouseOver,
                        bool isMouseDown) override;
@@ -53,10 +52,8 @@ public:
     void drawAlertBox(juce::Graphics& g, juce::AlertWindow& alert, const juce::Rectangle<int>& textArea,
                       juce::TextLayout& textLayout) override;
     void drawButtonText(juce::Graphics& g, juce::TextButton& button, bool isMouseOver, bool isButtonDown) override;
-    void drawToggleButton(juce::Graphics& g, juce::ToggleButton& button, bool isMouseOver,
-                          bool isButtonDown) override;
-    void drawTabButtonText(juce::TabBarButton& button, juce::Graphics& g, bool isMouseOver,
-                           bool isMouseDown) override;
+    void drawToggleButton(juce::Graphics& g, juce::ToggleButton& button, bool isMouseOver, bool isButtonDown) override;
+    void drawTabButtonText(juce::TabBarButton& button, juce::Graphics& g, bool isMouseOver, bool isMouseDown) override;
     void drawTableHeaderColumn(juce::Graphics& g, juce::TableHeaderComponent& header, const juce::String& columnName,
                                int columnId, int width, int height, bool isMouseOver, bool isMouseDown,
                                int columnFlags) override;

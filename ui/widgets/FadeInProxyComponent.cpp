@@ -4,8 +4,7 @@
 
 #include <cmath>
 
-FadeInProxyComponent::FadeInProxyComponent(juce::Component& target, int fadeMs, int verticalTravel,
-                                           float startScale)
+FadeInProxyComponent::FadeInProxyComponent(juce::Component& target, int fadeMs, int verticalTravel, float startScale)
     : m_target(&target)
 {
     // A length below one millisecond would divide by zero; such a fade ends

@@ -7,8 +7,7 @@ FourStateImageButton::FourStateImageButton(const juce::String& name)
 {
 }
 
-void FourStateImageButton::setImage(const juce::Image& image, int frameCount, int disabledFrame,
-                                    float disabledOpacity)
+void FourStateImageButton::setImage(const juce::Image& image, int frameCount, int disabledFrame, float disabledOpacity)
 {
     m_image = image;
     m_frameHeight = image.isValid() ? image.getHeight() / juce::jmax(1, frameCount) : 0;

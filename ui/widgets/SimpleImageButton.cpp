@@ -4,9 +4,9 @@ namespace juce
 {
 SimpleImageButton::SimpleImageButton(const juce::Image& image, int frameCount, int overFrame, int disabledFrame,
                                      int disabledToggledFrame, float disabledOpacity)
-    : juce::Button(juce::String())
-    , m_image(image)
-    , m_disabledOpacity(disabledOpacity)
+    : juce::Button(juce::String()),
+      m_image(image),
+      m_disabledOpacity(disabledOpacity)
 {
     m_frameHeight = image.isValid() ? image.getHeight() / juce::jmax(1, frameCount) : 0;
     m_over = overFrame * m_frameHeight;

@@ -39,9 +39,9 @@ void UndoDisabledTextEditor::addPopupMenuItems(juce::PopupMenu& menu, const juce
             separatorPending = true;
             continue;
         }
-        if (item.text.equalsIgnoreCase("undo") || item.text.equalsIgnoreCase("redo")
-            || item.itemID == juce::StandardApplicationCommandIDs::undo
-            || item.itemID == juce::StandardApplicationCommandIDs::redo)
+        if (item.text.equalsIgnoreCase("undo") || item.text.equalsIgnoreCase("redo") ||
+            item.itemID == juce::StandardApplicationCommandIDs::undo ||
+            item.itemID == juce::StandardApplicationCommandIDs::redo)
             continue;
         if (separatorPending)
         {

@@ -69,8 +69,8 @@ bool CBfcSheet::close()
     m_state = kClosed;
     {
         const juce::MessageManagerLock lock;
-        juce::Desktop::getInstance().getAnimator().animateComponent(this, getBounds().translated(0, -getHeight()),
-                                                                    0.0f, kSlideMs, true, 1.0, 1.0);
+        juce::Desktop::getInstance().getAnimator().animateComponent(this, getBounds().translated(0, -getHeight()), 0.0f,
+                                                                    kSlideMs, true, 1.0, 1.0);
     }
     exitModalState(0);
     --s_openSheetCount;

@@ -47,8 +47,8 @@ bool CustomAlertWindow::canModalEventBeSentToComponent(const juce::Component* ta
 
 SemiModalAlertWindow::SemiModalAlertWindow(const juce::String& title, const juce::String& message,
                                            juce::MessageBoxIconType icon, ModalEventSendDelegate* delegate)
-    : juce::AlertWindow(title, message, icon)
-    , m_delegate(delegate)
+    : juce::AlertWindow(title, message, icon),
+      m_delegate(delegate)
 {
 }
 

@@ -28,8 +28,7 @@ bool CAifcSowtFileRead::ReadCommChunk()
     return m_littleEndian || FourCharCodeEquals(compression, "NONE");
 }
 
-uint32_t CAifcSowtFileRead::UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames,
-                                          uint32_t offset)
+uint32_t CAifcSowtFileRead::UnpackSamples(const uint8_t* source, int32_t** channels, uint32_t frames, uint32_t offset)
 {
     if (!m_littleEndian)
         return CAiffFileRead::UnpackSamples(source, channels, frames, offset);

@@ -5,10 +5,10 @@
 #include <memory>
 #include <mutex>
 
-#include "engine/audiofile/tags/CID3v2Read.h"
 #include "engine/audiofile/foundation/EngineText.h"
-#include "engine/audiofile/tags/Id3MetaDataMerge.h"
 #include "engine/audiofile/pcm/PcmPacking.h"
+#include "engine/audiofile/tags/CID3v2Read.h"
+#include "engine/audiofile/tags/Id3MetaDataMerge.h"
 
 CAiffFileRead::CAiffFileRead() = default;
 

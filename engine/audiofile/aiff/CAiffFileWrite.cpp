@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/audiofile/tags/CID3v2_3Create.h"
 #include "engine/audiofile/foundation/NumberHelpers.h"
+#include "engine/audiofile/tags/CID3v2_3Create.h"
 
 namespace
 {
@@ -14,7 +14,8 @@ namespace
 constexpr uint64_t kTrailerReserve = 32768;
 } // namespace
 
-CAiffFileWrite::CAiffFileWrite() : CStagedPcmFileWrite(ByteOrder::BigEndian)
+CAiffFileWrite::CAiffFileWrite()
+    : CStagedPcmFileWrite(ByteOrder::BigEndian)
 {
 }
 

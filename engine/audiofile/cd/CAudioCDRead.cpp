@@ -14,10 +14,14 @@ namespace
 constexpr int kTextUnits = int(CAudioMetaData::kFieldCapacity) + 1;
 } // namespace
 
-CAudioCDRead::CAudioCDRead(bool readCdText) : m_readCdText(readCdText) {}
+CAudioCDRead::CAudioCDRead(bool readCdText)
+    : m_readCdText(readCdText)
+{
+}
 
 CAudioCDRead::CAudioCDRead(bool readCdText, int preferredLanguage)
-    : m_cdText(preferredLanguage), m_readCdText(readCdText)
+    : m_cdText(preferredLanguage),
+      m_readCdText(readCdText)
 {
 }
 

@@ -111,18 +111,18 @@ private:
     std::unique_ptr<qm::platform::CdDrive> m_drive;
     qm::platform::CdToc m_toc;
     std::u16string m_driveName;
-    int m_firstTrack = -1;  // index into the table of contents
+    int m_firstTrack = -1; // index into the table of contents
     int m_lastTrack = -1;
-    uint64_t m_discStart = 0;  // absolute frames
+    uint64_t m_discStart = 0; // absolute frames
     uint64_t m_discEnd = 0;
-    uint64_t m_rangeStart = 0;  // absolute frames
+    uint64_t m_rangeStart = 0; // absolute frames
     uint64_t m_rangeEnd = 0;
-    uint64_t m_position = 0;  // frames from the range start
+    uint64_t m_position = 0; // frames from the range start
     int m_discId = 0;
     bool m_readFailed = false;
 
     static constexpr uint32_t kReadAheadSectors = 16;
     uint8_t m_sectors[kReadAheadSectors * 2352] = {};
     int64_t m_sectorsLsn = -1;   // the first sector that m_sectors holds; -1 none
-    uint32_t m_sectorsCount = 0;  // sectors held
+    uint32_t m_sectorsCount = 0; // sectors held
 };

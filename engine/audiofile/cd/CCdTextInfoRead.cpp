@@ -5,10 +5,14 @@
 
 #include "engine/audiofile/cd/CCdTextInfoReadImpLinux.h"
 
-CCdTextInfoRead::CCdTextInfoRead() : CCdTextInfoRead(LanguageOfLocale(std::setlocale(LC_CTYPE, nullptr))) {}
+CCdTextInfoRead::CCdTextInfoRead()
+    : CCdTextInfoRead(LanguageOfLocale(std::setlocale(LC_CTYPE, nullptr)))
+{
+}
 
 CCdTextInfoRead::CCdTextInfoRead(int preferredLanguage)
-    : m_imp(std::make_unique<CCdTextInfoReadImpLinux>()), m_preferredLanguage(preferredLanguage)
+    : m_imp(std::make_unique<CCdTextInfoReadImpLinux>()),
+      m_preferredLanguage(preferredLanguage)
 {
 }
 

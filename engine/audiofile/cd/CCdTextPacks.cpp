@@ -102,7 +102,8 @@ std::u16string CCdTextPacks::Decode(const std::string& bytes, int characterCode)
     {
         std::u16string wide(bytes.size() + 1, u'\0');
         Utf8Result result = Utf8Result::Ok;
-        const uint32_t units = Utf8ToWide(wide.data(), uint32_t(wide.size()), bytes.data(), uint32_t(bytes.size()), &result);
+        const uint32_t units =
+            Utf8ToWide(wide.data(), uint32_t(wide.size()), bytes.data(), uint32_t(bytes.size()), &result);
         if (result == Utf8Result::Ok)
         {
             wide.resize(units);
@@ -118,9 +119,7 @@ std::u16string CCdTextPacks::GetText(uint8_t type, int block, int track) const
         return {};
     bool doubleByte = false;
     const std::vector<std::string> strings = Strings(type, block, &doubleByte);
-    auto isRepeat = [doubleByte](const std::string& text) {
-        return text == "\t" || (doubleByte && text == "\t\t");
-    };
+    auto isRepeat = [doubleByte](const std::string& text) { return text == "\t" || (doubleByte && text == "\t\t"); };
     int index = track;
     while (index > 0 && size_t(index) < strings.size() && isRepeat(strings[size_t(index)]))
         --index;

@@ -7,10 +7,11 @@
 
 namespace
 {
-constexpr uint32_t kFormatChunkBytes = 32;  // id, size and the 24-byte body
+constexpr uint32_t kFormatChunkBytes = 32; // id, size and the 24-byte body
 } // namespace
 
-CCdaFileRead::CCdaFileRead() : CAudioCDRead(true)
+CCdaFileRead::CCdaFileRead()
+    : CAudioCDRead(true)
 {
     ResetHeader();
 }

@@ -301,8 +301,7 @@ bool CBinaryFile64::GetFileDateTimeStrings(char* date, char* time)
         return false;
     char dateText[32];
     char timeText[32];
-    std::snprintf(dateText, sizeof dateText, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1,
-                  local.tm_mday);
+    std::snprintf(dateText, sizeof dateText, "%04d-%02d-%02d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
     std::snprintf(timeText, sizeof timeText, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
     if (std::strlen(dateText) != 10 || std::strlen(timeText) != 8)
         return false;

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "platform/thread/ThreadPriority.h"

@@ -13,8 +13,19 @@ bool IsFileNameSymbol(char16_t c)
 {
     switch (c)
     {
-    case 0xFF02: case 0xFF03: case 0xFF0A: case 0xFF0C: case 0xFF0F: case 0xFF1A: case 0xFF1B:
-    case 0xFF1C: case 0xFF1E: case 0xFF1F: case 0xFF20: case 0xFF3E: case 0xFF5C:
+    case 0xFF02:
+    case 0xFF03:
+    case 0xFF0A:
+    case 0xFF0C:
+    case 0xFF0F:
+    case 0xFF1A:
+    case 0xFF1B:
+    case 0xFF1C:
+    case 0xFF1E:
+    case 0xFF1F:
+    case 0xFF20:
+    case 0xFF3E:
+    case 0xFF5C:
         return true;
     default:
         return false;

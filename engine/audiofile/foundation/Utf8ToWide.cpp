@@ -39,11 +39,26 @@ bool IsLegalUtf8(const uint8_t* source, int length)
             return false;
         switch (lead)
         {
-        case 0xE0: if (a < 0xA0) return false; break;
-        case 0xED: if (a > 0x9F) return false; break;
-        case 0xF0: if (a < 0x90) return false; break;
-        case 0xF4: if (a > 0x8F) return false; break;
-        default: if (a < 0x80) return false; break;
+        case 0xE0:
+            if (a < 0xA0)
+                return false;
+            break;
+        case 0xED:
+            if (a > 0x9F)
+                return false;
+            break;
+        case 0xF0:
+            if (a < 0x90)
+                return false;
+            break;
+        case 0xF4:
+            if (a > 0x8F)
+                return false;
+            break;
+        default:
+            if (a < 0x80)
+                return false;
+            break;
         }
     }
     if (lead >= 0x80 && lead < 0xC2)

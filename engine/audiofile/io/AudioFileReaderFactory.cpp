@@ -7,10 +7,10 @@
 #include "engine/audiofile/aiff/CAiffFileRead.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
 #include "engine/audiofile/cd/CCdaFileRead.h"
-#include "engine/audiofile/media/CQuickTimeFileRead.h"
-#include "engine/audiofile/wav/CWavFileRead.h"
-#include "engine/audiofile/media/CWindowsMediaFileRead.h"
 #include "engine/audiofile/foundation/FileNameHelpers.h"
+#include "engine/audiofile/media/CQuickTimeFileRead.h"
+#include "engine/audiofile/media/CWindowsMediaFileRead.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
 
 namespace
 {
@@ -29,10 +29,10 @@ struct Group
 const Group kCd = {{}, [](bool readCdText) -> CAudioFileReadBase* { return new CAudioCDRead(readCdText); }, nullptr};
 const Group kWav = {{u"wav"}, [](bool) -> CAudioFileReadBase* { return new CWavFileRead(); }, nullptr};
 const Group kAiff = {{u"aif", u"aiff"}, [](bool) -> CAudioFileReadBase* { return new CAiffFileRead(); }, nullptr};
-const Group kAifcSowt = {{u"aif", u"aiff"}, [](bool) -> CAudioFileReadBase* { return new CAifcSowtFileRead(); },
-                         nullptr};
-const Group kWindowsMedia = {{u"mp3", u"wma", u"wmv"},
-                             [](bool) -> CAudioFileReadBase* { return new CWindowsMediaFileRead(); }, nullptr};
+const Group kAifcSowt = {
+    {u"aif", u"aiff"}, [](bool) -> CAudioFileReadBase* { return new CAifcSowtFileRead(); }, nullptr};
+const Group kWindowsMedia = {
+    {u"mp3", u"wma", u"wmv"}, [](bool) -> CAudioFileReadBase* { return new CWindowsMediaFileRead(); }, nullptr};
 const Group kQuickTime = {{u"mp3", u"m4a", u"mp4", u"aac"},
                           [](bool) -> CAudioFileReadBase* { return new CQuickTimeFileRead(); },
                           &CQuickTimeFileRead::IsAvailable};

@@ -4,8 +4,8 @@
 
 #include "engine/audiofile/aiff/CAiffFileWrite.h"
 #include "engine/audiofile/media/CMp3FileWriteAcm.h"
-#include "engine/audiofile/wav/CWavFileWrite.h"
 #include "engine/audiofile/media/CWma9_2FileWrite.h"
+#include "engine/audiofile/wav/CWavFileWrite.h"
 
 namespace
 {
@@ -162,10 +162,10 @@ std::u16string GetExportFileExtension(const char* formatName)
         const char16_t* extension;
     };
     static const Entry kTable[] = {
-        {"bwf", u".wav"},  {"wav", u".wav"},   {"wave", u".wav"},  {"aiff", u".aif"},  {"aif", u".aif"},
-        {"dsdiff", u".dff"}, {"dff", u".dff"}, {"dsf", u".dsf"},   {"wsd", u".wsd"},   {"flac", u".flac"},
-        {"wma", u".wma"},  {"wma-l", u".wma"}, {"wma-p", u".wma"}, {"mp3", u".mp3"},   {"aac", u".m4a"},
-        {"alac", u".m4a"},
+        {"bwf", u".wav"},   {"wav", u".wav"},    {"wave", u".wav"}, {"aiff", u".aif"},
+        {"aif", u".aif"},   {"dsdiff", u".dff"}, {"dff", u".dff"},  {"dsf", u".dsf"},
+        {"wsd", u".wsd"},   {"flac", u".flac"},  {"wma", u".wma"},  {"wma-l", u".wma"},
+        {"wma-p", u".wma"}, {"mp3", u".mp3"},    {"aac", u".m4a"},  {"alac", u".m4a"},
     };
     const std::string name = Lower(formatName);
     for (const Entry& entry : kTable)

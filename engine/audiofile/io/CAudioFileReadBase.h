@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/audiofile/io/CAudioPlayerInput.h"
 #include "engine/audiofile/foundation/CBinaryFile64.h"
+#include "engine/audiofile/io/CAudioPlayerInput.h"
 
 // An audio-file reader: the file (opened for reading) first, the input stream
 // second. Concrete readers supply Open, Close, the format name and the range.

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/audiofile/io/CAudioRecorderOutput.h"
 #include "engine/audiofile/foundation/CBinaryFile64.h"
+#include "engine/audiofile/io/CAudioRecorderOutput.h"
 
 // An audio-file writer: the file (created for writing) first, the output
 // stream second.

@@ -21,7 +21,7 @@ uint64_t FrameFromDouble(double value)
         return static_cast<uint64_t>(INT64_MAX);
     return static_cast<uint64_t>(static_cast<int64_t>(value));
 }
-}  // namespace
+} // namespace
 
 uint32_t CAudioPlayerInput::GetBitRate()
 {
@@ -148,9 +148,7 @@ bool CAudioPlayerInput::IsPreparing()
     return false;
 }
 
-void CAudioPlayerInput::Prepare()
-{
-}
+void CAudioPlayerInput::Prepare() {}
 
 double CAudioPlayerInput::GetPrepareProgress()
 {

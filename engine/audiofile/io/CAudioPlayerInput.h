@@ -28,9 +28,9 @@ public:
     virtual uint16_t GetChannelCount() = 0;
     // Default: sample rate x bits per sample x channel count.
     virtual uint32_t GetBitRate();
-    virtual bool IsLossless();          // default true
-    virtual bool IsCompressed();        // default false
-    virtual bool IsVariableBitRate();   // default false
+    virtual bool IsLossless();        // default true
+    virtual bool IsCompressed();      // default false
+    virtual bool IsVariableBitRate(); // default false
     // True when the samples are IEEE 32-bit floats. Default false.
     virtual bool IsFloat();
 
@@ -68,9 +68,9 @@ public:
     // True when the last read stopped short because the medium gave fewer
     // bytes than expected. Default false.
     virtual bool HasReadFailed();
-    virtual bool IsPreparing();             // default false
-    virtual void Prepare();                 // default: nothing to do
-    virtual double GetPrepareProgress();    // percent; default 0.0
+    virtual bool IsPreparing();          // default false
+    virtual void Prepare();              // default: nothing to do
+    virtual double GetPrepareProgress(); // percent; default 0.0
 
 protected:
     CMarker m_marker;

@@ -37,9 +37,7 @@ CAudioMetaData* CAudioRecorderOutput::GetMetaData()
     return &m_metaData;
 }
 
-void CAudioRecorderOutput::UpdateMetaData()
-{
-}
+void CAudioRecorderOutput::UpdateMetaData() {}
 
 uint32_t CAudioRecorderOutput::WriteFloatAsInt32(float** channels, uint32_t frames)
 {

@@ -25,7 +25,7 @@ public:
     virtual uint16_t GetBitsPerSample() = 0;
     // True when the sink stores IEEE 32-bit floats. Default false.
     virtual bool IsFloat();
-    virtual bool CanWrite();    // default true
+    virtual bool CanWrite(); // default true
 
     // Defaults: nothing accepted.
     virtual uint32_t WriteDsd(uint8_t** channels, uint32_t count);
@@ -37,7 +37,7 @@ public:
 
     virtual CMarker* GetMarker();
     virtual CAudioMetaData* GetMetaData();
-    virtual void UpdateMetaData();  // default: nothing to do
+    virtual void UpdateMetaData(); // default: nothing to do
 
 protected:
     // For integer sinks: converts GetChannelCount() channels of floats in place

@@ -130,8 +130,8 @@ uint32_t CBufferedPcmFileRead::ReadInt32(int32_t** channels, uint32_t frames, ui
             const int64_t position = Tell();
             if (position >= m_rangeEnd)
                 break;
-            const uint32_t want = static_cast<uint32_t>(
-                std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % frameBytes));
+            const uint32_t want =
+                static_cast<uint32_t>(std::min<int64_t>(m_rangeEnd - position, kBufferSize - kBufferSize % frameBytes));
             const uint32_t got = Read(m_buffer.get(), want);
             m_bufferFill = got;
             m_bufferRead = 0;

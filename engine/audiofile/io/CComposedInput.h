@@ -12,14 +12,14 @@
 class CComposedInput : public CAudioPlayerInput
 {
 public:
-    uint32_t GetSampleRate() override;       // 44100 without parts
-    uint16_t GetBitsPerSample() override;    // 16 without parts
+    uint32_t GetSampleRate() override;    // 44100 without parts
+    uint16_t GetBitsPerSample() override; // 16 without parts
     // The first part's; bits per sample x sample rate without parts.
     uint32_t GetBitRate() override;
-    bool IsLossless() override;              // true without parts
-    bool IsCompressed() override;            // false without parts
-    bool IsVariableBitRate() override;       // false without parts
-    bool IsFloat() override;                 // false without parts
+    bool IsLossless() override;        // true without parts
+    bool IsCompressed() override;      // false without parts
+    bool IsVariableBitRate() override; // false without parts
+    bool IsFloat() override;           // false without parts
     // The first part's; the stream's own (empty) metadata without parts.
     CAudioMetaData* GetMetaData() override;
     // True when any part is still preparing.

@@ -6,7 +6,8 @@
 
 #include "engine/audiofile/pcm/PcmPacking.h"
 
-CStagedPcmFileWrite::CStagedPcmFileWrite(ByteOrder byteOrder) : m_byteOrder(byteOrder)
+CStagedPcmFileWrite::CStagedPcmFileWrite(ByteOrder byteOrder)
+    : m_byteOrder(byteOrder)
 {
 }
 

@@ -30,9 +30,9 @@ const Guid kHeaderExtensionReserved = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF,
 const Guid kMetadataLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
                                0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
 
-constexpr size_t kObjectHeaderSize = 24;       // GUID and 64-bit size
-constexpr size_t kHeaderObjectSize = 30;       // plus count and two reserved bytes
-constexpr size_t kHeaderExtensionSize = 46;    // plus reserved GUID, 16-bit field, 32-bit data size
+constexpr size_t kObjectHeaderSize = 24;    // GUID and 64-bit size
+constexpr size_t kHeaderObjectSize = 30;    // plus count and two reserved bytes
+constexpr size_t kHeaderExtensionSize = 46; // plus reserved GUID, 16-bit field, 32-bit data size
 constexpr uint64_t kMaxHeaderSize = 256u << 20;
 
 bool IsGuid(const uint8_t* at, const Guid& guid)
@@ -137,11 +137,11 @@ void CAsfAttributeWriter::AddPicture(const std::u16string& mimeType, const uint8
 {
     Attribute attribute{u"WM/Picture", kBinary, {}};
     std::vector<uint8_t>& value = attribute.value;
-    value.push_back(0);  // picture type: other
+    value.push_back(0); // picture type: other
     PutLE(value, size, 4);
     const std::vector<uint8_t> mime = Utf16Bytes(mimeType);
     PutBytes(value, mime.data(), mime.size());
-    PutLE(value, 0, 2);  // empty description
+    PutLE(value, 0, 2); // empty description
     PutBytes(value, data, size);
     m_attributes.push_back(std::move(attribute));
 }
@@ -190,8 +190,8 @@ std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>
             }
             else if (attribute.value.size() <= 0xFFFFFFFFu && name.size() <= 0xFFFF && libraryCount < 0xFFFF)
             {
-                PutLE(libraryRecords, 0, 2);  // language list index
-                PutLE(libraryRecords, 0, 2);  // stream 0: the whole file
+                PutLE(libraryRecords, 0, 2); // language list index
+                PutLE(libraryRecords, 0, 2); // stream 0: the whole file
                 PutLE(libraryRecords, name.size(), 2);
                 PutLE(libraryRecords, attribute.type, 2);
                 PutLE(libraryRecords, attribute.value.size(), 4);
@@ -207,9 +207,9 @@ std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>
             std::vector<uint8_t> body;
             PutLE(body, titleBytes.size(), 2);
             PutLE(body, authorBytes.size(), 2);
-            PutLE(body, 0, 2);  // copyright
-            PutLE(body, 0, 2);  // description
-            PutLE(body, 0, 2);  // rating
+            PutLE(body, 0, 2); // copyright
+            PutLE(body, 0, 2); // description
+            PutLE(body, 0, 2); // rating
             PutBytes(body, titleBytes.data(), titleBytes.size());
             PutBytes(body, authorBytes.data(), authorBytes.size());
             PutObject(description, kContentDescription, body);

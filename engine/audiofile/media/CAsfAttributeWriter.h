@@ -25,7 +25,7 @@ public:
     {
         std::u16string name;
         ValueType type = kString;
-        std::vector<uint8_t> value;  // strings: UTF-16LE with their terminator
+        std::vector<uint8_t> value; // strings: UTF-16LE with their terminator
     };
 
     // Adds a text attribute (stored with its terminator).

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/audiofile/tags/CID3v2Read.h"
-#include "engine/audiofile/pcm/PcmBuffers.h"
 #include "engine/audiofile/foundation/Utf8ToWide.h"
+#include "engine/audiofile/pcm/PcmBuffers.h"
+#include "engine/audiofile/tags/CID3v2Read.h"
 
 CMediaFileReadBase::CMediaFileReadBase() = default;
 

@@ -70,7 +70,7 @@ private:
     std::atomic<uint64_t> m_fullLength{0};
     std::atomic<uint64_t> m_rangeStart{0};
     std::atomic<uint64_t> m_rangeEnd{0};
-    std::atomic<uint64_t> m_position{0};   // absolute frame
+    std::atomic<uint64_t> m_position{0}; // absolute frame
     std::atomic<bool> m_readFailed{false};
     bool m_pictureFromId3 = false;
     uint32_t m_pictureSize = 0;

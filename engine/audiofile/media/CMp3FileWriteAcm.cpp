@@ -80,7 +80,7 @@ uint32_t CMp3FileWriteAcm::WriteInt32(int32_t** channels, uint32_t frames)
     for (uint16_t c = 0; c < m_channels; ++c)
         if (channels[c] == nullptr)
             return 0;
-    uint32_t accepted = 0;  // frames of this call in blocks already encoded and written
+    uint32_t accepted = 0; // frames of this call in blocks already encoded and written
     uint32_t done = 0;
     while (done < frames)
     {

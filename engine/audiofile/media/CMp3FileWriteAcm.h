@@ -60,7 +60,7 @@ private:
     uint32_t m_stagingFill = 0;
     std::vector<uint8_t> m_encoded;
     uint64_t m_framesWritten = 0;
-    int64_t m_audioStart = -1;  // file position of the first audio frame
+    int64_t m_audioStart = -1; // file position of the first audio frame
     bool m_encodedDataWritten = false;
     bool m_failed = false;
 };

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/audiofile/tags/Id3MetaDataMerge.h"
 #include "engine/audiofile/media/Mp3VbrHeader.h"
+#include "engine/audiofile/tags/Id3MetaDataMerge.h"
 
 CWindowsMediaFileRead::CWindowsMediaFileRead() = default;
 

@@ -22,7 +22,7 @@ public:
     // "MP3", "WMA", or "" before a file is open.
     const char* GetFormatName() override;
 
-    uint16_t GetBitsPerSample() override;    // 16 or 24; 16 before open
+    uint16_t GetBitsPerSample() override; // 16 or 24; 16 before open
     // The stream's bit rate; 128000 when the file does not say.
     uint32_t GetBitRate() override;
     bool IsLossless() override;

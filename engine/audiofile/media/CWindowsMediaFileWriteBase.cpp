@@ -4,9 +4,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "engine/audiofile/foundation/FileNameHelpers.h"
 #include "engine/audiofile/media/CAsfAttributeWriter.h"
 #include "engine/audiofile/tags/CImageFileRead.h"
-#include "engine/audiofile/foundation/FileNameHelpers.h"
 
 CWindowsMediaFileWriteBase::CWindowsMediaFileWriteBase() = default;
 
@@ -118,13 +118,14 @@ void CWindowsMediaFileWriteBase::WriteAttributes(const char16_t* path)
         {u"Title", CAudioMetaData::kTitle, std::u16string::npos},
         {u"Author", CAudioMetaData::kArtist, std::u16string::npos},
         {u"WM/Genre", CAudioMetaData::kGenre, std::u16string::npos},
-        {u"WM/Year", CAudioMetaData::kDate, 4},  // the year at the start of the date
+        {u"WM/Year", CAudioMetaData::kDate, 4}, // the year at the start of the date
         {u"WM/EncodingSettings", CAudioMetaData::kSoftware, std::u16string::npos},
     };
     CAsfAttributeWriter attributes;
     for (const Text& text : kTexts)
     {
-        const std::u16string value = std::u16string(m_metaData.GetField(text.field)->GetWide()).substr(0, text.maxLength);
+        const std::u16string value =
+            std::u16string(m_metaData.GetField(text.field)->GetWide()).substr(0, text.maxLength);
         if (!value.empty())
             attributes.AddText(text.name, value);
     }

@@ -28,8 +28,8 @@ bool IsLayer3Header(const uint8_t* p)
 {
     if (p[0] != 0xFF || (p[1] & 0xE0) != 0xE0)
         return false;
-    const int version = (p[1] >> 3) & 3;   // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
-    const int layer = (p[1] >> 1) & 3;     // 1 Layer III
+    const int version = (p[1] >> 3) & 3; // 0 MPEG 2.5, 1 reserved, 2 MPEG 2, 3 MPEG 1
+    const int layer = (p[1] >> 1) & 3;   // 1 Layer III
     const int bitrate = p[2] >> 4;
     const int rate = (p[2] >> 2) & 3;
     return version != 1 && layer == 1 && bitrate != 15 && rate != 3;
@@ -61,7 +61,8 @@ Mp3VbrHeader FindMp3VbrHeader(const uint8_t* data, size_t size)
     const uint64_t tag = Id3v2TagSize(data, size);
     if (tag >= size)
         return Mp3VbrHeader::None;
-    const size_t end = size - static_cast<size_t>(tag) > kSearchWindow ? static_cast<size_t>(tag) + kSearchWindow : size;
+    const size_t end =
+        size - static_cast<size_t>(tag) > kSearchWindow ? static_cast<size_t>(tag) + kSearchWindow : size;
     for (size_t i = static_cast<size_t>(tag); i + 4 <= end; ++i)
         if (IsLayer3Header(data + i))
             return HeaderInFrame(data + i, size - i);

@@ -5,7 +5,8 @@
 #include "engine/audiofile/pcm/PcmBuffers.h"
 
 CPeakValueDetectVirtualFile::CPeakValueDetectVirtualFile(uint32_t sampleRate, uint16_t channelCount)
-    : m_sampleRate(sampleRate), m_channelCount(channelCount > 2 ? uint16_t(2) : channelCount)
+    : m_sampleRate(sampleRate),
+      m_channelCount(channelCount > 2 ? uint16_t(2) : channelCount)
 {
 }
 

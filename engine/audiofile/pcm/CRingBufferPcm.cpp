@@ -5,7 +5,8 @@
 #include "engine/audiofile/pcm/PcmBuffers.h"
 
 CRingBufferPcm::CRingBufferPcm(uint16_t channels, uint32_t frames)
-    : CSimpleBufferPcm(channels, frames), m_mask(frames != 0 ? frames - 1 : 0)
+    : CSimpleBufferPcm(channels, frames),
+      m_mask(frames != 0 ? frames - 1 : 0)
 {
     CRingBufferPcm::Clear();
 }

@@ -11,7 +11,8 @@ constexpr std::align_val_t kChannelAlignment{16};
 }
 
 CSimpleBufferPcm::CSimpleBufferPcm(uint16_t channels, uint32_t frames)
-    : m_channels(std::min<uint16_t>(channels, 2)), m_frames(frames)
+    : m_channels(std::min<uint16_t>(channels, 2)),
+      m_frames(frames)
 {
     for (uint16_t ch = 0; ch < m_channels; ++ch)
     {

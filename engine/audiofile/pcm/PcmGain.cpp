@@ -28,8 +28,8 @@ uint32_t ApplyGain(uint16_t channels, float* const* dst, const float* const* src
     return frames;
 }
 
-uint32_t ApplyGainRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames,
-                       float startGain, float step, int curve)
+uint32_t ApplyGainRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames, float startGain,
+                       float step, int curve)
 {
     const bool squared = curve > 0;
     for (uint16_t ch = 0; ch < channels; ++ch)

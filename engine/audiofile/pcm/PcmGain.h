@@ -11,8 +11,8 @@ uint32_t ApplyGain(uint16_t channels, float* const* dst, const float* const* src
 
 // Sample i gets g = startGain + i x step; the factor is g^2 when curve is
 // positive, else g, clamped to 0..1 (NaN gives 0).
-uint32_t ApplyGainRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames,
-                       float startGain, float step, int curve);
+uint32_t ApplyGainRamp(uint16_t channels, float* const* dst, const float* const* src, uint32_t frames, float startGain,
+                       float step, int curve);
 
 // position is the stream frame of the block's first frame relative to the
 // start of the fade. Fade-out: before the fade the block is copied, after it

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #if defined(__SSE__)
-#include <xmmintrin.h>
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 #include "engine/audiofile/foundation/ProcessorFeatures.h"

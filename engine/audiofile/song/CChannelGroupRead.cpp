@@ -178,9 +178,10 @@ uint32_t CChannelGroupRead::ReadDsd(uint8_t** channels, uint32_t bits, uint32_t 
     const uint32_t byteOffset = bitOffset / 8;
     return ReadTracks(
         channels, m_scratchDsd,
-        [&](CTrackRead& track, uint8_t** trackChannels, uint16_t) { return track.ReadDsd(trackChannels, bits, bitOffset); },
-        [&](uint8_t* channel, const uint8_t* copyFrom)
-        {
+        [&](CTrackRead& track, uint8_t** trackChannels, uint16_t) {
+            return track.ReadDsd(trackChannels, bits, bitOffset);
+        },
+        [&](uint8_t* channel, const uint8_t* copyFrom) {
             if (copyFrom != nullptr)
                 std::memcpy(channel + byteOffset, copyFrom + byteOffset, bytes);
             else
@@ -193,14 +194,12 @@ uint32_t CChannelGroupRead::ReadInt32(int32_t** channels, uint32_t frames, uint3
     const bool isFloat = IsFloat();
     return ReadTracks(
         channels, m_scratchInt,
-        [&](CTrackRead& track, int32_t** trackChannels, uint16_t count)
-        {
+        [&](CTrackRead& track, int32_t** trackChannels, uint16_t count) {
             const uint32_t got = track.ReadInt32(trackChannels, frames, offset);
             chained::MatchSampleKind(trackChannels, count, frames, offset, track.IsFloat(), isFloat);
             return got;
         },
-        [&](int32_t* channel, const int32_t* copyFrom)
-        {
+        [&](int32_t* channel, const int32_t* copyFrom) {
             if (copyFrom != nullptr)
                 std::copy_n(copyFrom + offset, frames, channel + offset);
             else
@@ -212,9 +211,10 @@ uint32_t CChannelGroupRead::ReadFloat(float** channels, uint32_t frames, uint32_
 {
     return ReadTracks(
         channels, m_scratchFloat,
-        [&](CTrackRead& track, float** trackChannels, uint16_t) { return track.ReadFloat(trackChannels, frames, offset); },
-        [&](float* channel, const float* copyFrom)
-        {
+        [&](CTrackRead& track, float** trackChannels, uint16_t) {
+            return track.ReadFloat(trackChannels, frames, offset);
+        },
+        [&](float* channel, const float* copyFrom) {
             if (copyFrom != nullptr)
                 std::copy_n(copyFrom + offset, frames, channel + offset);
             else

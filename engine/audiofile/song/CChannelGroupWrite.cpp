@@ -48,8 +48,8 @@ bool CChannelGroupWrite::Open(const std::u16string& extension, const std::u16str
 
 bool CChannelGroupWrite::AddTrackWriter(const std::u16string& path, uint16_t channels)
 {
-    std::unique_ptr<CAudioFileWriteBase> writer(CreateAudioFileWriter(
-        path.c_str(), m_formatName.c_str(), m_sampleRate, m_bitsPerSample, channels, m_formatOption));
+    std::unique_ptr<CAudioFileWriteBase> writer(CreateAudioFileWriter(path.c_str(), m_formatName.c_str(), m_sampleRate,
+                                                                      m_bitsPerSample, channels, m_formatOption));
     if (writer == nullptr)
         return false;
     if (m_metaDataUpdated)
@@ -96,7 +96,8 @@ bool CChannelGroupWrite::RenameAndClose(const std::u16string& newBaseName, const
         // A file that failed may still have been moved (its finishing
         // failed, not the move); where it is decides what Cancel removes.
         std::string oldNarrow;
-        const bool stayed = !moved && CBinaryFile64::PathToUtf8(oldPath, oldNarrow) && ::access(oldNarrow.c_str(), F_OK) == 0;
+        const bool stayed =
+            !moved && CBinaryFile64::PathToUtf8(oldPath, oldNarrow) && ::access(oldNarrow.c_str(), F_OK) == 0;
         finalPaths.push_back(moved || !stayed ? newPath : oldPath);
         ok = moved && ok;
     }

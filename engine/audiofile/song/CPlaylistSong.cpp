@@ -17,7 +17,7 @@ T* ChildAt(const std::vector<std::unique_ptr<T>>& children, int index)
         return nullptr;
     return children[static_cast<size_t>(index)].get();
 }
-}  // namespace
+} // namespace
 
 // ---- CPlaylistFile
 

@@ -119,8 +119,9 @@ uint32_t CSongRead::ReadDsd(uint8_t** channels, uint32_t bits, uint32_t bitOffse
         return 0;
     }
     return chained::ChainRead(m_groups, m_currentGroup, bits,
-                              [&](CChannelGroupRead& group, uint32_t count, uint32_t extra)
-                              { return group.ReadDsd(channels, count, bitOffset + extra); });
+                              [&](CChannelGroupRead& group, uint32_t count, uint32_t extra) {
+                                  return group.ReadDsd(channels, count, bitOffset + extra);
+                              });
 }
 
 uint32_t CSongRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
@@ -134,14 +135,12 @@ uint32_t CSongRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offs
         return 0;
     }
     const bool isFloat = IsFloat();
-    return chained::ChainRead(m_groups, m_currentGroup, frames,
-                              [&](CChannelGroupRead& group, uint32_t count, uint32_t extra)
-                              {
-                                  const uint32_t got = group.ReadInt32(channels, count, offset + extra);
-                                  chained::MatchSampleKind(channels, m_outputChannels, count, offset + extra,
-                                                           group.IsFloat(), isFloat);
-                                  return got;
-                              });
+    return chained::ChainRead(
+        m_groups, m_currentGroup, frames, [&](CChannelGroupRead& group, uint32_t count, uint32_t extra) {
+            const uint32_t got = group.ReadInt32(channels, count, offset + extra);
+            chained::MatchSampleKind(channels, m_outputChannels, count, offset + extra, group.IsFloat(), isFloat);
+            return got;
+        });
 }
 
 uint32_t CSongRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset)
@@ -153,8 +152,9 @@ uint32_t CSongRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset
         return 0;
     }
     return chained::ChainRead(m_groups, m_currentGroup, frames,
-                              [&](CChannelGroupRead& group, uint32_t count, uint32_t extra)
-                              { return group.ReadFloat(channels, count, offset + extra); });
+                              [&](CChannelGroupRead& group, uint32_t count, uint32_t extra) {
+                                  return group.ReadFloat(channels, count, offset + extra);
+                              });
 }
 
 bool CSongRead::HasReadFailed()

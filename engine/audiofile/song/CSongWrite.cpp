@@ -47,8 +47,8 @@ bool CSongWrite::OpenNextGroupWriter()
     m_piece.reset();
     if (m_renameFailed)
         return false;
-    auto piece = std::make_unique<CChannelGroupWrite>(m_formatName.c_str(), m_sampleRate, m_bitsPerSample,
-                                                      m_formatOption);
+    auto piece =
+        std::make_unique<CChannelGroupWrite>(m_formatName.c_str(), m_sampleRate, m_bitsPerSample, m_formatOption);
     if (!piece->Open(m_extension, m_baseName, m_channelCount, m_channelsPerFile))
         return false;
     m_piece = std::move(piece);
@@ -82,7 +82,8 @@ bool CSongWrite::SplitAtMarker(bool numbered)
     {
         char number[16];
         std::snprintf(number, sizeof number, ".%03d", m_pieceCount);
-        const std::u16string newBase = m_baseName + std::u16string(number, number + std::char_traits<char>::length(number));
+        const std::u16string newBase =
+            m_baseName + std::u16string(number, number + std::char_traits<char>::length(number));
         std::vector<std::u16string> paths;
         ok = m_piece->RenameAndClose(newBase, m_extension, paths);
         m_finishedFiles.insert(m_finishedFiles.end(), paths.begin(), paths.end());

@@ -4,8 +4,8 @@
 #include <atomic>
 
 #include "engine/audiofile/io/AudioFileReaderFactory.h"
-#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/io/ChainedInputs.h"
+#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 
 namespace
 {
@@ -189,8 +189,9 @@ uint32_t CTrackRead::ReadDsd(uint8_t** channels, uint32_t bits, uint32_t bitOffs
     if (m_files.empty())
         return CAudioPlayerInput::ReadDsd(channels, bits, bitOffset);
     return chained::ChainRead(m_files, m_currentFile, bits,
-                              [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra)
-                              { return file.ReadDsd(channels, count, bitOffset + extra); });
+                              [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra) {
+                                  return file.ReadDsd(channels, count, bitOffset + extra);
+                              });
 }
 
 uint32_t CTrackRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
@@ -199,14 +200,12 @@ uint32_t CTrackRead::ReadInt32(int32_t** channels, uint32_t frames, uint32_t off
         return CAudioPlayerInput::ReadInt32(channels, frames, offset);
     const bool isFloat = IsFloat();
     const uint16_t channelCount = GetChannelCount();
-    return chained::ChainRead(m_files, m_currentFile, frames,
-                              [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra)
-                              {
-                                  const uint32_t got = file.ReadInt32(channels, count, offset + extra);
-                                  chained::MatchSampleKind(channels, channelCount, count, offset + extra,
-                                                           file.IsFloat(), isFloat);
-                                  return got;
-                              });
+    return chained::ChainRead(
+        m_files, m_currentFile, frames, [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra) {
+            const uint32_t got = file.ReadInt32(channels, count, offset + extra);
+            chained::MatchSampleKind(channels, channelCount, count, offset + extra, file.IsFloat(), isFloat);
+            return got;
+        });
 }
 
 uint32_t CTrackRead::ReadFloat(float** channels, uint32_t frames, uint32_t offset)
@@ -214,8 +213,9 @@ uint32_t CTrackRead::ReadFloat(float** channels, uint32_t frames, uint32_t offse
     if (m_files.empty())
         return CAudioPlayerInput::ReadFloat(channels, frames, offset);
     return chained::ChainRead(m_files, m_currentFile, frames,
-                              [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra)
-                              { return file.ReadFloat(channels, count, offset + extra); });
+                              [&](CAudioFileReadBase& file, uint32_t count, uint32_t extra) {
+                                  return file.ReadFloat(channels, count, offset + extra);
+                              });
 }
 
 bool CTrackRead::HasReadFailed()

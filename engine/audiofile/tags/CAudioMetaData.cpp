@@ -66,7 +66,7 @@ bool CAudioMetaData::SetPicturePath(const char16_t* path, int length)
     while ((length < 0 || count < static_cast<size_t>(length)) && path[count] != 0)
     {
         if (count == static_cast<size_t>(kMaxPicturePathLength))
-            return false;  // does not fit: left empty
+            return false; // does not fit: left empty
         ++count;
     }
     std::memcpy(m_picturePath, path, count * sizeof(char16_t));

@@ -13,15 +13,15 @@ public:
     // Field indexes, in the record's order.
     enum Field : int
     {
-        kAlbum = 0,        // ID3 "TALB"
-        kTitle = 1,        // "TIT2"
-        kAlbumArtist = 2,  // "TPE2"
-        kArtist = 3,       // "TPE1"
-        kGenre = 4,        // "TCON"
-        kLocation = 5,     // RIFF "IARL"
-        kDate = 6,         // recording date, YYYY-MM-DD
-        kTime = 7,         // recording time, HH:MM:SS
-        kSoftware = 8,     // ID3 "TSSE", RIFF "ISFT"
+        kAlbum = 0,       // ID3 "TALB"
+        kTitle = 1,       // "TIT2"
+        kAlbumArtist = 2, // "TPE2"
+        kArtist = 3,      // "TPE1"
+        kGenre = 4,       // "TCON"
+        kLocation = 5,    // RIFF "IARL"
+        kDate = 6,        // recording date, YYYY-MM-DD
+        kTime = 7,        // recording time, HH:MM:SS
+        kSoftware = 8,    // ID3 "TSSE", RIFF "ISFT"
         kFieldCount = 9
     };
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine/audiofile/foundation/EngineText.h"
+#include "engine/audiofile/foundation/Utf8ToWide.h"
 #include "engine/audiofile/tags/Id3Genres.h"
 #include "engine/audiofile/tags/LegacyText.h"
-#include "engine/audiofile/foundation/Utf8ToWide.h"
 
 namespace
 {
@@ -28,9 +28,9 @@ struct FrameIds
 
 // Indexed by CID3v2Read::TextKind.
 constexpr FrameIds kFrameIds[] = {
-    {"TAL", "TALB"}, {"TSA", "TSOA"}, {"TP2", "TPE2"}, {"TS2", "TSO2"}, {"TT2", "TIT2"}, {"TST", "TSOT"},
-    {"TP1", "TPE1"}, {"TSP", "TSOP"}, {"TCM", "TCOM"}, {"TSC", "TSOC"}, {"TSS", "TSSE"}, {"TEN", "TENC"},
-    {"TBP", "TBPM"}, {"TT1", "TIT1"}, {"TRK", "TRCK"}, {"TPA", "TPOS"}, {"TCP", "TCMP"}, {"TCO", "TCON"},
+    {"TAL", "TALB"}, {"TSA", "TSOA"},   {"TP2", "TPE2"}, {"TS2", "TSO2"}, {"TT2", "TIT2"}, {"TST", "TSOT"},
+    {"TP1", "TPE1"}, {"TSP", "TSOP"},   {"TCM", "TCOM"}, {"TSC", "TSOC"}, {"TSS", "TSSE"}, {"TEN", "TENC"},
+    {"TBP", "TBPM"}, {"TT1", "TIT1"},   {"TRK", "TRCK"}, {"TPA", "TPOS"}, {"TCP", "TCMP"}, {"TCO", "TCON"},
     {"TYE", "TYER"}, {nullptr, "TDRC"}, {"TDA", "TDAT"}, {"TIM", "TIME"}, {"TXX", "TXXX"}, {"PIC", "APIC"},
 };
 
@@ -71,8 +71,7 @@ uint32_t DecodeString(uint8_t encoding, const uint8_t* bytes, uint32_t length, c
     switch (encoding)
     {
     case kEncodingLegacy:
-    case kEncodingUtf8:
-    {
+    case kEncodingUtf8: {
         const uint32_t textLength = static_cast<uint32_t>(strnlen(reinterpret_cast<const char*>(bytes), length));
         used = std::min(textLength + 1, length);
         if (capacity == 0)
@@ -84,8 +83,7 @@ uint32_t DecodeString(uint8_t encoding, const uint8_t* bytes, uint32_t length, c
         break;
     }
     case kEncodingUtf16Bom:
-    case kEncodingUtf16BigEndian:
-    {
+    case kEncodingUtf16BigEndian: {
         uint32_t pos = 0;
         bool bigEndian = encoding == kEncodingUtf16BigEndian;
         if (encoding == kEncodingUtf16Bom && length >= 2)
@@ -105,8 +103,8 @@ uint32_t DecodeString(uint8_t encoding, const uint8_t* bytes, uint32_t length, c
         used = length;
         for (; pos + 1 < length; pos += 2)
         {
-            const char16_t unit = bigEndian ? char16_t(bytes[pos] << 8 | bytes[pos + 1])
-                                            : char16_t(bytes[pos] | bytes[pos + 1] << 8);
+            const char16_t unit =
+                bigEndian ? char16_t(bytes[pos] << 8 | bytes[pos + 1]) : char16_t(bytes[pos] | bytes[pos + 1] << 8);
             if (unit == 0)
             {
                 used = pos + 2;
@@ -281,8 +279,7 @@ uint32_t CID3v2Read::ReadTextFrame(char16_t* out, uint32_t capacity, const char*
     return DecodeString(bytes[0], bytes + 1, got - 1, out, capacity, nullptr);
 }
 
-uint32_t CID3v2Read::ReadUserTextFrame(char16_t* out, uint32_t capacity, const char* id,
-                                       const char16_t* description)
+uint32_t CID3v2Read::ReadUserTextFrame(char16_t* out, uint32_t capacity, const char* id, const char16_t* description)
 {
     if (out == nullptr || capacity == 0)
         return 0;

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/audiofile/tags/CImageFileRead.h"
 #include "engine/audiofile/foundation/EngineText.h"
 #include "engine/audiofile/foundation/FileNameHelpers.h"
 #include "engine/audiofile/foundation/NumberHelpers.h"
+#include "engine/audiofile/tags/CImageFileRead.h"
 
 namespace
 {

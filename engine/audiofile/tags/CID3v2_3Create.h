@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/io/CBinaryFileWriteBuffer.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
 
 // Builds an ID3v2.3 tag in memory: a 10-byte header (tag size sync-safe) and
 // the frames one after another, with no padding, footer or extended header.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/audiofile/tags/CAudioFileAttachedPictureRead.h"
 #include "engine/audiofile/foundation/EngineText.h"
 #include "engine/audiofile/foundation/FileNameHelpers.h"
+#include "engine/audiofile/tags/CAudioFileAttachedPictureRead.h"
 
 CImageFileReadBase::CImageFileReadBase() = default;
 
@@ -27,8 +27,7 @@ void CStandardImageFileReadBase::Close()
     CImageFileReadBase::Close();
 }
 
-int CStandardImageFileReadBase::OpenChecked(const char16_t* path, uint32_t signatureSize,
-                                            bool (*check)(const uint8_t*))
+int CStandardImageFileReadBase::OpenChecked(const char16_t* path, uint32_t signatureSize, bool (*check)(const uint8_t*))
 {
     Close();
     auto file = std::make_unique<CBinaryFile64>(false);

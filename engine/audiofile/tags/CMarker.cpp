@@ -12,7 +12,7 @@ int64_t CMarker::MillisecondKey(double seconds)
         return std::numeric_limits<int64_t>::max();
     if (scaled <= -limit)
         return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(scaled);  // truncates toward zero
+    return static_cast<int64_t>(scaled); // truncates toward zero
 }
 
 bool CMarker::Add(double seconds)

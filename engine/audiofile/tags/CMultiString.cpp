@@ -33,7 +33,7 @@ uint32_t Utf8CutLength(const char* text, uint32_t limit)
     return lead + expected > length ? lead : length;
 }
 
-}  // namespace
+} // namespace
 
 const char* CMultiString::EncoderText()
 {

@@ -48,8 +48,8 @@ public:
 
 private:
     uint32_t m_capacity;
-    mutable std::unique_ptr<char[]> m_narrow;      // capacity + 1 bytes
-    mutable std::unique_ptr<char16_t[]> m_wide;    // capacity + 1 units
+    mutable std::unique_ptr<char[]> m_narrow;   // capacity + 1 bytes
+    mutable std::unique_ptr<char16_t[]> m_wide; // capacity + 1 units
     mutable bool m_wideIsNewer = false;
     mutable bool m_narrowIsNewer = false;
 };

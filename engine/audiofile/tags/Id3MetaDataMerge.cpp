@@ -83,8 +83,10 @@ uint32_t MergeId3TagsIntoMetaData(const char16_t* path, CAudioMetaData& metadata
             int field;
             V1Getter getter;
         } kTexts[] = {
-            {CAudioMetaData::kAlbum, &CID3v1::GetAlbum},   {CAudioMetaData::kArtist, &CID3v1::GetArtist},
-            {CAudioMetaData::kTitle, &CID3v1::GetTitle},   {CAudioMetaData::kGenre, &CID3v1::GetGenre},
+            {CAudioMetaData::kAlbum, &CID3v1::GetAlbum},
+            {CAudioMetaData::kArtist, &CID3v1::GetArtist},
+            {CAudioMetaData::kTitle, &CID3v1::GetTitle},
+            {CAudioMetaData::kGenre, &CID3v1::GetGenre},
         };
         char16_t text[kCapacity];
         for (const auto& entry : kTexts)

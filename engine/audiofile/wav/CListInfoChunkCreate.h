@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/io/CBinaryFileWriteBuffer.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
 
 // Builds a RIFF "LIST"/"INFO" chunk in memory: the 12-byte head ("LIST",
 // size, "INFO") and one sub-chunk per text. Only printable ASCII texts are

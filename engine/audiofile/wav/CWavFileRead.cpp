@@ -6,10 +6,10 @@
 #include <mutex>
 
 #include "engine/audiofile/foundation/EngineText.h"
-#include "engine/audiofile/tags/LegacyText.h"
 #include "engine/audiofile/foundation/NumberHelpers.h"
-#include "engine/audiofile/pcm/PcmPacking.h"
 #include "engine/audiofile/foundation/Utf8ToWide.h"
+#include "engine/audiofile/pcm/PcmPacking.h"
+#include "engine/audiofile/tags/LegacyText.h"
 
 namespace
 {
@@ -166,9 +166,8 @@ bool CWavFileRead::ReadFormatChunk()
                                       (m_formatTag == kFormatPcm && m_bitsPerSample == 24) ||
                                       (m_formatTag == kFormatIeeeFloat && m_bitsPerSample == 32);
     const uint64_t frameBytes = uint64_t(m_bitsPerSample / 8) * m_channelCount;
-    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) &&
-           IsAcceptedSampleRate(m_sampleRate) && frameBytes == m_blockAlign &&
-           frameBytes * m_sampleRate == m_byteRate;
+    return sampleFormatAccepted && (m_channelCount == 1 || m_channelCount == 2) && IsAcceptedSampleRate(m_sampleRate) &&
+           frameBytes == m_blockAlign && frameBytes * m_sampleRate == m_byteRate;
 }
 
 void CWavFileRead::ReadListInfo()

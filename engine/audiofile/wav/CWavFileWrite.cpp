@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/audiofile/foundation/NumberHelpers.h"
 #include "engine/audiofile/io/CBinaryFileWriteBuffer.h"
 #include "engine/audiofile/wav/CListInfoChunkCreate.h"
-#include "engine/audiofile/foundation/NumberHelpers.h"
 
 namespace
 {
@@ -24,7 +24,8 @@ uint32_t CueSampleOffset(double seconds, uint32_t rate)
 }
 } // namespace
 
-CWavFileWrite::CWavFileWrite() : CStagedPcmFileWrite(ByteOrder::LittleEndian)
+CWavFileWrite::CWavFileWrite()
+    : CStagedPcmFileWrite(ByteOrder::LittleEndian)
 {
 }
 

@@ -134,7 +134,8 @@ uint32_t CAudioFileConverterBase::ReadSource(uint32_t frames)
 // --- PCM output ----------------------------------------------------------------
 
 CAudioFileConverterPcmOutput::CAudioFileConverterPcmOutput(uint16_t channels)
-    : CAudioFileConverterBase(channels), m_outputBuffer(std::make_unique<CSimpleBufferPcm>(kMaxChannels, kOutputFrames))
+    : CAudioFileConverterBase(channels),
+      m_outputBuffer(std::make_unique<CSimpleBufferPcm>(kMaxChannels, kOutputFrames))
 {
 }
 
@@ -303,8 +304,7 @@ void CAudioFileConverterPcmOutput::FlushSrcTail()
         done += chunk;
         uint32_t k = m_src->Process(m_sourceBuffer->GetBuffers(), m_outputBuffer->GetBuffers(), chunk);
         k = m_dynamics->Process(m_outputBuffer->GetBuffers(), k);
-        ApplyFadeOutRamp(InputChannels(), m_outputBuffer->GetBuffers(), m_outputBuffer->GetBuffers(), k, tail,
-                         written);
+        ApplyFadeOutRamp(InputChannels(), m_outputBuffer->GetBuffers(), m_outputBuffer->GetBuffers(), k, tail, written);
         FillUp(k);
         written += m_wordLength->WriteFloat(m_outputBuffer->GetBuffers(), k);
         WaitWhilePaused();

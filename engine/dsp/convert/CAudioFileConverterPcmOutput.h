@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/audiofile/pcm/CSimpleBufferPcm.h"
-#include "engine/dsp/rate/CConverterDspBase.h"
 #include "engine/dsp/dynamics/CDynamicControl.h"
-#include "engine/dsp/rate/RateConversionCode.h"
 #include "engine/dsp/dynamics/WordLengthStages.h"
+#include "engine/dsp/rate/CConverterDspBase.h"
+#include "engine/dsp/rate/RateConversionCode.h"
 
 class CAudioPlayerInput;
 class CAudioRecorderOutput;

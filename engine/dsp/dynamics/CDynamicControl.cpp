@@ -6,9 +6,14 @@
 
 CDynamicControl::CDynamicControl(uint16_t channels)
     : m_channels(channels > kMaxChannels ? kMaxChannels : channels),
-      m_pendingDcCut(GetChannelCount()), m_pendingGain(GetChannelCount()), m_pendingPan(GetChannelCount()),
-      m_pendingFade(GetChannelCount()), m_dcCut(GetChannelCount()), m_gain(GetChannelCount()),
-      m_pan(GetChannelCount()), m_fade(GetChannelCount())
+      m_pendingDcCut(GetChannelCount()),
+      m_pendingGain(GetChannelCount()),
+      m_pendingPan(GetChannelCount()),
+      m_pendingFade(GetChannelCount()),
+      m_dcCut(GetChannelCount()),
+      m_gain(GetChannelCount()),
+      m_pan(GetChannelCount()),
+      m_fade(GetChannelCount())
 {
     for (auto& peak : m_peak)
         peak.store(kNoPeak, std::memory_order_relaxed);

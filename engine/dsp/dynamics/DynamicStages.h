@@ -47,7 +47,10 @@ private:
 class CGainControl
 {
 public:
-    explicit CGainControl(uint16_t channels) : m_channels(channels) {}
+    explicit CGainControl(uint16_t channels)
+        : m_channels(channels)
+    {
+    }
 
     void SetChannelCount(uint16_t channels) { m_channels = channels; }
 
@@ -67,7 +70,10 @@ private:
 class CPanControl
 {
 public:
-    explicit CPanControl(uint16_t channels) : m_channels(channels > 2 ? 2 : channels) {}
+    explicit CPanControl(uint16_t channels)
+        : m_channels(channels > 2 ? 2 : channels)
+    {
+    }
 
     // Applies the last requested pan to the new count.
     void SetChannelCount(uint16_t channels);
@@ -110,7 +116,10 @@ public:
         double fadeOutSeconds = 0.0;
     };
 
-    explicit CFadeControl(uint16_t channels) : m_channels(channels) {}
+    explicit CFadeControl(uint16_t channels)
+        : m_channels(channels)
+    {
+    }
 
     void SetChannelCount(uint16_t channels) { m_channels = channels; }
 

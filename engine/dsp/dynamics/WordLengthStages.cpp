@@ -10,10 +10,10 @@ namespace
 {
 
 // Error-feedback filters by output rate (newest error first).
-constexpr float kShape44100[] = {-2.56611f, 3.9481f, -4.79784f, 4.93415f, -4.19708f,
-                                 2.9046f,   -1.63391f, 0.72051f, -0.1875f};
-constexpr float kShape48000[] = {-2.48764f, 3.64192f, -4.26833f, 4.32497f, -3.69128f,
-                                 2.60922f,  -1.52449f, 0.68188f, -0.16338f};
+constexpr float kShape44100[] = {-2.56611f, 3.9481f,   -4.79784f, 4.93415f, -4.19708f,
+                                 2.9046f,   -1.63391f, 0.72051f,  -0.1875f};
+constexpr float kShape48000[] = {-2.48764f, 3.64192f,  -4.26833f, 4.32497f, -3.69128f,
+                                 2.60922f,  -1.52449f, 0.68188f,  -0.16338f};
 constexpr float kShape88200[] = {-2.88462f, 4.74373f, -5.2223f, 4.03013f, -2.15205f, 0.73473f, -0.12465f};
 constexpr float kShape96000[] = {-2.81916f, 4.4538f, -4.632f, 3.31257f, -1.59952f, 0.47657f, -0.06631f};
 
@@ -174,8 +174,8 @@ uint32_t CAudioRecorderOutputProcessNoiseShapedDither::DitherAndWrite(float** ch
                 acc = std::isnan(acc) ? 0.0f : -1.0f;
             else if (acc > 1.0f)
                 acc = 1.0f;
-            int64_t v = static_cast<int64_t>((static_cast<double>(acc) + static_cast<double>(d)) * kToInt) +
-                        m_roundingOffset;
+            int64_t v =
+                static_cast<int64_t>((static_cast<double>(acc) + static_cast<double>(d)) * kToInt) + m_roundingOffset;
             if (v > INT32_MAX)
                 v = INT32_MAX;
             else if (v < INT32_MIN)

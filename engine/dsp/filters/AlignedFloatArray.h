@@ -24,7 +24,7 @@ public:
         Free();
         if (count == 0)
             return;
-        m_data = static_cast<float*>(::operator new[](count * sizeof(float), std::align_val_t { kAlignment }));
+        m_data = static_cast<float*>(::operator new[](count * sizeof(float), std::align_val_t{kAlignment}));
         m_size = count;
         Zero();
     }
@@ -43,7 +43,7 @@ private:
     void Free()
     {
         if (m_data)
-            ::operator delete[](m_data, std::align_val_t { kAlignment });
+            ::operator delete[](m_data, std::align_val_t{kAlignment});
         m_data = nullptr;
         m_size = 0;
     }

@@ -7,7 +7,8 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // Copies n samples to dst (silence for a null source).
 void StoreRun(float* dst, const float* src, uint32_t n)
@@ -25,18 +26,18 @@ void StoreReversedRun(float* last, const float* src, uint32_t n)
         last[-static_cast<std::ptrdiff_t>(j)] = src ? src[j] : 0.0f;
 }
 
-}
+} // namespace
 
 CDecimationFilter::CDecimationFilter(uint16_t channels)
-    : CFirLpfBase(std::make_unique<CFirLpfCoeffs>(), channels)
-    , m_table(kHistoryLength)
-    , m_oddTaps(kHistoryLength)
-    , m_halfBand(false)
-    , m_betweenWriteIndex(0)
-    , m_writeIndex(0)
-    , m_outputCountdown(0)
-    , m_taps(1)
-    , m_decimation(1)
+    : CFirLpfBase(std::make_unique<CFirLpfCoeffs>(), channels),
+      m_table(kHistoryLength),
+      m_oddTaps(kHistoryLength),
+      m_halfBand(false),
+      m_betweenWriteIndex(0),
+      m_writeIndex(0),
+      m_outputCountdown(0),
+      m_taps(1),
+      m_decimation(1)
 {
     m_coeffs->SetAttenuation(100.0);
     m_history.Resize(static_cast<std::size_t>(m_channels) * kChannelStride);
@@ -71,7 +72,8 @@ void CDecimationFilter::Init(int taps, int rate, int cutoffHz, double gainDb, ui
     // (the zeros of a half-band design, computed as ~1e-17) are stored as exact zeros.
     const int centre = (m_taps - 1) / 2;
     const double limit = std::fabs(m_coeffs->GetCoeff(centre)) * kNegligibleTap;
-    for (int n = 0; n <= centre; ++n) {
+    for (int n = 0; n <= centre; ++n)
+    {
         const double v = m_coeffs->GetCoeff(n);
         const float c = std::fabs(v) < limit ? 0.0f : static_cast<float>(v);
         m_table.data()[n] = c;
@@ -89,7 +91,8 @@ void CDecimationFilter::Init(int taps, int rate, int cutoffHz, double gainDb, ui
 
 uint32_t CDecimationFilter::Process(const float* const* input, float* const* output, uint32_t frames)
 {
-    if (m_channels == 0) {
+    if (m_channels == 0)
+    {
         m_writeIndex = 0;
         m_outputCountdown = 0;
         return 0;
@@ -112,14 +115,16 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
     // window of the output being computed is overwritten.
     const uint32_t ahead = kHistoryLength - static_cast<uint32_t>(m_taps);
     auto push = [&](uint32_t first, uint32_t count) {
-        if (count > kHistoryLength) {
+        if (count > kHistoryLength)
+        {
             first += count - kHistoryLength;
             count = kHistoryLength;
         }
         const uint32_t position = (base + 1 + first) & kHistoryMask;
         const uint32_t run = std::min(count, kHistoryLength - position);
         const uint32_t rest = count - run;
-        for (uint16_t ch = 0; ch < channels; ++ch) {
+        for (uint16_t ch = 0; ch < channels; ++ch)
+        {
             float* forward = history[ch];
             float* reversed = history[ch] + 2 * kHistoryLength;
             const float* src = in[ch] ? in[ch] + first : nullptr;
@@ -141,8 +146,10 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
     // Outputs fall on every M-th input frame, counted on from the previous block.
     uint32_t pushed = 0;
     uint32_t k = 0;
-    for (uint64_t q = m_outputCountdown; q < frames; q += m_decimation) {
-        if (q >= pushed) {
+    for (uint64_t q = m_outputCountdown; q < frames; q += m_decimation)
+    {
+        if (q >= pushed)
+        {
             const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + ahead));
             push(pushed, until - pushed);
             pushed = until;
@@ -151,18 +158,20 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
         const uint32_t r = kHistoryMask - w;
         uint16_t ch = 0;
         // Pairs of channels share each pass over the taps.
-        for (; ch + 1 < channels; ch += 2) {
+        for (; ch + 1 < channels; ch += 2)
+        {
             float y0 = 0.0f;
             float y1 = 0.0f;
             kernels.symmetricDotStereo(history[ch] + w + windowOffset, history[ch] + 2 * kHistoryLength + r,
-                                       history[ch + 1] + w + windowOffset, history[ch + 1] + 2 * kHistoryLength + r,
-                                       h, half, &y0, &y1);
+                                       history[ch + 1] + w + windowOffset, history[ch + 1] + 2 * kHistoryLength + r, h,
+                                       half, &y0, &y1);
             if (out[ch])
                 out[ch][k] = y0;
             if (out[ch + 1])
                 out[ch + 1][k] = y1;
         }
-        if (ch < channels) {
+        if (ch < channels)
+        {
             const float y =
                 kernels.symmetricDot(history[ch] + w + windowOffset, history[ch] + 2 * kHistoryLength + r, h, half);
             if (out[ch])
@@ -207,7 +216,8 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
         // The frames between outputs in [from, from + count): s = from or from + 1, then every
         // other one; each goes to the next place of the between ring.
         const uint32_t firstBetween = from + ((from + first + 1) & 1);
-        for (uint16_t ch = 0; ch < channels; ++ch) {
+        for (uint16_t ch = 0; ch < channels; ++ch)
+        {
             float* ring = history[ch];
             const float* src = in[ch] ? in[ch] + from : nullptr;
             StoreRun(ring + position, src, run);
@@ -217,7 +227,8 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
 
             float* between = ring + 4 * kHistoryLength;
             uint32_t b = (betweenBase + (firstBetween + first + 1) / 2) & kHistoryMask;
-            for (uint32_t s = firstBetween; s < from + count; s += 2) {
+            for (uint32_t s = firstBetween; s < from + count; s += 2)
+            {
                 const float x = in[ch] ? in[ch][s] : 0.0f;
                 between[b] = x;
                 between[b + kHistoryLength] = x;
@@ -230,8 +241,10 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
     uint32_t pushed = 0;
     uint32_t k = 0;
     uint64_t q = first;
-    while (q < frames) {
-        if (q >= pushed) {
+    while (q < frames)
+    {
+        if (q >= pushed)
+        {
             const uint32_t until = static_cast<uint32_t>(std::min<uint64_t>(frames, q + 1 + ahead));
             push(pushed, until - pushed);
             pushed = until;
@@ -239,12 +252,14 @@ uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* co
         // The newest frame between outputs is q - 1 (at b); the centre frame is q - centre.
         const uint32_t b = (betweenBase + static_cast<uint32_t>(q + first) / 2) & kHistoryMask;
         const uint32_t count = std::min<uint32_t>((pushed - 1 - static_cast<uint32_t>(q)) / 2 + 1, kHistoryLength - b);
-        for (uint16_t ch = 0; ch < channels; ++ch) {
+        for (uint16_t ch = 0; ch < channels; ++ch)
+        {
             if (!out[ch])
                 continue;
             const float* ring = history[ch];
             kernels.firRun(ring + 4 * kHistoryLength + b + kHistoryLength + 1 - centre, oddTaps, centre, run, count);
-            for (uint32_t j = 0; j < count; ++j) {
+            for (uint32_t j = 0; j < count; ++j)
+            {
                 const uint32_t w = (base + 1 + static_cast<uint32_t>(q) + 2 * j) & kHistoryMask;
                 out[ch][k + j] = run[j] + centreTap * ring[w + kHistoryLength - centre];
             }

@@ -1,8 +1,8 @@
 #include "engine/dsp/filters/CFirLpfBase.h"
 
 CFirLpfBase::CFirLpfBase(std::unique_ptr<CFirLpfCoeffs> coeffs, uint16_t channels)
-    : m_coeffs(std::move(coeffs))
-    , m_channels(channels > kMaxChannels ? kMaxChannels : channels)
+    : m_coeffs(std::move(coeffs)),
+      m_channels(channels > kMaxChannels ? kMaxChannels : channels)
 {
 }
 
@@ -29,8 +29,9 @@ void CFirLpfBase::SetFilter(int taps, int rate, int cutoffHz, double gainDb)
 CFirLpfBase::BlockChannels CFirLpfBase::GetBlockChannels(const float* const* input, float* const* output,
                                                          float* histories, std::size_t historyStride) const
 {
-    BlockChannels b {};
-    for (uint16_t ch = 0; ch < m_channels; ++ch) {
+    BlockChannels b{};
+    for (uint16_t ch = 0; ch < m_channels; ++ch)
+    {
         b.history[ch] = histories + ch * historyStride;
         b.input[ch] = input ? input[ch] : nullptr;
         b.output[ch] = output ? output[ch] : nullptr;

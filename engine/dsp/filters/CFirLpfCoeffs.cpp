@@ -4,12 +4,12 @@
 #include <numbers>
 
 CFirLpfCoeffs::CFirLpfCoeffs()
-    : m_twoFcOverFs(0.0)
-    , m_omega(0.0)
-    , m_rate(2822400)
-    , m_invRate(1.0 / 2822400.0)
-    , m_cutoff(158000)
-    , m_gain(1.0)
+    : m_twoFcOverFs(0.0),
+      m_omega(0.0),
+      m_rate(2822400),
+      m_invRate(1.0 / 2822400.0),
+      m_cutoff(158000),
+      m_gain(1.0)
 {
     UpdateCutoff();
 }

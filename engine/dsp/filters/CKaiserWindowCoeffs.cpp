@@ -4,13 +4,13 @@
 #include <cmath>
 
 CKaiserWindowCoeffs::CKaiserWindowCoeffs()
-    : m_taps(48)
-    , m_centre(23.5)
-    , m_beta(0.0)
-    , m_invI0Beta(1.0)
-    , m_invTapsMinusOne(1.0 / 47.0)
-    , m_attenuation(80.0)
-    , m_seriesTerms(15)
+    : m_taps(48),
+      m_centre(23.5),
+      m_beta(0.0),
+      m_invI0Beta(1.0),
+      m_invTapsMinusOne(1.0 / 47.0),
+      m_attenuation(80.0),
+      m_seriesTerms(15)
 {
     SetAttenuation(80.0);
 }
@@ -58,9 +58,10 @@ long double CKaiserWindowCoeffs::BesselI0(long double x, int terms)
     // evaluated by Horner's rule with the factors 1 / (k!)^2 computed once.
     constexpr int kMaxTerms = 32;
     static const auto inverseFactorialSquares = [] {
-        std::array<long double, kMaxTerms + 1> f {};
+        std::array<long double, kMaxTerms + 1> f{};
         long double factorial = 1.0L;
-        for (int k = 0; k <= kMaxTerms; ++k) {
+        for (int k = 0; k <= kMaxTerms; ++k)
+        {
             if (k > 0)
                 factorial *= k;
             f[static_cast<std::size_t>(k)] = 1.0L / (factorial * factorial);

@@ -3,17 +3,18 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 int TruncatedFactor(double l)
 {
     const double t = std::trunc(l);
     return t < 1.0 ? 1 : static_cast<int>(t);
 }
-}
+} // namespace
 
 COversamplingFilterCoeffs::COversamplingFilterCoeffs()
-    : m_interpolation(1.0)
-    , m_baseRate(44100)
+    : m_interpolation(1.0),
+      m_baseRate(44100)
 {
 }
 
@@ -33,7 +34,8 @@ void COversamplingFilterCoeffs::SetRate(int baseRate)
 {
     m_baseRate = baseRate < 1 ? 1 : baseRate;
     const long long fs = static_cast<long long>(m_baseRate) * TruncatedFactor(m_interpolation);
-    CFirLpfCoeffs::SetRate(fs > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(fs));
+    CFirLpfCoeffs::SetRate(fs > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
+                                                                : static_cast<int>(fs));
 }
 
 int COversamplingFilterCoeffs::GetLatency() const

@@ -4,14 +4,16 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 
-namespace {
+namespace
+{
 
 // ---- scalar: four running sums, as the vector variants keep four lanes --------------------
 
 float DotScalar(const float* x, const float* h, uint32_t n)
 {
     float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    for (uint32_t i = 0; i < n; i += 4) {
+    for (uint32_t i = 0; i < n; i += 4)
+    {
         s0 += x[i] * h[i];
         s1 += x[i + 1] * h[i + 1];
         s2 += x[i + 2] * h[i + 2];
@@ -29,7 +31,8 @@ void Dot2Scalar(const float* x, const float* h0, const float* h1, uint32_t n, fl
 float SymmetricDotScalar(const float* oldest, const float* newest, const float* h, uint32_t half)
 {
     float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-    for (uint32_t k = 0; k < half; k += 4) {
+    for (uint32_t k = 0; k < half; k += 4)
+    {
         s0 += h[k] * (oldest[k] + newest[k]);
         s1 += h[k + 1] * (oldest[k + 1] + newest[k + 1]);
         s2 += h[k + 2] * (oldest[k + 2] + newest[k + 2]);
@@ -40,9 +43,11 @@ float SymmetricDotScalar(const float* oldest, const float* newest, const float* 
 
 void FirRunScalar(const float* x, const float* h, uint32_t n, float* y, uint32_t count)
 {
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count; ++i)
+    {
         float s0 = 0.0f, s1 = 0.0f, s2 = 0.0f, s3 = 0.0f;
-        for (uint32_t k = 0; k < n; k += 4) {
+        for (uint32_t k = 0; k < n; k += 4)
+        {
             s0 += x[i + k] * h[k];
             s1 += x[i + k + 1] * h[k + 1];
             s2 += x[i + k + 2] * h[k + 2];
@@ -92,7 +97,8 @@ float DotSse2(const float* x, const float* h, uint32_t n)
 {
     __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
     uint32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 8 <= n; i += 8)
+    {
         a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(x + i), _mm_loadu_ps(h + i)));
         a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(x + i + 4), _mm_loadu_ps(h + i + 4)));
     }
@@ -104,7 +110,8 @@ float DotSse2(const float* x, const float* h, uint32_t n)
 void Dot2Sse2(const float* x, const float* h0, const float* h1, uint32_t n, float* sum0, float* sum1)
 {
     __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
-    for (uint32_t i = 0; i < n; i += 4) {
+    for (uint32_t i = 0; i < n; i += 4)
+    {
         const __m128 v = _mm_loadu_ps(x + i);
         a = _mm_add_ps(a, _mm_mul_ps(v, _mm_loadu_ps(h0 + i)));
         b = _mm_add_ps(b, _mm_mul_ps(v, _mm_loadu_ps(h1 + i)));
@@ -117,7 +124,8 @@ float SymmetricDotSse2(const float* oldest, const float* newest, const float* h,
 {
     __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps();
     uint32_t k = 0;
-    for (; k + 8 <= half; k += 8) {
+    for (; k + 8 <= half; k += 8)
+    {
         a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(h + k), PairSum(oldest + k, newest + k)));
         a1 = _mm_add_ps(a1, _mm_mul_ps(_mm_loadu_ps(h + k + 4), PairSum(oldest + k + 4, newest + k + 4)));
     }
@@ -131,11 +139,13 @@ void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t c
     // Each output keeps four running sums (taps k mod 4), short chains that hold the
     // rounding down; two vectors of outputs at a time.
     uint32_t i = 0;
-    for (; i + 8 <= count; i += 8) {
+    for (; i + 8 <= count; i += 8)
+    {
         __m128 a0 = _mm_setzero_ps(), a1 = _mm_setzero_ps(), a2 = _mm_setzero_ps(), a3 = _mm_setzero_ps();
         __m128 b0 = _mm_setzero_ps(), b1 = _mm_setzero_ps(), b2 = _mm_setzero_ps(), b3 = _mm_setzero_ps();
         const float* p = x + i;
-        for (uint32_t k = 0; k < n; k += 4) {
+        for (uint32_t k = 0; k < n; k += 4)
+        {
             const __m128 t0 = _mm_set1_ps(h[k]), t1 = _mm_set1_ps(h[k + 1]);
             const __m128 t2 = _mm_set1_ps(h[k + 2]), t3 = _mm_set1_ps(h[k + 3]);
             a0 = _mm_add_ps(a0, _mm_mul_ps(_mm_loadu_ps(p + k), t0));
@@ -150,9 +160,11 @@ void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t c
         _mm_storeu_ps(y + i, _mm_add_ps(_mm_add_ps(a0, a1), _mm_add_ps(a2, a3)));
         _mm_storeu_ps(y + i + 4, _mm_add_ps(_mm_add_ps(b0, b1), _mm_add_ps(b2, b3)));
     }
-    for (; i < count; ++i) {
+    for (; i < count; ++i)
+    {
         __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
-        for (uint32_t k = 0; k < n; k += 4) {
+        for (uint32_t k = 0; k < n; k += 4)
+        {
             s0 = _mm_add_ss(s0, _mm_mul_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k)));
             s1 = _mm_add_ss(s1, _mm_mul_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1)));
             s2 = _mm_add_ss(s2, _mm_mul_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2)));
@@ -165,7 +177,8 @@ void FirRunSse2(const float* x, const float* h, uint32_t n, float* y, uint32_t c
 void DotStereoSse2(const float* x0, const float* x1, const float* h, uint32_t n, float* sum0, float* sum1)
 {
     __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
-    for (uint32_t i = 0; i < n; i += 4) {
+    for (uint32_t i = 0; i < n; i += 4)
+    {
         const __m128 t = _mm_loadu_ps(h + i);
         a = _mm_add_ps(a, _mm_mul_ps(_mm_loadu_ps(x0 + i), t));
         b = _mm_add_ps(b, _mm_mul_ps(_mm_loadu_ps(x1 + i), t));
@@ -178,7 +191,8 @@ void SymmetricDotStereoSse2(const float* oldest0, const float* newest0, const fl
                             const float* h, uint32_t half, float* sum0, float* sum1)
 {
     __m128 a = _mm_setzero_ps(), b = _mm_setzero_ps();
-    for (uint32_t k = 0; k < half; k += 4) {
+    for (uint32_t k = 0; k < half; k += 4)
+    {
         const __m128 t = _mm_loadu_ps(h + k);
         a = _mm_add_ps(a, _mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k)));
         b = _mm_add_ps(b, _mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k)));
@@ -226,7 +240,8 @@ QM_AVX2 float DotAvx2(const float* x, const float* h, uint32_t n)
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     __m256 a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
     uint32_t i = 0;
-    for (; i + 32 <= n; i += 32) {
+    for (; i + 32 <= n; i += 32)
+    {
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i), _mm256_loadu_ps(h + i), a0);
         a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + 8), _mm256_loadu_ps(h + i + 8), a1);
         a2 = _mm256_fmadd_ps(_mm256_loadu_ps(x + i + 16), _mm256_loadu_ps(h + i + 16), a2);
@@ -245,7 +260,8 @@ QM_AVX2 void Dot2Avx2(const float* x, const float* h0, const float* h1, uint32_t
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     uint32_t i = 0;
-    for (; i + 16 <= n; i += 16) {
+    for (; i + 16 <= n; i += 16)
+    {
         __m256 v0 = _mm256_loadu_ps(x + i);
         __m256 v1 = _mm256_loadu_ps(x + i + 8);
         __asm__("" : "+x"(v0), "+x"(v1)); // one load serves both sums
@@ -254,14 +270,16 @@ QM_AVX2 void Dot2Avx2(const float* x, const float* h0, const float* h1, uint32_t
         a1 = _mm256_fmadd_ps(v1, _mm256_loadu_ps(h0 + i + 8), a1);
         b1 = _mm256_fmadd_ps(v1, _mm256_loadu_ps(h1 + i + 8), b1);
     }
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 8 <= n; i += 8)
+    {
         const __m256 v = _mm256_loadu_ps(x + i);
         a0 = _mm256_fmadd_ps(v, _mm256_loadu_ps(h0 + i), a0);
         b0 = _mm256_fmadd_ps(v, _mm256_loadu_ps(h1 + i), b0);
     }
     __m256 a = _mm256_add_ps(a0, a1);
     __m256 b = _mm256_add_ps(b0, b1);
-    if (i < n) {
+    if (i < n)
+    {
         const __m128 v = _mm_loadu_ps(x + i);
         a = _mm256_add_ps(a, Widen(_mm_mul_ps(v, _mm_loadu_ps(h0 + i))));
         b = _mm256_add_ps(b, Widen(_mm_mul_ps(v, _mm_loadu_ps(h1 + i))));
@@ -274,7 +292,8 @@ QM_AVX2 float SymmetricDotAvx2(const float* oldest, const float* newest, const f
 {
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     uint32_t k = 0;
-    for (; k + 16 <= half; k += 16) {
+    for (; k + 16 <= half; k += 16)
+    {
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k), PairSum256(oldest + k, newest + k), a0);
         a1 = _mm256_fmadd_ps(_mm256_loadu_ps(h + k + 8), PairSum256(oldest + k + 8, newest + k + 8), a1);
     }
@@ -291,11 +310,13 @@ QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, ui
     // Each output keeps four running sums (taps k mod 4), short chains that hold the
     // rounding down; two vectors of outputs at a time keep eight sums in flight.
     uint32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
+    for (; i + 16 <= count; i += 16)
+    {
         __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), a2 = _mm256_setzero_ps(), a3 = _mm256_setzero_ps();
         __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps(), b2 = _mm256_setzero_ps(), b3 = _mm256_setzero_ps();
         const float* p = x + i;
-        for (uint32_t k = 0; k < n; k += 4) {
+        for (uint32_t k = 0; k < n; k += 4)
+        {
             const __m256 t0 = _mm256_broadcast_ss(h + k), t1 = _mm256_broadcast_ss(h + k + 1);
             const __m256 t2 = _mm256_broadcast_ss(h + k + 2), t3 = _mm256_broadcast_ss(h + k + 3);
             a0 = _mm256_fmadd_ps(_mm256_loadu_ps(p + k), t0, a0);
@@ -310,9 +331,11 @@ QM_AVX2 void FirRunAvx2(const float* x, const float* h, uint32_t n, float* y, ui
         _mm256_storeu_ps(y + i, _mm256_add_ps(_mm256_add_ps(a0, a1), _mm256_add_ps(a2, a3)));
         _mm256_storeu_ps(y + i + 8, _mm256_add_ps(_mm256_add_ps(b0, b1), _mm256_add_ps(b2, b3)));
     }
-    for (; i < count; ++i) {
+    for (; i < count; ++i)
+    {
         __m128 s0 = _mm_setzero_ps(), s1 = _mm_setzero_ps(), s2 = _mm_setzero_ps(), s3 = _mm_setzero_ps();
-        for (uint32_t k = 0; k < n; k += 4) {
+        for (uint32_t k = 0; k < n; k += 4)
+        {
             s0 = _mm_fmadd_ss(_mm_load_ss(x + i + k), _mm_load_ss(h + k), s0);
             s1 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 1), _mm_load_ss(h + k + 1), s1);
             s2 = _mm_fmadd_ss(_mm_load_ss(x + i + k + 2), _mm_load_ss(h + k + 2), s2);
@@ -344,7 +367,8 @@ QM_AVX2 inline StereoSums StereoAccumulate(const float* x0, const float* x1, con
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     uint32_t i = 0;
-    for (; i + 16 <= n; i += 16) {
+    for (; i + 16 <= n; i += 16)
+    {
         __m256 t0 = _mm256_loadu_ps(h + i);
         __m256 t1 = _mm256_loadu_ps(h + i + 8);
         // Keep the taps in registers: each load serves both channels.
@@ -354,13 +378,15 @@ QM_AVX2 inline StereoSums StereoAccumulate(const float* x0, const float* x1, con
         a1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i + 8), t1, a1);
         b1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i + 8), t1, b1);
     }
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 8 <= n; i += 8)
+    {
         const __m256 t = _mm256_loadu_ps(h + i);
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0 + i), t, a0);
         b0 = _mm256_fmadd_ps(_mm256_loadu_ps(x1 + i), t, b0);
     }
-    StereoSums s { _mm256_add_ps(a0, a1), _mm256_add_ps(b0, b1) };
-    if (i < n) {
+    StereoSums s{_mm256_add_ps(a0, a1), _mm256_add_ps(b0, b1)};
+    if (i < n)
+    {
         const __m128 t = _mm_loadu_ps(h + i);
         s.a = _mm256_add_ps(s.a, Widen(_mm_mul_ps(_mm_loadu_ps(x0 + i), t)));
         s.b = _mm256_add_ps(s.b, Widen(_mm_mul_ps(_mm_loadu_ps(x1 + i), t)));
@@ -376,17 +402,19 @@ QM_AVX2 void DotStereoAvx2(const float* x0, const float* x1, const float* h, uin
     *sum1 = _mm_cvtss_f32(_mm_shuffle_ps(r, r, _MM_SHUFFLE(1, 1, 1, 1)));
 }
 
-QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* ha, const float* x0b,
-                               const float* x1b, const float* hb, uint32_t n, float* sums)
+QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* ha, const float* x0b, const float* x1b,
+                               const float* hb, uint32_t n, float* sums)
 {
     // The two outputs of StereoAccumulate in one loop (eight running sums in flight), each
     // summed exactly as there.
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps(), b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     __m256 c0 = _mm256_setzero_ps(), c1 = _mm256_setzero_ps(), d0 = _mm256_setzero_ps(), d1 = _mm256_setzero_ps();
     uint32_t i = 0;
-    if (x0a == x0b && x1a == x1b) {
+    if (x0a == x0b && x1a == x1b)
+    {
         // Both outputs over the same frames (up-conversion): each sample load serves both.
-        for (; i + 16 <= n; i += 16) {
+        for (; i + 16 <= n; i += 16)
+        {
             __m256 v0 = _mm256_loadu_ps(x0a + i);
             __m256 v1 = _mm256_loadu_ps(x0a + i + 8);
             __m256 w0 = _mm256_loadu_ps(x1a + i);
@@ -404,7 +432,8 @@ QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* 
             d1 = _mm256_fmadd_ps(w1, t1, d1);
         }
     }
-    for (; i + 16 <= n; i += 16) {
+    for (; i + 16 <= n; i += 16)
+    {
         __m256 s0 = _mm256_loadu_ps(ha + i);
         __m256 s1 = _mm256_loadu_ps(ha + i + 8);
         __m256 t0 = _mm256_loadu_ps(hb + i);
@@ -419,7 +448,8 @@ QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* 
         c1 = _mm256_fmadd_ps(_mm256_loadu_ps(x0b + i + 8), t1, c1);
         d1 = _mm256_fmadd_ps(_mm256_loadu_ps(x1b + i + 8), t1, d1);
     }
-    for (; i + 8 <= n; i += 8) {
+    for (; i + 8 <= n; i += 8)
+    {
         const __m256 s0 = _mm256_loadu_ps(ha + i);
         const __m256 t0 = _mm256_loadu_ps(hb + i);
         a0 = _mm256_fmadd_ps(_mm256_loadu_ps(x0a + i), s0, a0);
@@ -429,7 +459,8 @@ QM_AVX2 void DotStereoPairAvx2(const float* x0a, const float* x1a, const float* 
     }
     __m256 a = _mm256_add_ps(a0, a1), b = _mm256_add_ps(b0, b1);
     __m256 c = _mm256_add_ps(c0, c1), d = _mm256_add_ps(d0, d1);
-    if (i < n) {
+    if (i < n)
+    {
         const __m128 s0 = _mm_loadu_ps(ha + i);
         const __m128 t0 = _mm_loadu_ps(hb + i);
         a = _mm256_add_ps(a, Widen(_mm_mul_ps(_mm_loadu_ps(x0a + i), s0)));
@@ -446,7 +477,8 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
     __m256 a0 = _mm256_setzero_ps(), a1 = _mm256_setzero_ps();
     __m256 b0 = _mm256_setzero_ps(), b1 = _mm256_setzero_ps();
     uint32_t k = 0;
-    for (; k + 16 <= half; k += 16) {
+    for (; k + 16 <= half; k += 16)
+    {
         __m256 t0 = _mm256_loadu_ps(h + k);
         __m256 t1 = _mm256_loadu_ps(h + k + 8);
         __asm__("" : "+x"(t0), "+x"(t1)); // one load serves both channels
@@ -455,14 +487,16 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
         a1 = _mm256_fmadd_ps(t1, PairSum256(oldest0 + k + 8, newest0 + k + 8), a1);
         b1 = _mm256_fmadd_ps(t1, PairSum256(oldest1 + k + 8, newest1 + k + 8), b1);
     }
-    for (; k + 8 <= half; k += 8) {
+    for (; k + 8 <= half; k += 8)
+    {
         const __m256 t = _mm256_loadu_ps(h + k);
         a0 = _mm256_fmadd_ps(t, PairSum256(oldest0 + k, newest0 + k), a0);
         b0 = _mm256_fmadd_ps(t, PairSum256(oldest1 + k, newest1 + k), b0);
     }
     __m256 a = _mm256_add_ps(a0, a1);
     __m256 b = _mm256_add_ps(b0, b1);
-    if (k < half) {
+    if (k < half)
+    {
         const __m128 t = _mm_loadu_ps(h + k);
         a = _mm256_add_ps(a, Widen(_mm_mul_ps(t, PairSum(oldest0 + k, newest0 + k))));
         b = _mm256_add_ps(b, Widen(_mm_mul_ps(t, PairSum(oldest1 + k, newest1 + k))));
@@ -471,9 +505,12 @@ QM_AVX2 void SymmetricDotStereoAvx2(const float* oldest0, const float* newest0, 
     *sum1 = HorizontalSum256(b) + h[half] * oldest1[half];
 }
 
-constexpr FirKernels kScalar { DotScalar, Dot2Scalar, SymmetricDotScalar, DotStereoScalar, FirRunScalar, DotStereoPairScalar, SymmetricDotStereoScalar };
-constexpr FirKernels kSse2 { DotSse2, Dot2Sse2, SymmetricDotSse2, DotStereoSse2, FirRunSse2, DotStereoPairSse2, SymmetricDotStereoSse2 };
-constexpr FirKernels kAvx2 { DotAvx2, Dot2Avx2, SymmetricDotAvx2, DotStereoAvx2, FirRunAvx2, DotStereoPairAvx2, SymmetricDotStereoAvx2 };
+constexpr FirKernels kScalar{DotScalar,    Dot2Scalar,          SymmetricDotScalar,      DotStereoScalar,
+                             FirRunScalar, DotStereoPairScalar, SymmetricDotStereoScalar};
+constexpr FirKernels kSse2{DotSse2,    Dot2Sse2,          SymmetricDotSse2,      DotStereoSse2,
+                           FirRunSse2, DotStereoPairSse2, SymmetricDotStereoSse2};
+constexpr FirKernels kAvx2{DotAvx2,    Dot2Avx2,          SymmetricDotAvx2,      DotStereoAvx2,
+                           FirRunAvx2, DotStereoPairAvx2, SymmetricDotStereoAvx2};
 
 FirKernelLevel DetectBest()
 {
@@ -485,21 +522,25 @@ FirKernelLevel DetectBest()
 
 const FirKernels* KernelsFor(FirKernelLevel level)
 {
-    switch (level) {
-    case FirKernelLevel::Scalar: return &kScalar;
-    case FirKernelLevel::Sse2: return &kSse2;
-    case FirKernelLevel::Avx2Fma: return &kAvx2;
+    switch (level)
+    {
+    case FirKernelLevel::Scalar:
+        return &kScalar;
+    case FirKernelLevel::Sse2:
+        return &kSse2;
+    case FirKernelLevel::Avx2Fma:
+        return &kAvx2;
     }
     return &kSse2;
 }
 
 std::atomic<FirKernelLevel>& ActiveLevel()
 {
-    static std::atomic<FirKernelLevel> level { DetectBest() };
+    static std::atomic<FirKernelLevel> level{DetectBest()};
     return level;
 }
 
-}
+} // namespace
 
 const FirKernels& GetFirKernels()
 {

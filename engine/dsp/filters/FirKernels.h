@@ -35,8 +35,8 @@ struct FirKernels
     void (*dotStereoPair)(const float* x0a, const float* x1a, const float* ha, const float* x0b, const float* x1b,
                           const float* hb, uint32_t n, float* sums);
     // symmetricDot for two channels with the same taps.
-    void (*symmetricDotStereo)(const float* oldest0, const float* newest0, const float* oldest1,
-                               const float* newest1, const float* h, uint32_t half, float* sum0, float* sum1);
+    void (*symmetricDotStereo)(const float* oldest0, const float* newest0, const float* oldest1, const float* newest1,
+                               const float* h, uint32_t half, float* sum0, float* sum1);
 };
 
 // The kernels in use.

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "engine/audiofile/io/CAudioPlayerInput.h"
-#include "engine/audiofile/tags/CMarker.h"
 #include "engine/audiofile/pcm/PcmBuffers.h"
 #include "engine/audiofile/pcm/PcmGain.h"
+#include "engine/audiofile/tags/CMarker.h"
 #include "engine/dsp/dynamics/CDynamicControl.h"
 #include "engine/dsp/rate/CRealTimeFsConverterPcmOutput.h"
 
@@ -242,8 +242,8 @@ void CAudioFilePlayerPcmOutput::ReadChunk()
     const uint32_t free = m_ring->GetFreeFrames();
     const uint32_t out = std::min(converting ? free - 1 : free, kMaxChunkFrames);
     const double wanted = static_cast<double>(out) * m_rateRatio.load(std::memory_order_acquire);
-    uint32_t in = wanted >= static_cast<double>(kSourceBufferFrames - 1) ? kSourceBufferFrames
-                                                                         : static_cast<uint32_t>(wanted);
+    uint32_t in =
+        wanted >= static_cast<double>(kSourceBufferFrames - 1) ? kSourceBufferFrames : static_cast<uint32_t>(wanted);
     in = std::max<uint32_t>(in, 1);
 
     // A mono source leaves the second channel silent.
@@ -268,8 +268,7 @@ void CAudioFilePlayerPcmOutput::ReadChunk()
     if (source->GetBitsPerSample() == 1)
     {
         if (m_sourceFramesRead < kEdgeRampFrames)
-            ApplyFadeInRamp(m_channels, buffer, buffer, got, kEdgeRampFrames,
-                            static_cast<int64_t>(m_sourceFramesRead));
+            ApplyFadeInRamp(m_channels, buffer, buffer, got, kEdgeRampFrames, static_cast<int64_t>(m_sourceFramesRead));
         const uint64_t remaining = source->GetRemaining();
         if (remaining < kEdgeRampFrames)
             ApplyFadeOutRamp(m_channels, buffer, buffer, got, kEdgeRampFrames,
@@ -380,8 +379,7 @@ uint32_t CAudioFilePlayerPcmOutput::ProcessBlock(const float* const*, float* con
         return ReadForDevice(output, frames);
 
     case kStateFastForward:
-    case kStateRewind:
-    {
+    case kStateRewind: {
         const uint32_t got = ReadForDevice(output, frames);
         // The shown position jumps 3 s per half second of sound, as the
         // reader skips 3 s of source each time. The dynamics' fade position
@@ -399,8 +397,7 @@ uint32_t CAudioFilePlayerPcmOutput::ProcessBlock(const float* const*, float* con
     }
 
     case kStateCuePlayFrom:
-    case kStateCuePlayTo:
-    {
+    case kStateCuePlayTo: {
         // The cue counts the frames really played: after an underrun (silence
         // while the ring refills) the cue play still covers its whole span.
         const uint32_t cue = m_cueFrames.load(std::memory_order_acquire);
@@ -562,9 +559,9 @@ double CAudioFilePlayerPcmOutput::GetPosition()
 {
     if (GetSource() == nullptr)
         return 0.0;
-    const double position =
-        m_basePosition.load(std::memory_order_acquire) +
-        static_cast<double>(m_playFrames.load(std::memory_order_acquire)) / m_deviceRate.load(std::memory_order_acquire);
+    const double position = m_basePosition.load(std::memory_order_acquire) +
+                            static_cast<double>(m_playFrames.load(std::memory_order_acquire)) /
+                                m_deviceRate.load(std::memory_order_acquire);
     return std::clamp(position, 0.0, std::max(0.0, m_sourceLength.load(std::memory_order_acquire)));
 }
 

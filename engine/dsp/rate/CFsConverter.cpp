@@ -39,7 +39,8 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
         if (b.output[ch])
             b.output[ch][index] = y;
     };
-    while (q < frames) {
+    while (q < frames)
+    {
         PushUpTo(b, base, q, frames, pushed);
         const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
         const float* table = Table(phase);
@@ -53,10 +54,12 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
 
         // Pairs of channels share each pass over the taps.
         uint16_t ch = 0;
-        for (; ch + 1 < channels; ch += 2) {
+        for (; ch + 1 < channels; ch += 2)
+        {
             const float* h0 = b.history[ch];
             const float* h1 = b.history[ch + 1];
-            if (pair) {
+            if (pair)
+            {
                 float y[4];
                 kernels.dotStereoPair(Window(h0, position), Window(h1, position), table, Window(h0, nextPosition),
                                       Window(h1, nextPosition), nextTable, taps, y);
@@ -64,7 +67,9 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
                 store(ch + 1, k, y[1]);
                 store(ch, k + 1, y[2]);
                 store(ch + 1, k + 1, y[3]);
-            } else {
+            }
+            else
+            {
                 float y0 = 0.0f;
                 float y1 = 0.0f;
                 kernels.dotStereo(Window(h0, position), Window(h1, position), table, taps, &y0, &y1);
@@ -72,7 +77,8 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
                 store(ch + 1, k, y1);
             }
         }
-        if (ch < channels) {
+        if (ch < channels)
+        {
             store(ch, k, kernels.dot(Window(b.history[ch], position), table, taps));
             if (pair)
                 store(ch, k + 1, kernels.dot(Window(b.history[ch], nextPosition), nextTable, taps));

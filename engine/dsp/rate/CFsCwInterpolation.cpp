@@ -6,10 +6,10 @@
 #include <algorithm>
 
 CFsCwInterpolation::CFsCwInterpolation(uint16_t channels)
-    : CFscBase(channels)
-    , m_step(kFractionOne)
-    , m_fractionScale(1.0f / kFractionOne)
-    , m_fractionMask(kFractionOne - 1)
+    : CFscBase(channels),
+      m_step(kFractionOne),
+      m_fractionScale(1.0f / kFractionOne),
+      m_fractionMask(kFractionOne - 1)
 {
 }
 
@@ -52,12 +52,14 @@ uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* ou
 
     uint32_t pushed = 0;
     uint32_t k = 0;
-    while (q < frames) {
+    while (q < frames)
+    {
         PushUpTo(b, base, q, frames, pushed);
         const uint32_t position = (base + 1 + static_cast<uint32_t>(q)) & kHistoryMask;
         const uint32_t p = static_cast<uint32_t>(phase >> kFractionBits);
         const float f = static_cast<float>(phase & m_fractionMask) * m_fractionScale;
-        for (uint16_t ch = 0; ch < m_channels; ++ch) {
+        for (uint16_t ch = 0; ch < m_channels; ++ch)
+        {
             float a = 0.0f;
             float c = 0.0f;
             kernels.dot2(Window(b.history[ch], position), Table(p), Table(p + 1), taps, &a, &c);

@@ -5,12 +5,12 @@
 #include <cstring>
 
 CFscBase::CFscBase(uint16_t channels)
-    : CFirLpfBase(std::make_unique<COversamplingFilterCoeffs>(), channels)
-    , m_writeIndex(0)
-    , m_phasePosition(0)
-    , m_tapsPerPhase(0)
-    , m_interpolation(1)
-    , m_decimation(1)
+    : CFirLpfBase(std::make_unique<COversamplingFilterCoeffs>(), channels),
+      m_writeIndex(0),
+      m_phasePosition(0),
+      m_tapsPerPhase(0),
+      m_interpolation(1),
+      m_decimation(1)
 {
     m_coeffs->SetAttenuation(100.0);
     m_history.Resize(static_cast<std::size_t>(m_channels) * 2 * kHistoryLength);
@@ -74,7 +74,8 @@ void CFscBase::Init(int taps, int rate, int cutoffHz, uint32_t interpolation, ui
     // vanish against the centre tap (the zeros of a half-band design, computed as ~1e-17)
     // are stored as exact zeros, which lets the filters skip them.
     const double limit = std::fabs(c.GetCoeff((n - 1) / 2)) * kNegligibleTap;
-    for (int i = 0; i <= (n - 1) / 2; ++i) {
+    for (int i = 0; i <= (n - 1) / 2; ++i)
+    {
         const double v = c.GetCoeff(i);
         const float f = std::fabs(v) < limit ? 0.0f : static_cast<float>(v);
         place(static_cast<uint32_t>(i), f);
@@ -85,7 +86,8 @@ void CFscBase::Init(int taps, int rate, int cutoffHz, uint32_t interpolation, ui
 
 void CFscBase::PushFrames(const BlockChannels& b, uint32_t base, uint32_t first, uint32_t count) const
 {
-    if (count > kHistoryLength) {
+    if (count > kHistoryLength)
+    {
         // Only the newest 1024 frames survive in the ring.
         first += count - kHistoryLength;
         count = kHistoryLength;
@@ -93,15 +95,19 @@ void CFscBase::PushFrames(const BlockChannels& b, uint32_t base, uint32_t first,
     const uint32_t position = (base + 1 + first) & kHistoryMask;
     const uint32_t run = std::min(count, kHistoryLength - position);
     const uint32_t rest = count - run;
-    for (uint16_t ch = 0; ch < m_channels; ++ch) {
+    for (uint16_t ch = 0; ch < m_channels; ++ch)
+    {
         float* history = b.history[ch];
         const float* in = b.input[ch];
-        if (in) {
+        if (in)
+        {
             std::memcpy(history + position, in + first, run * sizeof(float));
             std::memcpy(history + position + kHistoryLength, in + first, run * sizeof(float));
             std::memcpy(history, in + first + run, rest * sizeof(float));
             std::memcpy(history + kHistoryLength, in + first + run, rest * sizeof(float));
-        } else {
+        }
+        else
+        {
             std::memset(history + position, 0, run * sizeof(float));
             std::memset(history + position + kHistoryLength, 0, run * sizeof(float));
             std::memset(history, 0, rest * sizeof(float));

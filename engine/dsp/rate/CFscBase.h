@@ -80,7 +80,8 @@ protected:
     {
         q += stepFrames;
         phase += stepPhase;
-        if (phase >= l) {
+        if (phase >= l)
+        {
             phase -= l;
             ++q;
         }

@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 uint16_t FilterChannels(uint32_t channels)
 {
     return static_cast<uint16_t>(std::min<uint32_t>(channels, CFirLpfBase::kMaxChannels));
@@ -14,17 +15,17 @@ uint16_t FilterChannels(uint32_t channels)
 // down with the lower of the two rates, so that images and aliases stay in the stop band.
 constexpr int kReferenceCutoffHz = 22000;
 constexpr uint32_t kReferenceRate = 44100;
-}
+} // namespace
 
 CRealTimeFsConverterPcmOutput::CRealTimeFsConverterPcmOutput(uint32_t channels)
-    : m_interpolator(std::make_unique<CFsCwInterpolation>(FilterChannels(channels)))
-    , m_decimator(std::make_unique<CDecimationFilter>(FilterChannels(channels)))
-    , m_interpolationActive(false)
-    , m_decimationActive(false)
-    , m_inputRate(44100)
-    , m_outputRate(44100)
-    , m_channels(channels)
-    , m_stage(static_cast<std::size_t>(FilterChannels(channels)) * kStageFrames)
+    : m_interpolator(std::make_unique<CFsCwInterpolation>(FilterChannels(channels))),
+      m_decimator(std::make_unique<CDecimationFilter>(FilterChannels(channels))),
+      m_interpolationActive(false),
+      m_decimationActive(false),
+      m_inputRate(44100),
+      m_outputRate(44100),
+      m_channels(channels),
+      m_stage(static_cast<std::size_t>(FilterChannels(channels)) * kStageFrames)
 {
     m_interpolator->SetAttenuation(kInterpolatorAttenuationDb);
     m_decimator->SetAttenuation(kDecimatorAttenuationDb);
@@ -56,19 +57,25 @@ void CRealTimeFsConverterPcmOutput::SetUp()
     // 1-bit-derived rates: decimate into the PCM range first (x 2 gain).
     int decimatorTaps = 0;
     uint32_t factor = 1;
-    if (r >= 11289600) {
+    if (r >= 11289600)
+    {
         decimatorTaps = 289;
         factor = 64;
-    } else if (r >= 5644800) {
+    }
+    else if (r >= 5644800)
+    {
         decimatorTaps = 145;
         factor = 32;
-    } else if (r >= 2822400) {
+    }
+    else if (r >= 2822400)
+    {
         decimatorTaps = 73;
         factor = 16;
     }
-    if (factor > 1) {
-        m_decimator->Init(decimatorTaps, static_cast<int>(std::min<uint32_t>(r, 0x7FFFFFFF)), 60000,
-                          6.020599913279624, factor);
+    if (factor > 1)
+    {
+        m_decimator->Init(decimatorTaps, static_cast<int>(std::min<uint32_t>(r, 0x7FFFFFFF)), 60000, 6.020599913279624,
+                          factor);
         m_decimationActive = true;
         r /= factor;
     }
@@ -76,15 +83,20 @@ void CRealTimeFsConverterPcmOutput::SetUp()
     if (r == o)
         return;
     m_interpolationActive = true;
-    if (r >= 96001) {
+    if (r >= 96001)
+    {
         l = 4;
-        if (o > 96000) {
+        if (o > 96000)
+        {
             cutoff = 40000;
             taps = 96;
         }
-    } else if (r > 48000) {
+    }
+    else if (r > 48000)
+    {
         l = 8;
-        if (o > 48000) {
+        if (o > 48000)
+        {
             cutoff = 30000;
             taps = 192;
         }
@@ -100,8 +112,8 @@ void CRealTimeFsConverterPcmOutput::SetUp()
 uint32_t CRealTimeFsConverterPcmOutput::Process(const float* const* input, float* const* output, uint32_t frames)
 {
     if (!m_interpolationActive && !m_decimationActive)
-        return CopyChannelBuffers(static_cast<uint16_t>(std::min<uint32_t>(m_channels, 0xFFFF)), output, input,
-                                  frames, 0, 0);
+        return CopyChannelBuffers(static_cast<uint16_t>(std::min<uint32_t>(m_channels, 0xFFFF)), output, input, frames,
+                                  0, 0);
     if (!m_decimationActive)
         return m_interpolator->Process(input, output, frames);
     if (!m_interpolationActive)
@@ -119,9 +131,11 @@ uint32_t CRealTimeFsConverterPcmOutput::Process(const float* const* input, float
     const uint32_t maxChunk = kStageFrames * m_decimator->GetDecimation();
     uint32_t done = 0;
     uint32_t produced = 0;
-    while (done < frames) {
+    while (done < frames)
+    {
         const uint32_t chunk = std::min(frames - done, maxChunk);
-        for (uint16_t ch = 0; ch < channels; ++ch) {
+        for (uint16_t ch = 0; ch < channels; ++ch)
+        {
             in[ch] = input && input[ch] ? input[ch] + done : nullptr;
             out[ch] = output && output[ch] ? output[ch] + produced : nullptr;
         }
@@ -138,7 +152,8 @@ double CRealTimeFsConverterPcmOutput::GetLatencyInSeconds() const
     if (m_inputRate == 0)
         return latency;
     double rate = m_inputRate;
-    if (m_decimationActive) {
+    if (m_decimationActive)
+    {
         latency += m_decimator->GetCoeffs().GetLatency() / rate;
         rate /= m_decimator->GetDecimation();
     }

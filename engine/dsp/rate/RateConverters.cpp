@@ -1,28 +1,29 @@
 #include "engine/dsp/rate/RateConverters.h"
 
-#include "engine/dsp/rate/CConverterPcmOutputSameRate.h"
 #include "engine/dsp/filters/CDecimationFilter.h"
-#include "engine/dsp/rate/CFsConverter.h"
 #include "engine/dsp/filters/COversamplingFilter.h"
+#include "engine/dsp/rate/CConverterPcmOutputSameRate.h"
+#include "engine/dsp/rate/CFsConverter.h"
 
 using Filter = RateConverterDesign::Filter;
 
 // Down-conversions cut at the output's Nyquist frequency, up-conversions at the input's.
-const RateConverterDesign CConverter44_1kHz_To_48kHz::kDesign { Filter::Polyphase, 15361, 2561, 44100, 22050, 160, 147 };
-const RateConverterDesign CConverter44_1kHz_To_88_2kHz::kDesign { Filter::Oversampling, 193, 33, 44100, 22050, 2, 1 };
-const RateConverterDesign CConverter44_1kHz_To_96kHz::kDesign { Filter::Polyphase, 30721, 5121, 44100, 22050, 320, 147 };
-const RateConverterDesign CConverter48kHz_To_44_1kHz::kDesign { Filter::Polyphase, 14113, 2353, 48000, 22050, 147, 160 };
-const RateConverterDesign CConverter48kHz_To_88_2kHz::kDesign { Filter::Polyphase, 14113, 2353, 48000, 24000, 147, 80 };
-const RateConverterDesign CConverter88_2kHz_To_44_1kHz::kDesign { Filter::Decimation, 193, 33, 88200, 22050, 1, 2 };
-const RateConverterDesign CConverter88_2kHz_To_48kHz::kDesign { Filter::Polyphase, 15361, 2561, 88200, 24000, 80, 147 };
-const RateConverterDesign CConverter96kHz_To_44_1kHz::kDesign { Filter::Polyphase, 56449, 9409, 96000, 22050, 147, 320 };
+const RateConverterDesign CConverter44_1kHz_To_48kHz::kDesign{Filter::Polyphase, 15361, 2561, 44100, 22050, 160, 147};
+const RateConverterDesign CConverter44_1kHz_To_88_2kHz::kDesign{Filter::Oversampling, 193, 33, 44100, 22050, 2, 1};
+const RateConverterDesign CConverter44_1kHz_To_96kHz::kDesign{Filter::Polyphase, 30721, 5121, 44100, 22050, 320, 147};
+const RateConverterDesign CConverter48kHz_To_44_1kHz::kDesign{Filter::Polyphase, 14113, 2353, 48000, 22050, 147, 160};
+const RateConverterDesign CConverter48kHz_To_88_2kHz::kDesign{Filter::Polyphase, 14113, 2353, 48000, 24000, 147, 80};
+const RateConverterDesign CConverter88_2kHz_To_44_1kHz::kDesign{Filter::Decimation, 193, 33, 88200, 22050, 1, 2};
+const RateConverterDesign CConverter88_2kHz_To_48kHz::kDesign{Filter::Polyphase, 15361, 2561, 88200, 24000, 80, 147};
+const RateConverterDesign CConverter96kHz_To_44_1kHz::kDesign{Filter::Polyphase, 56449, 9409, 96000, 22050, 147, 320};
 
 CConverterFilterStage::CConverterFilterStage(uint16_t channels, const RateConverterDesign& design, bool peakDetection)
     : m_channels(channels)
 {
     const int taps = peakDetection ? design.peakDetectionTaps : design.exportTaps;
     const double attenuation = peakDetection ? kPeakDetectionAttenuationDb : kExportAttenuationDb;
-    switch (design.filter) {
+    switch (design.filter)
+    {
     case Filter::Polyphase:
     case Filter::Oversampling: {
         std::unique_ptr<CFscBase> filter;
@@ -73,14 +74,14 @@ uint32_t CConverterFilterStage::Process(const float* const* input, float* const*
     return m_filter->Process(input, output, frames);
 }
 
-#define QM_RATE_CONVERTER_DEFINE(Name)                                                                 \
-    Name::Name(uint16_t channels)                                                                      \
-        : CConverterFilterStage(channels, kDesign, false)                                              \
-    {                                                                                                  \
-    }                                                                                                  \
-    Name##_Peak_Detection::Name##_Peak_Detection(uint16_t channels)                                    \
-        : CConverterFilterStage(channels, Name::kDesign, true)                                         \
-    {                                                                                                  \
+#define QM_RATE_CONVERTER_DEFINE(Name)                                                                                 \
+    Name::Name(uint16_t channels)                                                                                      \
+        : CConverterFilterStage(channels, kDesign, false)                                                              \
+    {                                                                                                                  \
+    }                                                                                                                  \
+    Name##_Peak_Detection::Name##_Peak_Detection(uint16_t channels)                                                    \
+        : CConverterFilterStage(channels, Name::kDesign, true)                                                         \
+    {                                                                                                                  \
     }
 
 QM_RATE_CONVERTER_DEFINE(CConverter44_1kHz_To_48kHz)
@@ -94,7 +95,8 @@ QM_RATE_CONVERTER_DEFINE(CConverter96kHz_To_44_1kHz)
 
 #undef QM_RATE_CONVERTER_DEFINE
 
-namespace {
+namespace
+{
 
 template <typename Export, typename Peak>
 std::unique_ptr<CConverterDspBase> Make(bool peakDetection, uint16_t channels)
@@ -108,7 +110,8 @@ std::unique_ptr<CConverterDspBase> Make(bool peakDetection, uint16_t channels)
 
 std::unique_ptr<CConverterDspBase> MakeStage(RateConversionCode code, bool peakDetection, uint16_t channels)
 {
-    switch (code) {
+    switch (code)
+    {
     case 0:
     case 7:
     case 12:
@@ -116,25 +119,38 @@ std::unique_ptr<CConverterDspBase> MakeStage(RateConversionCode code, bool peakD
         if (peakDetection)
             return nullptr;
         return std::make_unique<CConverterPcmOutputSameRate>(channels);
-    case 1: return QM_STAGE(CConverter44_1kHz_To_48kHz);
-    case 2: return QM_STAGE(CConverter44_1kHz_To_88_2kHz);
-    case 3: return QM_STAGE(CConverter44_1kHz_To_96kHz);
-    case 6: return QM_STAGE(CConverter48kHz_To_44_1kHz);
-    case 8: return QM_STAGE(CConverter48kHz_To_88_2kHz);
-    case 9: return QM_STAGE(CConverter44_1kHz_To_88_2kHz);
-    case 10: return QM_STAGE(CConverter88_2kHz_To_44_1kHz);
-    case 11: return QM_STAGE(CConverter88_2kHz_To_48kHz);
-    case 13: return QM_STAGE(CConverter44_1kHz_To_48kHz);
-    case 14: return QM_STAGE(CConverter96kHz_To_44_1kHz);
-    case 15: return QM_STAGE(CConverter88_2kHz_To_44_1kHz);
-    case 16: return QM_STAGE(CConverter48kHz_To_44_1kHz);
-    default: return nullptr;
+    case 1:
+        return QM_STAGE(CConverter44_1kHz_To_48kHz);
+    case 2:
+        return QM_STAGE(CConverter44_1kHz_To_88_2kHz);
+    case 3:
+        return QM_STAGE(CConverter44_1kHz_To_96kHz);
+    case 6:
+        return QM_STAGE(CConverter48kHz_To_44_1kHz);
+    case 8:
+        return QM_STAGE(CConverter48kHz_To_88_2kHz);
+    case 9:
+        return QM_STAGE(CConverter44_1kHz_To_88_2kHz);
+    case 10:
+        return QM_STAGE(CConverter88_2kHz_To_44_1kHz);
+    case 11:
+        return QM_STAGE(CConverter88_2kHz_To_48kHz);
+    case 13:
+        return QM_STAGE(CConverter44_1kHz_To_48kHz);
+    case 14:
+        return QM_STAGE(CConverter96kHz_To_44_1kHz);
+    case 15:
+        return QM_STAGE(CConverter88_2kHz_To_44_1kHz);
+    case 16:
+        return QM_STAGE(CConverter48kHz_To_44_1kHz);
+    default:
+        return nullptr;
     }
 }
 
 #undef QM_STAGE
 
-}
+} // namespace
 
 std::unique_ptr<CConverterDspBase> CreateExportConverter(RateConversionCode code, uint16_t channels)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/dsp/rate/CConverterDspBase.h"
 #include "engine/dsp/filters/CFirLpfBase.h"
+#include "engine/dsp/rate/CConverterDspBase.h"
 #include "engine/dsp/rate/RateConversionCode.h"
 
 #include <memory>
@@ -53,17 +53,17 @@ private:
     std::unique_ptr<CFirLpfBase> m_filter;
 };
 
-#define QM_RATE_CONVERTER_CLASS(Name)                                                                  \
-    class Name : public CConverterFilterStage                                                          \
-    {                                                                                                  \
-    public:                                                                                            \
-        static const RateConverterDesign kDesign;                                                      \
-        explicit Name(uint16_t channels);                                                              \
-    };                                                                                                 \
-    class Name##_Peak_Detection : public CConverterFilterStage                                         \
-    {                                                                                                  \
-    public:                                                                                            \
-        explicit Name##_Peak_Detection(uint16_t channels);                                             \
+#define QM_RATE_CONVERTER_CLASS(Name)                                                                                  \
+    class Name : public CConverterFilterStage                                                                          \
+    {                                                                                                                  \
+    public:                                                                                                            \
+        static const RateConverterDesign kDesign;                                                                      \
+        explicit Name(uint16_t channels);                                                                              \
+    };                                                                                                                 \
+    class Name##_Peak_Detection : public CConverterFilterStage                                                         \
+    {                                                                                                                  \
+    public:                                                                                                            \
+        explicit Name##_Peak_Detection(uint16_t channels);                                                             \
     };
 
 QM_RATE_CONVERTER_CLASS(CConverter44_1kHz_To_48kHz)

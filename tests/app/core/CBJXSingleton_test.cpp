@@ -21,7 +21,9 @@ struct Counted : Base<Counted<Base>>
         ++created;
         const int now = ++alive;
         int most = mostAlive.load();
-        while (now > most && !mostAlive.compare_exchange_weak(most, now)) {}
+        while (now > most && !mostAlive.compare_exchange_weak(most, now))
+        {
+        }
     }
     ~Counted() override
     {

@@ -36,13 +36,22 @@ const std::vector<std::string> kLookupFunctions = {"CBJXResource::GetString"};
 
 // Names that look like keys but are registry value names (a literal that ends
 // in "_" is the stem of a numbered family of such names and is skipped too).
-const std::set<std::string> kStoredNames = {
-    "Export_File_OutputPath", "Export_File_Format", "Export_File_Type",
-    "Export_File_SampleRate", "Export_File_BitDepth", "Export_File_QualityOption",
-    "Export_Common_Source", "Export_Common_DsdFilter", "Export_Common_NormalizeMode",
-    "Export_Common_DitherType", "Export_Disc_TempDirectory", "Export_Disc_Format",
-    "Export_Disc_Gap", "Export_Disc_EraseMode", "Export_Drive_Name",
-    "Export_Num_Drives_Hides_Warnings"};
+const std::set<std::string> kStoredNames = {"Export_File_OutputPath",
+                                            "Export_File_Format",
+                                            "Export_File_Type",
+                                            "Export_File_SampleRate",
+                                            "Export_File_BitDepth",
+                                            "Export_File_QualityOption",
+                                            "Export_Common_Source",
+                                            "Export_Common_DsdFilter",
+                                            "Export_Common_NormalizeMode",
+                                            "Export_Common_DitherType",
+                                            "Export_Disc_TempDirectory",
+                                            "Export_Disc_Format",
+                                            "Export_Disc_Gap",
+                                            "Export_Disc_EraseMode",
+                                            "Export_Drive_Name",
+                                            "Export_Num_Drives_Hides_Warnings"};
 
 struct Entry
 {
@@ -147,7 +156,8 @@ std::string calleeBefore(const std::string& code)
             while (end > 0 && std::isspace(static_cast<unsigned char>(code[end - 1])))
                 --end;
             std::size_t begin = end;
-            while (begin > 0 && (std::isalnum(static_cast<unsigned char>(code[begin - 1])) || code[begin - 1] == '_' || code[begin - 1] == ':'))
+            while (begin > 0 && (std::isalnum(static_cast<unsigned char>(code[begin - 1])) || code[begin - 1] == '_' ||
+                                 code[begin - 1] == ':'))
                 --begin;
             return code.substr(begin, end - begin);
         }
@@ -194,8 +204,8 @@ void collectLiterals(const fs::path& file, std::vector<Literal>& out)
             continue;
         }
         const char previous = code.empty() ? '\0' : code.back();
-        const bool digitSeparator = std::isxdigit(static_cast<unsigned char>(previous))
-                                    && !(previous == '8' && code.size() > 1 && code[code.size() - 2] == 'u');
+        const bool digitSeparator = std::isxdigit(static_cast<unsigned char>(previous)) &&
+                                    !(previous == '8' && code.size() > 1 && code[code.size() - 2] == 'u');
         if (c == '\'' && !digitSeparator)
         {
             for (++i; i < source.size() && source[i] != '\''; ++i)
@@ -228,8 +238,8 @@ void collectLiterals(const fs::path& file, std::vector<Literal>& out)
             }
             const std::size_t before = code.find_last_not_of(" \t\r\n");
             const std::size_t after = source.find_first_not_of(" \t\r\n", i + 1);
-            const bool wholeArgument = before != std::string::npos && (code[before] == '(' || code[before] == ',')
-                                       && after != std::string::npos && (source[after] == ')' || source[after] == ',');
+            const bool wholeArgument = before != std::string::npos && (code[before] == '(' || code[before] == ',') &&
+                                       after != std::string::npos && (source[after] == ')' || source[after] == ',');
             out.push_back({text, calleeBefore(code), wholeArgument,
                            file.lexically_relative(kSourceDir).string() + ":" + std::to_string(line)});
             code += "\"\"";
@@ -369,9 +379,9 @@ TEST(StringTables, EveryKeyNamedInTheSourceExists)
         for (const std::string& function : kLookupFunctions)
             looksUp = looksUp || (literal.wholeArgument && endsWith(literal.callee, function));
 
-        const bool keyLike = isKeyShaped(literal.text)
-                             && prefixes.count(literal.text.substr(0, literal.text.find('_'))) != 0
-                             && kStoredNames.count(literal.text) == 0;
+        const bool keyLike = isKeyShaped(literal.text) &&
+                             prefixes.count(literal.text.substr(0, literal.text.find('_'))) != 0 &&
+                             kStoredNames.count(literal.text) == 0;
         if (!looksUp && !keyLike)
             continue;
         if (english.count(literal.text) == 0 || japanese.count(literal.text) == 0)

@@ -15,8 +15,8 @@ TEST(TextFormatting, SampleRates)
         const char* expected;
     };
     const Case cases[] = {
-        {96000.0, true, "96.0 kHz"}, {800.0, false, "800.0Hz"},     {44100.0, true, "44.1 kHz"},
-        {48000.0, true, "48.0 kHz"}, {2822400.0, true, "2.8 MHz"},  {999.99, false, "999.9Hz"},
+        {96000.0, true, "96.0 kHz"}, {800.0, false, "800.0Hz"},    {44100.0, true, "44.1 kHz"},
+        {48000.0, true, "48.0 kHz"}, {2822400.0, true, "2.8 MHz"}, {999.99, false, "999.9Hz"},
         {0.0, true, "0.0 Hz"},       {-44100.0, true, "0.0 Hz"},
     };
     for (const auto& c : cases)
@@ -33,13 +33,9 @@ TEST(TextFormatting, Durations)
         const char* expected;
     };
     const Case cases[] = {
-        {0, 0, 59.9996f, 1, "1:00"},
-        {1, 2, 3.5f, 0, "01:02:03.500"},
-        {0, 75, 0.0f, 1, "1:15:00"},
+        {0, 0, 59.9996f, 1, "1:00"},        {1, 2, 3.5f, 0, "01:02:03.500"},       {0, 75, 0.0f, 1, "1:15:00"},
         {1, 0, 0.129f, 0, "01:00:00.129"}, // every millisecond survives an hour's total
-        {10, 0, 0.001f, 0, "10:00:00.001"},
-        {0, 0, 3599.9996f, 0, "01:00:00.000"},
-        {0, 0, 61.0f, 1, "1:01"},
+        {10, 0, 0.001f, 0, "10:00:00.001"}, {0, 0, 3599.9996f, 0, "01:00:00.000"}, {0, 0, 61.0f, 1, "1:01"},
         {0, 0, -1.0f, 1, "0:00"},
     };
     for (const auto& c : cases)
@@ -53,7 +49,7 @@ TEST(TextFormatting, Durations)
         const char* expected;
     };
     const SecondsCase secondsCases[] = {
-        {3600.129, 0, "01:00:00.129"}, {3723.5, 1, "1:02:03"},  {59.9996, 1, "1:00"},
+        {3600.129, 0, "01:00:00.129"}, {3723.5, 1, "1:02:03"},    {59.9996, 1, "1:00"},
         {-5.0, 0, "00:00:00.000"},     {std::nan(""), 1, "0:00"}, {359999.999, 0, "99:59:59.999"},
     };
     for (const auto& c : secondsCases)

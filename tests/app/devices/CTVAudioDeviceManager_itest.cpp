@@ -11,13 +11,13 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <mutex>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
 #include <spawn.h>
-#include <sys/file.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -81,10 +81,12 @@ private:
 class PlayerProcessor : public CTVAudioDeviceManagerProcessor
 {
 public:
-    explicit PlayerProcessor(CAudioFileTransport& transport) : m_transport(transport) {}
+    explicit PlayerProcessor(CAudioFileTransport& transport)
+        : m_transport(transport)
+    {
+    }
 
-    void processAudio(const float* const* inputs, int, float* const* outputs, int outputCount,
-                      int sampleCount) override
+    void processAudio(const float* const* inputs, int, float* const* outputs, int outputCount, int sampleCount) override
     {
         ++calls;
         if (outputCount >= 2 && sampleCount > 0)
@@ -111,7 +113,8 @@ public:
 class CaptureClient
 {
 public:
-    CaptureClient() : m_data(2, std::vector<float>(kCaptureFrames, 0.0f))
+    CaptureClient()
+        : m_data(2, std::vector<float>(kCaptureFrames, 0.0f))
     {
         jack_status_t status{};
         m_client = jack_client_open("qmcapture", JackNoStartServer, &status);
@@ -266,8 +269,8 @@ protected:
         // A long client timeout: on a loaded machine a client that misses a
         // period by more than the default 500 ms is thrown out of the graph
         // for good, and the device would never be called again.
-        const char* argv[] = {"jackd", "--no-realtime", "-t", "30000", "-d", "dummy", "-r", "44100", "-p", "512",
-                              nullptr};
+        const char* argv[] = {"jackd", "--no-realtime", "-t", "30000", "-d",   "dummy",
+                              "-r",    "44100",         "-p", "512",   nullptr};
         ASSERT_EQ(::posix_spawnp(&m_server, "jackd", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0)
             << "jackd (package jackd2) is needed";
         const bool up = WaitFor(
@@ -338,15 +341,14 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
     EXPECT_EQ(manager->OpenDevice("system", 44100.0, 0, 0, false), "");
     EXPECT_TRUE(manager->IsRunning());
     EXPECT_EQ(manager->GetSampleRate(), 44100.0);
-    EXPECT_EQ(ToVector(manager->GetAvailableBufferSizes()),
-              std::vector<int>{512});
+    EXPECT_EQ(ToVector(manager->GetAvailableBufferSizes()), std::vector<int>{512});
     EXPECT_EQ(manager->GetChannelPairNames(), juce::StringArray({"playback_1/playback_2"}));
     EXPECT_EQ(listener.rate, 44100.0);
     EXPECT_EQ(listener.size, 512);
 
     // Our device's two outputs into the capture client.
-    const char** ports = jack_get_ports(capture.Client(), "^JUCEJack[^:]*:out_", JACK_DEFAULT_AUDIO_TYPE,
-                                        JackPortIsOutput);
+    const char** ports =
+        jack_get_ports(capture.Client(), "^JUCEJack[^:]*:out_", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
     ASSERT_NE(ports, nullptr);
     ASSERT_NE(ports[0], nullptr);
     ASSERT_NE(ports[1], nullptr);
@@ -373,8 +375,8 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
         // Generous: on a loaded machine the clients' threads get little time.
         ASSERT_TRUE(WaitFor([&] { return ends.ends.load() > ended; }, std::chrono::seconds(60)))
             << "the device called the processor " << processor.calls.load() << " times; player state "
-            << player.GetState() << ", prebuffering " << player.IsPrebuffering() << ", running "
-            << player.IsRunning() << ", position " << player.GetPosition() << " s";
+            << player.GetState() << ", prebuffering " << player.IsPrebuffering() << ", running " << player.IsRunning()
+            << ", position " << player.GetPosition() << " s";
         EXPECT_EQ(ends.failures.load(), 0);
         // Some silence after the song.
         const int after = capture.Frames() + 4096;
@@ -383,5 +385,4 @@ TEST_F(JackServer, ASongReachesTheDeviceWholeInOrderAndAtItsLevel)
         problem = CheckTake(capture);
     } while (!problem.empty() && takes < 5);
     EXPECT_EQ(problem, "") << takes << " takes, " << capture.XRuns() << " xruns";
-
 }

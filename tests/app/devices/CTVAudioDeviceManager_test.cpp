@@ -72,8 +72,8 @@ class AudioDeviceManager : public ::testing::Test
 protected:
     AudioDeviceManager()
     {
-        m_oldConfig = std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME"))
-                                                     : std::nullopt;
+        m_oldConfig =
+            std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
         ::setenv("XDG_CONFIG_HOME", m_folder.path().c_str(), 1);
 
         FakeDeviceSpec main{"Main"};
@@ -178,8 +178,7 @@ TEST_F(AudioDeviceManager, FitsTheRequestedBufferSizeToTheOfferedSizes)
         EXPECT_EQ(manager->OpenDevice(c.device, c.rate, 0, c.request, false), "");
         ASSERT_NE(Device(), nullptr);
         EXPECT_EQ(Device()->getCurrentBufferSizeSamples(), c.opened);
-        EXPECT_EQ(ToVector(manager->GetAvailableBufferSizes()),
-                  c.available);
+        EXPECT_EQ(ToVector(manager->GetAvailableBufferSizes()), c.available);
     }
 }
 

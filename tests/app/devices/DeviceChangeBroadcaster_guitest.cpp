@@ -9,8 +9,8 @@
 #include "app/devices/DeviceChangeBroadcaster.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "platform/devices/CdMediaWatcher.h"
-#include "tests/support/MessageLoop.h"
 #include "tests/support/CdImageBuilder.h"
+#include "tests/support/MessageLoop.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::MediaEvent;

@@ -11,11 +11,11 @@
 
 #include <sys/stat.h>
 
+#include "app/core/WideText.h"
 #include "app/songlist/RelativePath.h"
 #include "app/songlist/SongListFile.h"
 #include "app/songlist/TVSLReader.h"
 #include "app/songlist/TrackInfo.h"
-#include "app/core/WideText.h"
 #include "tests/app/TestResources.h"
 #include "tests/support/TempFolder.h"
 
@@ -71,8 +71,8 @@ std::vector<std::unique_ptr<TrackInfo>> readAllRecords(const fs::path& list, juc
 // A song-list document with one song whose parts are given as XML text.
 std::string documentWithTrack(const std::string& trackBody, const std::string& version = "1.0.0.0")
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<QuillmarkProject version=\"" + version + "\"><Track>"
-           + trackBody + "</Track></QuillmarkProject>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<QuillmarkProject version=\"" + version + "\"><Track>" +
+           trackBody + "</Track></QuillmarkProject>";
 }
 
 const std::string kCompleteParts = "<Name>n</Name><TextData/><DataSpec/><Control/><FileInfo/>";
@@ -113,8 +113,11 @@ TEST(SongListNumbers, ParsingOfStoredNumbers)
         EXPECT_EQ(xml::parseInt64(text), expected) << text;
 
     const std::vector<std::pair<const char*, double>> floats = {
-        {"0,500000", 0.5}, {"44100.000000", 44100.0}, {" -3", -3.0}, {"+1.5", 1.5}, {"2.5x", 2.5},
-        {"abc", 0.0},      {"", 0.0},                 {"1e400", 0.0}, {"1e39", 0.0},  {"nan", 0.0},
+        {"0,500000", 0.5}, {"44100.000000", 44100.0},
+        {" -3", -3.0},     {"+1.5", 1.5},
+        {"2.5x", 2.5},     {"abc", 0.0},
+        {"", 0.0},         {"1e400", 0.0},
+        {"1e39", 0.0},     {"nan", 0.0},
         {"inf", 0.0},      {"30", 30.0},
     };
     for (const auto& [text, expected] : floats)
@@ -143,9 +146,9 @@ TEST(SongListNumbers, FormattingIsFixedWhateverTheLocale)
 TEST(SongListVersion, ParseVersion)
 {
     const std::vector<std::pair<const char*, uint32_t>> cases = {
-        {"1.0.0.0", 0x01000000u},   {"1.0", 0x01000000u},      {"", 0u},
-        {"V1.0.0.0", 0x01000000u},  {"1.0.0.0.9", 0x01000000u}, {"1.0.0.1", 0x01000001u},
-        {"2.0", 0x02000000u},       {"1..2", 0x01000200u},     {"0.1.2.3", 0x00010203u},
+        {"1.0.0.0", 0x01000000u},   {"1.0", 0x01000000u},         {"", 0u},
+        {"V1.0.0.0", 0x01000000u},  {"1.0.0.0.9", 0x01000000u},   {"1.0.0.1", 0x01000001u},
+        {"2.0", 0x02000000u},       {"1..2", 0x01000200u},        {"0.1.2.3", 0x00010203u},
         {"1.0.0.256", 0x01000100u}, {"99999999999", 0xFFFFFFFFu},
     };
     for (const auto& [text, expected] : cases)
@@ -242,7 +245,8 @@ TEST(SongListFile, RecordsComeBackAsTheyWereWritten)
     ASSERT_TRUE(Tavrel::writeSongListFile({&first, &second}, asFile(list)));
 
     const std::string text = readAll(list);
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<QuillmarkProject version=\"1.0.0.0\">", 0), 0u);
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n<QuillmarkProject version=\"1.0.0.0\">", 0),
+              0u);
     EXPECT_NE(text.find("<Creator>QUILLMARK</Creator>"), std::string::npos);
     EXPECT_NE(text.find("<Format type=\"string\">aiff</Format>"), std::string::npos);
     EXPECT_NE(text.find("<SampleRate type=\"float\">48000.000000</SampleRate>"), std::string::npos);
@@ -357,7 +361,8 @@ TEST(SongListFile, FlatFileCopiesOnlyForPlainChains)
 TEST(SongListFile, FlatFilesAreReadOnlyWithoutSections)
 {
     qmtest::TempFolder folder;
-    const std::string file1 = "<File><FilePath option=\"absolute\">/x/1.wav</FilePath><StartSample>1</StartSample></File>";
+    const std::string file1 =
+        "<File><FilePath option=\"absolute\">/x/1.wav</FilePath><StartSample>1</StartSample></File>";
     const std::string file2 = "<File><FilePath option=\"absolute\">/x/2.wav</FilePath></File>";
     const std::string parts = "<Name>n</Name><TextData/><DataSpec/><Control/>";
 
@@ -367,12 +372,12 @@ TEST(SongListFile, FlatFilesAreReadOnlyWithoutSections)
     const CPlaylistTrack& track = *flatOnly->song->GetSection(0)->GetTrack(0);
     EXPECT_EQ(filePaths(track), (std::vector<std::u16string>{u"/x/1.wav", u"/x/2.wav"}));
     EXPECT_EQ(track.GetFile(0)->GetStart(), 1);
-    EXPECT_EQ(track.GetFile(1)->GetEnd(), 0);  // a missing StopSample reads as 0
+    EXPECT_EQ(track.GetFile(1)->GetEnd(), 0); // a missing StopSample reads as 0
     EXPECT_FALSE(flatOnly->readable);
 
     // With a section present the flat copies are ignored.
-    auto withSection = readSong(folder, parts + "<FileInfo><Section><Track>" + file2 + "</Track></Section>" + file1
-                                            + file2 + "</FileInfo>");
+    auto withSection = readSong(folder, parts + "<FileInfo><Section><Track>" + file2 + "</Track></Section>" + file1 +
+                                            file2 + "</FileInfo>");
     ASSERT_EQ(withSection->song->GetSectionCount(), 1);
     EXPECT_EQ(filePaths(*withSection->song->GetSection(0)->GetTrack(0)), std::vector<std::u16string>{u"/x/2.wav"});
 }
@@ -387,11 +392,10 @@ TEST(SongListFile, ValuesReadAsStoredWithTheirDefaults)
     EXPECT_FALSE(defaults->compressed);
     EXPECT_EQ(defaults->formatName, "WAV");
 
-    auto stated = readSong(folder, rest
-                                       + "<DataSpec><Compressed>True</Compressed><Lossless>false</Lossless>"
-                                         "<Time><Second>0,500000</Second></Time></DataSpec>"
-                                         "<Control><Gain>30.0</Gain><Balance>5.0</Balance>"
-                                         "<FadeIn><FadeTime>99</FadeTime></FadeIn><DCCut>7</DCCut></Control>");
+    auto stated = readSong(folder, rest + "<DataSpec><Compressed>True</Compressed><Lossless>false</Lossless>"
+                                          "<Time><Second>0,500000</Second></Time></DataSpec>"
+                                          "<Control><Gain>30.0</Gain><Balance>5.0</Balance>"
+                                          "<FadeIn><FadeTime>99</FadeTime></FadeIn><DCCut>7</DCCut></Control>");
     EXPECT_FALSE(stated->compressed);
     EXPECT_FALSE(stated->lossless);
     EXPECT_EQ(stated->lengthSeconds, 0.5f);
@@ -413,9 +417,9 @@ TEST(SongListFile, ValuesReadAsStoredWithTheirDefaults)
 TEST(SongListFile, MarksSkipEmptyTimesAndRepeatsOfAMillisecond)
 {
     qmtest::TempFolder folder;
-    auto record = readSong(folder, kCompleteParts
-                                       + "<Marker><Mark><Time>2,5</Time></Mark><Mark><Time></Time></Mark><Mark/>"
-                                         "<Mark><Time>1.0</Time></Mark><Mark><Time>1.0004</Time></Mark></Marker>");
+    auto record =
+        readSong(folder, kCompleteParts + "<Marker><Mark><Time>2,5</Time></Mark><Mark><Time></Time></Mark><Mark/>"
+                                          "<Mark><Time>1.0</Time></Mark><Mark><Time>1.0004</Time></Mark></Marker>");
     ASSERT_EQ(record->markers->GetCount(), 2);
     EXPECT_EQ(record->markers->GetAt(0), 1.0);
     EXPECT_EQ(record->markers->GetAt(1), 2.5);
@@ -509,21 +513,23 @@ TEST(SongListFile, PictureCandidatesAndTheFallbackToTheFirstFile)
     // No picture entry: a first file that can carry a picture is the source.
     auto fromFile = readSong(folder, parts + "<FileInfo>" + mp3 + "</FileInfo>");
     EXPECT_EQ(fromFile->picturePath, "/x/song.MP3");
-    auto wav = readSong(folder, parts + "<FileInfo><File><FilePath option=\"absolute\">/x/song.wav</FilePath></File></FileInfo>");
+    auto wav = readSong(
+        folder, parts + "<FileInfo><File><FilePath option=\"absolute\">/x/song.wav</FilePath></File></FileInfo>");
     EXPECT_TRUE(wav->picturePath.isEmpty());
 
     // Both candidates missing: the resolved relative one is kept.
-    auto missing = readSong(folder, parts + "<FileInfo>" + mp3
-                                        + "<Picture><FilePath option=\"absolute\">/nowhere/p.png</FilePath>"
-                                          "<FilePath option=\"relative\">pics/p.png</FilePath></Picture></FileInfo>");
+    auto missing = readSong(folder, parts + "<FileInfo>" + mp3 +
+                                        "<Picture><FilePath option=\"absolute\">/nowhere/p.png</FilePath>"
+                                        "<FilePath option=\"relative\">pics/p.png</FilePath></Picture></FileInfo>");
     EXPECT_EQ(missing->picturePath, juce::String((folder.path() / "pics/p.png").string()));
 
     // A folder is no picture: the absolute candidate that is a file wins.
     fs::create_directories(folder.file("pics/p.png"));
     touch(folder.file("real.png"));
-    auto folderFirst = readSong(folder, parts + "<FileInfo><Picture><FilePath option=\"relative\">pics/p.png</FilePath>"
-                                                "<FilePath option=\"absolute\">" + folder.file("real.png").string()
-                                            + "</FilePath></Picture></FileInfo>");
+    auto folderFirst = readSong(folder, parts +
+                                            "<FileInfo><Picture><FilePath option=\"relative\">pics/p.png</FilePath>"
+                                            "<FilePath option=\"absolute\">" +
+                                            folder.file("real.png").string() + "</FilePath></Picture></FileInfo>");
     EXPECT_EQ(folderFirst->picturePath, juce::String(folder.file("real.png").string()));
 
     // Only an absolute path stored, and it is missing: it is kept, not lost.
@@ -538,8 +544,8 @@ TEST(SongListFile, DocumentChecks)
     qmtest::TempFolder folder;
     const std::string track = "<Track>" + kCompleteParts + "</Track>";
     auto root = [&](const std::string& attributes, const std::string& name = "n") {
-        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<QuillmarkProject" + attributes + "><Track><Name>" + name
-               + "</Name><TextData/><DataSpec/><Control/><FileInfo/></Track></QuillmarkProject>";
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<QuillmarkProject" + attributes + "><Track><Name>" + name +
+               "</Name><TextData/><DataSpec/><Control/><FileInfo/></Track></QuillmarkProject>";
     };
     std::string deep;
     for (int i = 0; i < 100000; ++i)
@@ -549,7 +555,7 @@ TEST(SongListFile, DocumentChecks)
     {
         std::string name;
         std::string text;
-        const char* error;  // null: the song is read
+        const char* error; // null: the song is read
     };
     const std::vector<Case> cases = {
         {"current", root(" version=\"1.0.0.0\""), nullptr},
@@ -601,9 +607,10 @@ TEST(SongListFile, ReaderGoesThroughTheSongsInOrder)
 {
     qmtest::TempFolder folder;
     const fs::path list = folder.file("list.qmpl");
-    writeText(list, "<QuillmarkProject><ProjectProperties/><Track>" + kCompleteParts + "</Track><Other/><Track>"
-                        "<Name>second</Name><TextData/><Control/><FileInfo/></Track><Track>" + kCompleteParts
-                        + "</Track></QuillmarkProject>");
+    writeText(list, "<QuillmarkProject><ProjectProperties/><Track>" + kCompleteParts +
+                        "</Track><Other/><Track>"
+                        "<Name>second</Name><TextData/><Control/><FileInfo/></Track><Track>" +
+                        kCompleteParts + "</Track></QuillmarkProject>");
     TVSLReader reader(asFile(list));
     std::vector<double> progress;
     std::vector<juce::String> errors;

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/core/WideText.h"
 #include "app/devices/CdDriveList.h"
 #include "app/songlist/TrackInfo.h"
-#include "app/core/WideText.h"
-#include "engine/audiofile/io/AudioFileReaderFactory.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
+#include "engine/audiofile/io/AudioFileReaderFactory.h"
 #include "engine/audiofile/io/CAudioFileReadBase.h"
 #include "engine/audiofile/song/CSongRead.h"
 #include "platform/cd/CdDriveRegistry.h"
@@ -176,11 +176,12 @@ TEST(TrackInfoFile, RecordOfAWavFileWithInfoTexts)
 {
     qmtest::TempFolder folder;
     const auto path = folder.file("song.wav");
-    ASSERT_EQ(qmtest::runCommand("ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1.5 "
-                                 "-ac 1 -ar 48000 -c:a pcm_s24le -fflags +bitexact "
-                                 "-metadata title='\xEF\xBC\xB4itle' -metadata artist=Artist -metadata genre=Jazz "
-                                 "-metadata date=2008-07-04 " +
-                                 qmtest::shellQuote(path.string())),
+    ASSERT_EQ(qmtest::runCommand(
+                  "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1.5 "
+                  "-ac 1 -ar 48000 -c:a pcm_s24le -fflags +bitexact "
+                  "-metadata title='\xEF\xBC\xB4itle' -metadata artist=Artist -metadata genre=Jazz "
+                  "-metadata date=2008-07-04 " +
+                  qmtest::shellQuote(path.string())),
               0);
 
     const std::u16string wide = path.u16string();

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "app/core/WideText.h"
 #include "app/songlist/GainRounding.h"
 #include "app/songlist/TrackInfo.h"
-#include "app/core/WideText.h"
-#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/song/CSongRead.h"
+#include "engine/audiofile/tags/CAudioMetaData.h"
 #include "engine/audiofile/wav/CWavFileWrite.h"
 #include "engine/dsp/dynamics/CDynamicControlParams.h"
 #include "tests/support/TempFolder.h"
@@ -82,14 +82,14 @@ TEST(TrackInfo, DateAndTimeFieldsAreFiltered)
         const char* stored;
     };
     const Case cases[] = {
-        {TrackInfo::kYear, "05", "2005"},      {TrackInfo::kYear, "0", "    "},     {TrackInfo::kYear, "19999", "1999"},
-        {TrackInfo::kYear, "", "    "},        {TrackInfo::kYear, "'84", "2084"},   {TrackInfo::kYear, "2008", "2008"},
-        {TrackInfo::kYear, "Y2k8", "2028"},    {TrackInfo::kMonth, "13", "12"},     {TrackInfo::kMonth, "7", "07"},
-        {TrackInfo::kMonth, "0", "  "},        {TrackInfo::kMonth, "x", "  "},      {TrackInfo::kDay, "0", "  "},
-        {TrackInfo::kDay, "32", "31"},         {TrackInfo::kDay, "4th", "04"},      {TrackInfo::kDay, "123", "12"},
-        {TrackInfo::kHour, "25", "23"},        {TrackInfo::kHour, "0", "00"},       {TrackInfo::kHour, "", "  "},
-        {TrackInfo::kMinute, "7", "07"},       {TrackInfo::kMinute, "60", "59"},    {TrackInfo::kSecond, "00", "00"},
-        {TrackInfo::kSecond, "-5", "05"},      {TrackInfo::kSecond, " ", "  "},
+        {TrackInfo::kYear, "05", "2005"},   {TrackInfo::kYear, "0", "    "},   {TrackInfo::kYear, "19999", "1999"},
+        {TrackInfo::kYear, "", "    "},     {TrackInfo::kYear, "'84", "2084"}, {TrackInfo::kYear, "2008", "2008"},
+        {TrackInfo::kYear, "Y2k8", "2028"}, {TrackInfo::kMonth, "13", "12"},   {TrackInfo::kMonth, "7", "07"},
+        {TrackInfo::kMonth, "0", "  "},     {TrackInfo::kMonth, "x", "  "},    {TrackInfo::kDay, "0", "  "},
+        {TrackInfo::kDay, "32", "31"},      {TrackInfo::kDay, "4th", "04"},    {TrackInfo::kDay, "123", "12"},
+        {TrackInfo::kHour, "25", "23"},     {TrackInfo::kHour, "0", "00"},     {TrackInfo::kHour, "", "  "},
+        {TrackInfo::kMinute, "7", "07"},    {TrackInfo::kMinute, "60", "59"},  {TrackInfo::kSecond, "00", "00"},
+        {TrackInfo::kSecond, "-5", "05"},   {TrackInfo::kSecond, " ", "  "},
     };
     for (const Case& c : cases)
     {
@@ -143,12 +143,15 @@ TEST(TrackInfo, ControlValuesAreRoundedAndHeld)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const Case cases[] = {
-        {TrackInfo::kBalance, 0.005f, 0.01f},  {TrackInfo::kBalance, -0.005f, -0.01f}, {TrackInfo::kBalance, 1.3f, 1.0f},
-        {TrackInfo::kBalance, -7.0f, -1.0f},   {TrackInfo::kBalance, 0.333f, 0.33f},   {TrackInfo::kBalance, nan, 0.0f},
-        {TrackInfo::kFadeInTime, 10.04f, 10.0f}, {TrackInfo::kFadeInTime, -2.0f, 0.0f}, {TrackInfo::kFadeInTime, 2.25f, 2.3f},
-        {TrackInfo::kFadeOutTime, 0.04f, 0.0f}, {TrackInfo::kFadeOutTime, inf, 10.0f}, {TrackInfo::kGain, 1.26f, 1.3f},
-        {TrackInfo::kGain, -1.25f, -1.3f},     {TrackInfo::kGain, 75.0f, 60.0f},        {TrackInfo::kGain, -75.0f, -60.0f},
-        {TrackInfo::kGain, nan, 0.0f},         {TrackInfo::kGain, -inf, -60.0f},
+        {TrackInfo::kBalance, 0.005f, 0.01f},    {TrackInfo::kBalance, -0.005f, -0.01f},
+        {TrackInfo::kBalance, 1.3f, 1.0f},       {TrackInfo::kBalance, -7.0f, -1.0f},
+        {TrackInfo::kBalance, 0.333f, 0.33f},    {TrackInfo::kBalance, nan, 0.0f},
+        {TrackInfo::kFadeInTime, 10.04f, 10.0f}, {TrackInfo::kFadeInTime, -2.0f, 0.0f},
+        {TrackInfo::kFadeInTime, 2.25f, 2.3f},   {TrackInfo::kFadeOutTime, 0.04f, 0.0f},
+        {TrackInfo::kFadeOutTime, inf, 10.0f},   {TrackInfo::kGain, 1.26f, 1.3f},
+        {TrackInfo::kGain, -1.25f, -1.3f},       {TrackInfo::kGain, 75.0f, 60.0f},
+        {TrackInfo::kGain, -75.0f, -60.0f},      {TrackInfo::kGain, nan, 0.0f},
+        {TrackInfo::kGain, -inf, -60.0f},
     };
     for (const Case& c : cases)
     {
@@ -165,8 +168,10 @@ TEST(TrackInfo, ControlValuesAreRoundedAndHeld)
         int input;
         int stored;
     };
-    const IntCase intCases[] = {{TrackInfo::kFadeInType, 5, 2}, {TrackInfo::kFadeInType, -1, 0},
-                                {TrackInfo::kFadeOutType, 1, 1}, {TrackInfo::kDcCut, 7, 1},
+    const IntCase intCases[] = {{TrackInfo::kFadeInType, 5, 2},
+                                {TrackInfo::kFadeInType, -1, 0},
+                                {TrackInfo::kFadeOutType, 1, 1},
+                                {TrackInfo::kDcCut, 7, 1},
                                 {TrackInfo::kDcCut, -3, 0}};
     for (const IntCase& c : intCases)
     {
@@ -196,9 +201,9 @@ TEST(TrackInfo, ControlChangeIsAnnouncedOnce)
     TrackInfo record;
     Recorder recorder;
     record.addListener(&recorder);
-    record.addListener(&recorder);  // registered once only
+    record.addListener(&recorder); // registered once only
     record.setFloatControl(TrackInfo::kGain, 3.0f);
-    record.setFloatControl(TrackInfo::kGain, 3.04f);  // stores 3.0 again
+    record.setFloatControl(TrackInfo::kGain, 3.04f); // stores 3.0 again
     record.setIntControl(TrackInfo::kFadeOutType, 9);
     record.setIntControl(TrackInfo::kFadeOutType, 2);
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"control 0", "control 3"}));
@@ -216,12 +221,21 @@ TEST(GainRounding, Table)
         float result;
     };
     const Case cases[] = {
-        {1.26f, false, 1.2f},  {-1.26f, false, -1.3f}, {1.25f, true, 1.3f},    {-1.25f, true, -1.3f},
-        {1.24f, true, 1.2f},   {0.04f, false, 0.0f},   {-0.04f, true, 0.0f},   {75.0f, false, 60.0f},
-        {-60.05f, true, -60.0f}, {1e30f, true, 60.0f}, {-1e30f, false, -60.0f},
+        {1.26f, false, 1.2f},
+        {-1.26f, false, -1.3f},
+        {1.25f, true, 1.3f},
+        {-1.25f, true, -1.3f},
+        {1.24f, true, 1.2f},
+        {0.04f, false, 0.0f},
+        {-0.04f, true, 0.0f},
+        {75.0f, false, 60.0f},
+        {-60.05f, true, -60.0f},
+        {1e30f, true, 60.0f},
+        {-1e30f, false, -60.0f},
         // Sums of steps held as floats stay on their step when rounding down
         // (-59.9f + 8.8f is -51.1000031).
-        {-59.9f + 8.8f, false, -51.1f}, {1.3f, false, 1.3f},
+        {-59.9f + 8.8f, false, -51.1f},
+        {1.3f, false, 1.3f},
     };
     for (const Case& c : cases)
         EXPECT_FLOAT_EQ(roundGainDb(c.dB, c.exact), c.result) << c.dB << (c.exact ? " exact" : " down");
@@ -257,13 +271,13 @@ TEST(TrackInfo, Marks)
 {
     TrackInfo record;
     record.lengthMinutes = 1;
-    record.lengthSeconds = 30.5f;  // 90.5 s
+    record.lengthSeconds = 30.5f; // 90.5 s
     Recorder recorder;
     record.addListener(&recorder);
 
     EXPECT_TRUE(record.addMarker(10.0));
     EXPECT_TRUE(record.addMarker(5.0));
-    EXPECT_FALSE(record.addMarker(5.0004));  // same millisecond
+    EXPECT_FALSE(record.addMarker(5.0004)); // same millisecond
     EXPECT_EQ(recorder.events, (std::vector<std::string>{"marks 0", "marks 0"}));
 
     recorder.events.clear();
@@ -273,14 +287,14 @@ TEST(TrackInfo, Marks)
         double seconds;
         int result;
         std::vector<double> marks;
-        const char* announced;  // null: nothing
+        const char* announced; // null: nothing
     };
     const Move moves[] = {
-        {0, 200.0, 1, {10.0, 90.5}, "marks 1"},        // beyond the length: at the length
-        {0, -3.0, 0, {0.0, 90.5}, "marks 0"},          // before the start: at 0
-        {5, 1.0, 5, {0.0, 90.5}, "marks 5"},           // no such mark: nothing moves
-        {1, 0.0002, 1, {0.0, 90.5}, nullptr},          // onto the other mark: it stays where it was
-        {1, std::nan(""), 1, {0.0, 90.5}, nullptr},     // no time: nothing moves
+        {0, 200.0, 1, {10.0, 90.5}, "marks 1"},     // beyond the length: at the length
+        {0, -3.0, 0, {0.0, 90.5}, "marks 0"},       // before the start: at 0
+        {5, 1.0, 5, {0.0, 90.5}, "marks 5"},        // no such mark: nothing moves
+        {1, 0.0002, 1, {0.0, 90.5}, nullptr},       // onto the other mark: it stays where it was
+        {1, std::nan(""), 1, {0.0, 90.5}, nullptr}, // no time: nothing moves
     };
     for (const Move& m : moves)
     {
@@ -406,7 +420,7 @@ TEST(TrackInfo, WriteMetadataReplacesTheTextsForExport)
     record.setTextField("Artist", TrackInfo::kArtist, false);
     record.setTextField("Genre", TrackInfo::kGenre, false);
     record.text[TrackInfo::kYear] = "2008";
-    record.text[TrackInfo::kMonth] = "7";  // as an older song list may hold it
+    record.text[TrackInfo::kMonth] = "7"; // as an older song list may hold it
     record.setTextField("4", TrackInfo::kDay, false);
     record.setTextField("9", TrackInfo::kHour, false);
     record.setPicturePath("/pictures/cover.jpg");
@@ -551,16 +565,21 @@ TEST(TrackInfo, FormatComparisons)
         {"balance differs", [](TrackInfo&, TrackInfo& p) { p.setFloatControl(TrackInfo::kBalance, 0.1f); }, false},
         {"previous compressed", [](TrackInfo&, TrackInfo& p) { p.compressed = true; }, false},
         {"channels differ", [](TrackInfo& n, TrackInfo&) { n.channels = 1; }, false},
-        {"fade out", [](TrackInfo&, TrackInfo& p) {
+        {"fade out",
+         [](TrackInfo&, TrackInfo& p) {
              p.setIntControl(TrackInfo::kFadeOutType, 1);
              p.setFloatControl(TrackInfo::kFadeOutTime, 1.0f);
-         }, false},
+         },
+         false},
         {"fade out of no length", [](TrackInfo&, TrackInfo& p) { p.setIntControl(TrackInfo::kFadeOutType, 1); }, true},
-        {"fade in", [](TrackInfo& n, TrackInfo&) {
+        {"fade in",
+         [](TrackInfo& n, TrackInfo&) {
              n.setIntControl(TrackInfo::kFadeInType, 2);
              n.setFloatControl(TrackInfo::kFadeInTime, 0.5f);
-         }, false},
-        {"fade-in time without a type", [](TrackInfo& n, TrackInfo&) { n.setFloatControl(TrackInfo::kFadeInTime, 0.5f); }, true},
+         },
+         false},
+        {"fade-in time without a type",
+         [](TrackInfo& n, TrackInfo&) { n.setFloatControl(TrackInfo::kFadeInTime, 0.5f); }, true},
     };
     for (const Change& change : changes)
     {

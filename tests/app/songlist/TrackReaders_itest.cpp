@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "app/core/WideText.h"
 #include "app/songlist/AudioCDTrackReader.h"
 #include "app/songlist/AudioFileReader.h"
 #include "app/songlist/SongListFile.h"
 #include "app/songlist/TVSLReader.h"
 #include "app/songlist/TrackInfo.h"
-#include "app/core/WideText.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/app/TestResources.h"
 #include "tests/support/CdImageBuilder.h"
@@ -43,8 +43,8 @@ private:
 std::string makeWav(const qmtest::TempFolder& folder, const std::string& name, int rate)
 {
     const std::string path = folder.file(name).string();
-    EXPECT_EQ(qmtest::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " + qmtest::shellQuote(path)
-                                 + " synth 0.5 sine 440"),
+    EXPECT_EQ(qmtest::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " + qmtest::shellQuote(path) +
+                                 " synth 0.5 sine 440"),
               0);
     return path;
 }

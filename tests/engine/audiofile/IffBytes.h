@@ -59,8 +59,7 @@ inline Bytes textBody(uint8_t encoding, const std::string& text)
 // A frame of an ID3v2 tag of the major version: ID3v2.2 has three-character
 // ids and three-byte sizes, ID3v2.3 plain and ID3v2.4 sync-safe four-byte
 // sizes with two flag bytes.
-inline Bytes frame(int major, const std::string& id, const Bytes& body, uint8_t flags2 = 0,
-                   int64_t statedSize = -1)
+inline Bytes frame(int major, const std::string& id, const Bytes& body, uint8_t flags2 = 0, int64_t statedSize = -1)
 {
     Bytes bytes;
     putText(bytes, id);

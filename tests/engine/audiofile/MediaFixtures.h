@@ -39,14 +39,13 @@ public:
     // left-aligned 32-bit integers.
     std::string source(int rate = 44100, int bits = 16, int channels = 2)
     {
-        const std::string name = "src" + std::to_string(rate) + "_" + std::to_string(bits) + "_" +
-                                 std::to_string(channels);
+        const std::string name =
+            "src" + std::to_string(rate) + "_" + std::to_string(bits) + "_" + std::to_string(channels);
         if (!std::filesystem::exists(path(name + ".wav")))
         {
-            const std::string synth = channels == 2 ? " synth " + std::to_string(kSourceFrames) +
-                                                          "s sine 300-3000 sine 2500-200 gain -3"
-                                                    : " synth " + std::to_string(kSourceFrames) +
-                                                          "s sine 300-3000 gain -3";
+            const std::string synth =
+                channels == 2 ? " synth " + std::to_string(kSourceFrames) + "s sine 300-3000 sine 2500-200 gain -3"
+                              : " synth " + std::to_string(kSourceFrames) + "s sine 300-3000 gain -3";
             run("sox -D -r " + std::to_string(rate) + " -n -r " + std::to_string(rate) + " -c " +
                 std::to_string(channels) + " -b " + std::to_string(bits) + " " + q(name + ".wav") + synth);
             run("sox " + q(name + ".wav") + " -t s32 " + q(name + ".s32"));

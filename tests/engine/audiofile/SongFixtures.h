@@ -63,7 +63,8 @@ std::u16string writeIndexed(const std::filesystem::path& path, int tag, uint32_t
         intChannels[ch] = ints[ch].data();
         floatChannels[ch] = floats[ch].data();
     }
-    const uint32_t written = bits == 32 ? writer.WriteFloat(floatChannels, frames) : writer.WriteInt32(intChannels, frames);
+    const uint32_t written =
+        bits == 32 ? writer.WriteFloat(floatChannels, frames) : writer.WriteInt32(intChannels, frames);
     EXPECT_EQ(written, frames);
     EXPECT_TRUE(writer.Close());
     return wide;
@@ -129,7 +130,9 @@ struct Buffers
 {
     static constexpr int32_t kPoison = 0x7eadbeef;
 
-    Buffers(uint16_t channels, uint32_t frames) : data(channels, std::vector<Sample>(frames, poison())), pointers(channels)
+    Buffers(uint16_t channels, uint32_t frames)
+        : data(channels, std::vector<Sample>(frames, poison())),
+          pointers(channels)
     {
         for (uint16_t ch = 0; ch < channels; ++ch)
             pointers[ch] = data[ch].data();
@@ -186,7 +189,10 @@ struct FakeReaders
 class FakeFileReader : public CAudioFileReadBase
 {
 public:
-    explicit FakeFileReader(std::u16string path) : m_name(std::move(path)) {}
+    explicit FakeFileReader(std::u16string path)
+        : m_name(std::move(path))
+    {
+    }
     ~FakeFileReader() override { FakeReaders::deleted().push_back(m_name); }
 
     int Open(const char16_t*) override { return 0; }

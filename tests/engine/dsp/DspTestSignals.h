@@ -52,9 +52,11 @@ inline ToneFit FitTone(const std::vector<float>& y, double frequency, double rat
     // Normal equations of the three regressors.
     double m[3][3] = {};
     double v[3] = {};
-    for (std::size_t i = from; i < to; ++i) {
-        const double r[3] = { std::sin(w * static_cast<double>(i)), std::cos(w * static_cast<double>(i)), 1.0 };
-        for (int a = 0; a < 3; ++a) {
+    for (std::size_t i = from; i < to; ++i)
+    {
+        const double r[3] = {std::sin(w * static_cast<double>(i)), std::cos(w * static_cast<double>(i)), 1.0};
+        for (int a = 0; a < 3; ++a)
+        {
             v[a] += r[a] * y[i];
             for (int b = 0; b < 3; ++b)
                 m[a][b] += r[a] * r[b];
@@ -62,15 +64,18 @@ inline ToneFit FitTone(const std::vector<float>& y, double frequency, double rat
     }
     // Gaussian elimination (the system is small and well conditioned).
     double x[3] = {};
-    for (int col = 0; col < 3; ++col) {
-        for (int row = col + 1; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col)
+    {
+        for (int row = col + 1; row < 3; ++row)
+        {
             const double f = m[row][col] / m[col][col];
             for (int k = col; k < 3; ++k)
                 m[row][k] -= f * m[col][k];
             v[row] -= f * v[col];
         }
     }
-    for (int row = 2; row >= 0; --row) {
+    for (int row = 2; row >= 0; --row)
+    {
         double s = v[row];
         for (int k = row + 1; k < 3; ++k)
             s -= m[row][k] * x[k];
@@ -80,8 +85,10 @@ inline ToneFit FitTone(const std::vector<float>& y, double frequency, double rat
     fit.amplitude = std::hypot(x[0], x[1]);
     fit.phase = std::atan2(x[1], x[0]);
     double e = 0.0;
-    for (std::size_t i = from; i < to; ++i) {
-        const double model = x[0] * std::sin(w * static_cast<double>(i)) + x[1] * std::cos(w * static_cast<double>(i)) + x[2];
+    for (std::size_t i = from; i < to; ++i)
+    {
+        const double model =
+            x[0] * std::sin(w * static_cast<double>(i)) + x[1] * std::cos(w * static_cast<double>(i)) + x[2];
         e += (y[i] - model) * (y[i] - model);
     }
     fit.residualRms = std::sqrt(e / static_cast<double>(to - from));
@@ -99,9 +106,11 @@ Channels RunInBlocks(Stage& stage, const Channels& input, std::size_t block, std
     Channels scratch(channels, std::vector<float>(capacity));
     std::vector<const float*> in(channels);
     std::vector<float*> out(channels);
-    for (std::size_t done = 0; done < frames;) {
+    for (std::size_t done = 0; done < frames;)
+    {
         const std::size_t n = std::min(block, frames - done);
-        for (std::size_t c = 0; c < channels; ++c) {
+        for (std::size_t c = 0; c < channels; ++c)
+        {
             in[c] = input[c].data() + done;
             out[c] = scratch[c].data();
         }
@@ -122,4 +131,4 @@ Channels RunInBlocks(Stage& stage, const Channels& input, std::size_t block)
     return RunInBlocks(stage, input, block, static_cast<std::size_t>((block * l + m - 1) / m + 2));
 }
 
-}
+} // namespace qmtest

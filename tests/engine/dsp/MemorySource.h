@@ -17,7 +17,9 @@ class MemorySource : public CAudioPlayerInput
 {
 public:
     MemorySource(uint32_t rate, std::vector<std::vector<float>> channels, uint16_t bits = 16)
-        : m_rate(rate), m_bits(bits), m_samples(std::move(channels))
+        : m_rate(rate),
+          m_bits(bits),
+          m_samples(std::move(channels))
     {
     }
 
@@ -46,8 +48,8 @@ public:
             if (channels[c] != nullptr)
                 for (uint32_t i = 0; i < n; ++i)
                 {
-                    const double v = std::clamp(m_samples[c][m_position + i] * 2147483648.0, -2147483648.0,
-                                                2147483647.0);
+                    const double v =
+                        std::clamp(m_samples[c][m_position + i] * 2147483648.0, -2147483648.0, 2147483647.0);
                     channels[c][offset + i] = static_cast<int32_t>(v);
                 }
         return Advance(n);

@@ -15,7 +15,12 @@ class RecordingOutput : public CAudioRecorderOutput
 {
 public:
     RecordingOutput(uint32_t rate, uint16_t channels, uint16_t bits, bool isFloat = false)
-        : m_rate(rate), m_channels(channels), m_bits(bits), m_float(isFloat), ints(channels), floats(channels)
+        : m_rate(rate),
+          m_channels(channels),
+          m_bits(bits),
+          m_float(isFloat),
+          ints(channels),
+          floats(channels)
     {
     }
 

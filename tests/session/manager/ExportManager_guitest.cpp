@@ -33,7 +33,10 @@ class LoggingListener final : public ExportSessionListener
 {
 public:
     LoggingListener(ExportManager& manager, std::string name, bool warningAnswer, bool repeatAnswer)
-        : m_manager(manager), m_name(std::move(name)), m_warningAnswer(warningAnswer), m_repeatAnswer(repeatAnswer)
+        : m_manager(manager),
+          m_name(std::move(name)),
+          m_warningAnswer(warningAnswer),
+          m_repeatAnswer(repeatAnswer)
     {
     }
 
@@ -167,8 +170,8 @@ TEST(ExportManagerRelay, AThreadHoldingTheMessageManagerLockIsAnsweredAtOnce)
     manager.AddListener(&ui);
     bool lockedWhenCalled = false;
     ui.onWarning = [&] {
-        lockedWhenCalled = juce::MessageManager::getInstance()->currentThreadHasLockedMessageManager() &&
-                           !OnMessageThread();
+        lockedWhenCalled =
+            juce::MessageManager::getInstance()->currentThreadHasLockedMessageManager() && !OnMessageThread();
     };
 
     std::atomic<int> answer{-1};

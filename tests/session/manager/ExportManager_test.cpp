@@ -44,7 +44,10 @@ class RecordingListener final : public ExportSessionListener
 public:
     RecordingListener(std::vector<std::string>& log, std::string name, bool warningAnswer = true,
                       bool repeatAnswer = false)
-        : m_log(log), m_name(std::move(name)), m_warningAnswer(warningAnswer), m_repeatAnswer(repeatAnswer)
+        : m_log(log),
+          m_name(std::move(name)),
+          m_warningAnswer(warningAnswer),
+          m_repeatAnswer(repeatAnswer)
     {
     }
 
@@ -250,7 +253,10 @@ namespace
 class DrivesDiscBurnImp final : public FakeDiscBurnImp
 {
 public:
-    explicit DrivesDiscBurnImp(std::vector<DiscBurnDeviceRecord> devices) : m_drives(std::move(devices)) {}
+    explicit DrivesDiscBurnImp(std::vector<DiscBurnDeviceRecord> devices)
+        : m_drives(std::move(devices))
+    {
+    }
     const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return m_drives; }
 
 private:

@@ -139,7 +139,8 @@ namespace
 class ScopedEnv
 {
 public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name)
+    ScopedEnv(const char* name, const std::string& value)
+        : m_name(name)
     {
         if (const char* old = std::getenv(name))
             m_old = old;

@@ -22,8 +22,8 @@ TestResources::File Table(const std::string& language)
 struct LookAndFeelScope
 {
     explicit LookAndFeelScope(const std::string& language)
-        : resources({Table(language)}, language)
-        , lookAndFeel(CTVLookAndFeel::GetInstance())
+        : resources({Table(language)}, language),
+          lookAndFeel(CTVLookAndFeel::GetInstance())
     {
     }
     ~LookAndFeelScope()

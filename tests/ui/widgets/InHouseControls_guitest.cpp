@@ -13,7 +13,7 @@ using qmtest::MouseAt;
 
 namespace
 {
-const std::vector<juce::Colour> kFrames = {juce::Colours::red,  juce::Colours::lime,   juce::Colours::blue,
+const std::vector<juce::Colour> kFrames = {juce::Colours::red,    juce::Colours::lime, juce::Colours::blue,
                                            juce::Colours::yellow, juce::Colours::cyan, juce::Colours::magenta};
 
 // The frame whose colour the component shows at its centre; -1 for none.
@@ -26,8 +26,8 @@ int ShownFrame(juce::Component& component)
     for (size_t i = 0; i < kFrames.size(); ++i)
     {
         const auto& frame = kFrames[i];
-        if (std::abs(colour.getRed() - frame.getRed()) <= 3 && std::abs(colour.getGreen() - frame.getGreen()) <= 3
-            && std::abs(colour.getBlue() - frame.getBlue()) <= 3)
+        if (std::abs(colour.getRed() - frame.getRed()) <= 3 && std::abs(colour.getGreen() - frame.getGreen()) <= 3 &&
+            std::abs(colour.getBlue() - frame.getBlue()) <= 3)
             return static_cast<int>(i);
     }
     return -1;
@@ -186,7 +186,7 @@ TEST(FourStateImageButton, FrameFollowsToggleDownAndEnabled)
         int frame;
     };
     const Case cases[] = {
-        {false, false, true, 0}, {true, false, true, 1}, {false, true, true, 2},
+        {false, false, true, 0}, {true, false, true, 1},   {false, true, true, 2},
         {true, true, true, 3},   {false, false, false, 4}, {true, true, false, 4},
     };
     for (const auto& c : cases)
@@ -212,8 +212,8 @@ TEST(FourStateImageButton, PressGoesToTheListenerAfterTheButton)
 TEST(SimpleImageButton, FrameFollowsOverDownToggleAndEnabled)
 {
     juce::Component parent;
-    juce::SimpleImageButton button(
-        MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 1, 3, 4, 1.0f);
+    juce::SimpleImageButton button(MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 1,
+                                   3, 4, 1.0f);
     parent.addAndMakeVisible(button);
     EXPECT_EQ(button.getBounds(), juce::Rectangle<int>(0, 0, 8, 6));
 

@@ -22,7 +22,10 @@ protected:
 class RecordingListener final : public CBfcSheetListener
 {
 public:
-    explicit RecordingListener(juce::StringArray& events) : m_events(events) {}
+    explicit RecordingListener(juce::StringArray& events)
+        : m_events(events)
+    {
+    }
     void sheetOpened(CBfcSheet*) override { m_events.add("opened"); }
     void sheetClosed(CBfcSheet*) override { m_events.add("closed"); }
 

@@ -18,8 +18,8 @@ class BoxDriver final : private juce::Timer
 {
 public:
     explicit BoxDriver(std::function<void(juce::AlertWindow&)> action)
-        : m_action(std::move(action))
-        , m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
+        : m_action(std::move(action)),
+          m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
     {
         startTimer(10);
     }
@@ -68,7 +68,10 @@ std::function<void(juce::AlertWindow&)> Press(juce::KeyPress key)
     return [key](juce::AlertWindow& box) { static_cast<juce::Component&>(box).keyPressed(key); };
 }
 
-juce::KeyPress Letter(char c) { return juce::KeyPress(c); }
+juce::KeyPress Letter(char c)
+{
+    return juce::KeyPress(c);
+}
 
 struct MessageBoxFixture : ::testing::Test
 {
@@ -84,8 +87,9 @@ struct MessageBoxFixture : ::testing::Test
 
 TEST_F(MessageBoxFixture, OkBoxClosesByItsButtonReturnOrEscape)
 {
-    const std::function<void(juce::AlertWindow&)> answers[] = {
-        Click("OK"), Press(juce::KeyPress(juce::KeyPress::returnKey)), Press(juce::KeyPress(juce::KeyPress::escapeKey))};
+    const std::function<void(juce::AlertWindow&)> answers[] = {Click("OK"),
+                                                               Press(juce::KeyPress(juce::KeyPress::returnKey)),
+                                                               Press(juce::KeyPress(juce::KeyPress::escapeKey))};
     for (const auto& answer : answers)
     {
         BoxDriver driver(answer);
@@ -119,8 +123,8 @@ TEST_F(MessageBoxFixture, OkCancelBoxReportsTheChosenButton)
     for (const auto& c : cases)
     {
         BoxDriver driver(c.answer);
-        const bool result = showOkCancelBox(juce::MessageBoxIconType::QuestionIcon, "Title", "Question?", c.okText,
-                                            c.cancelText);
+        const bool result =
+            showOkCancelBox(juce::MessageBoxIconType::QuestionIcon, "Title", "Question?", c.okText, c.cancelText);
         EXPECT_FALSE(driver.timedOut) << c.name;
         EXPECT_EQ(result, c.expected) << c.name;
         if (c.okText.isEmpty())

@@ -64,10 +64,10 @@ TEST(CAiffFormat, ExtendedRates)
         uint32_t rate;
         uint8_t bytes[4];
     } table[] = {
-        {44100, {0x40, 0x0E, 0xAC, 0x44}},  {48000, {0x40, 0x0E, 0xBB, 0x80}},  {88200, {0x40, 0x0F, 0xAC, 0x44}},
-        {96000, {0x40, 0x0F, 0xBB, 0x80}},  {176400, {0x40, 0x10, 0xAC, 0x44}}, {192000, {0x40, 0x10, 0xBB, 0x80}},
-        {22050, {0x40, 0x0D, 0xAC, 0x44}},  {8000, {0x40, 0x0B, 0xFA, 0x00}},   {11025, {0x40, 0x0C, 0xAC, 0x44}},
-        {32000, {0x40, 0x0D, 0xFA, 0x00}},  {1, {0x3F, 0xFF, 0x80, 0x00}},
+        {44100, {0x40, 0x0E, 0xAC, 0x44}}, {48000, {0x40, 0x0E, 0xBB, 0x80}},  {88200, {0x40, 0x0F, 0xAC, 0x44}},
+        {96000, {0x40, 0x0F, 0xBB, 0x80}}, {176400, {0x40, 0x10, 0xAC, 0x44}}, {192000, {0x40, 0x10, 0xBB, 0x80}},
+        {22050, {0x40, 0x0D, 0xAC, 0x44}}, {8000, {0x40, 0x0B, 0xFA, 0x00}},   {11025, {0x40, 0x0C, 0xAC, 0x44}},
+        {32000, {0x40, 0x0D, 0xFA, 0x00}}, {1, {0x3F, 0xFF, 0x80, 0x00}},
     };
     for (const auto& c : table)
     {
@@ -114,10 +114,12 @@ TEST(CAiffFileRead, OpenResults)
         {"no SSND", form("AIFF", {iffChunk("COMM", commBody(2, 2, 16, kRate44100))}), 4, 4},
         {"RIFF", riff("WAVE", {}), 4, 4},
         {"AIFC sowt", form("AIFC", {iffChunk("COMM", sowtComm), iffChunk("SSND", ssndBody(frames))}), 4, 0},
-        {"AIFC NONE", form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "NONE")),
-                                    iffChunk("SSND", ssndBody(frames))}), 4, 0},
-        {"AIFC other compression", form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "ulaw")),
-                                                 iffChunk("SSND", ssndBody(frames))}), 4, 3},
+        {"AIFC NONE",
+         form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "NONE")), iffChunk("SSND", ssndBody(frames))}),
+         4, 0},
+        {"AIFC other compression",
+         form("AIFC", {iffChunk("COMM", commBody(2, 2, 16, kRate44100, "ulaw")), iffChunk("SSND", ssndBody(frames))}),
+         4, 3},
         // An AIFC "COMM" without room for the compression type.
         {"AIFC COMM of 18 bytes", form("AIFC", {iffChunk("COMM", shortAifcComm), iffChunk("SSND", ssndBody(frames))}),
          4, 3},
@@ -156,12 +158,12 @@ TEST(CAiffFileRead, SamplesInBothByteOrders)
     EXPECT_FALSE(aiffReader.HasReadFailed());
 
     CAifcSowtFileRead sowtReader;
-    ASSERT_EQ(openBytes(sowtReader, folder,
-                        form("AIFC", {iffChunk("FVER", Bytes(4, 0)),
-                                      iffChunk("COMM", commBody(1, 2, 16, kRate44100, "sowt")),
-                                      iffChunk("SSND", ssndBody(le16({0x1234, -2})))}),
-                        "sowt.aif"),
-              0);
+    ASSERT_EQ(
+        openBytes(sowtReader, folder,
+                  form("AIFC", {iffChunk("FVER", Bytes(4, 0)), iffChunk("COMM", commBody(1, 2, 16, kRate44100, "sowt")),
+                                iffChunk("SSND", ssndBody(le16({0x1234, -2})))}),
+                  "sowt.aif"),
+        0);
     EXPECT_STREQ(sowtReader.GetFormatName(), "AIFF");
     const auto mono = readChannel(sowtReader, 2, 0, &delivered);
     EXPECT_EQ(mono, (std::vector<int32_t>{0x1234 << 16, -2 * 65536}));
@@ -193,10 +195,11 @@ TEST(CAiffFileRead, UntrustedLengths)
         {"count beyond the file", aiff(commBody(1, 1000000, 16, kRate44100), ssndBody(be16({1, 2, 3}))), 3},
         // ... or more than the "SSND" chunk holds, with a tag after it: the
         // tag's bytes are no samples.
-        {"count beyond the chunk", aiff(commBody(1, 1000, 24, kRate44100), ssndBody(Bytes(9, 1)), {iffChunk("ID3 ", tag)}),
-         3},
-        {"huge chunk size", form("AIFF", {iffChunk("COMM", commBody(2, 4, 16, kRate44100)),
-                                          iffChunk("SSND", ssndBody(Bytes(16, 0)), true, 0xFFFFFFF0)}),
+        {"count beyond the chunk",
+         aiff(commBody(1, 1000, 24, kRate44100), ssndBody(Bytes(9, 1)), {iffChunk("ID3 ", tag)}), 3},
+        {"huge chunk size",
+         form("AIFF", {iffChunk("COMM", commBody(2, 4, 16, kRate44100)),
+                       iffChunk("SSND", ssndBody(Bytes(16, 0)), true, 0xFFFFFFF0)}),
          4},
     };
     for (const auto& c : cases)
@@ -220,13 +223,13 @@ TEST(CAiffFileRead, UntrustedLengths)
 TEST(CAiffFileRead, TagsAndPictureFromTheId3Chunk)
 {
     const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 7};
-    const Bytes tag = id3Tag(
-        4, 0,
-        join({frame(4, "TALB", textBody(3, "Album")), frame(4, "TIT2", textBody(3, "T\xC3\xADtulo")),
-              frame(4, "TPE2", textBody(3, "Band")), frame(4, "TPE1", textBody(3, "Artist")),
-              frame(4, "TCON", textBody(3, "(8)")), frame(4, "TDRC", textBody(3, "2010-05-06T07:08:09")),
-              frame(4, "TSSE", textBody(3, "Encoder")),
-              frame(4, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{3, 0}, png}))}));
+    const Bytes tag =
+        id3Tag(4, 0,
+               join({frame(4, "TALB", textBody(3, "Album")), frame(4, "TIT2", textBody(3, "T\xC3\xADtulo")),
+                     frame(4, "TPE2", textBody(3, "Band")), frame(4, "TPE1", textBody(3, "Artist")),
+                     frame(4, "TCON", textBody(3, "(8)")), frame(4, "TDRC", textBody(3, "2010-05-06T07:08:09")),
+                     frame(4, "TSSE", textBody(3, "Encoder")),
+                     frame(4, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{3, 0}, png}))}));
     TempFolder folder;
     // An odd "SSND" chunk, its pad byte, then the tag chunk.
     const Bytes file = aiff(commBody(1, 1, 24, kRate44100), ssndBody(Bytes(3, 5)), {iffChunk("ID3 ", tag)});

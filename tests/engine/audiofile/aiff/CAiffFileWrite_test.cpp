@@ -4,9 +4,9 @@
 #include <memory>
 #include <sys/resource.h>
 
-#include "engine/audiofile/io/AudioFileWriterFactory.h"
 #include "engine/audiofile/aiff/CAiffFileRead.h"
 #include "engine/audiofile/aiff/CAiffFileWrite.h"
+#include "engine/audiofile/io/AudioFileWriterFactory.h"
 #include "tests/engine/audiofile/IffBytes.h"
 #include "tests/support/TempFolder.h"
 
@@ -53,8 +53,7 @@ TEST(CAiffFileWrite, EmptyFileLayout)
     EXPECT_EQ(readBE(bytes, 20, 2), 2u);
     EXPECT_EQ(readBE(bytes, 22, 4), 0u);
     EXPECT_EQ(readBE(bytes, 26, 2), 16u);
-    EXPECT_EQ(Bytes(bytes.begin() + 28, bytes.begin() + 38),
-              (Bytes{0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Bytes(bytes.begin() + 28, bytes.begin() + 38), (Bytes{0x40, 0x0E, 0xAC, 0x44, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(textAt(bytes, 38, 4), "SSND");
     EXPECT_EQ(readBE(bytes, 42, 4), 8u);
     EXPECT_EQ(readBE(bytes, 46, 8), 0u);

@@ -173,8 +173,9 @@ TEST(AiffInterop, OurFilesInOtherTools)
         "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,duration_ts:format_tags=title,artist,"
         "album,date -of default=nw=1 " +
         q(path));
-    for (const std::string& expected : std::vector<std::string>{"codec_name=pcm_s24be", "sample_rate=96000", "channels=2", "duration_ts=4801",
-          "TAG:title=" + u8(u"Caf\u00E9 \u65E5\u672C"), "TAG:artist=Artist", "TAG:album=Album"})
+    for (const std::string& expected :
+         std::vector<std::string>{"codec_name=pcm_s24be", "sample_rate=96000", "channels=2", "duration_ts=4801",
+                                  "TAG:title=" + u8(u"Caf\u00E9 \u65E5\u672C"), "TAG:artist=Artist", "TAG:album=Album"})
         EXPECT_NE(probe.find(expected), std::string::npos) << expected << " in\n" << probe;
     // ffmpeg decodes the samples we wrote.
     ASSERT_EQ(runCommand("ffmpeg -v error -y -i " + q(path) + " -map 0:a -c:a pcm_s24le " + q(folder.file("back.wav"))),
@@ -184,7 +185,7 @@ TEST(AiffInterop, OurFilesInOtherTools)
     EXPECT_EQ(readAll(reader), samplesOfWav(folder.file("back.wav")));
 
     const std::string sox = runCommandOutput("sox --i " + q(path));
-    for (const char* expected : {"Channels       : 2", "Sample Rate    : 96000", "Precision      : 24-bit",
-                                 "4801 samples"})
+    for (const char* expected :
+         {"Channels       : 2", "Sample Rate    : 96000", "Precision      : 24-bit", "4801 samples"})
         EXPECT_NE(sox.find(expected), std::string::npos) << expected << " in\n" << sox;
 }

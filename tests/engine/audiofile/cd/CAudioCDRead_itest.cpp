@@ -70,7 +70,7 @@ std::vector<uint8_t> TwoLanguagePacks()
     japanese.language = 0x69;
     japanese.characterCode = 0x80;
     japanese.doubleByte = true;
-    japanese.texts[0x80] = {"\x83\x41\x83\x8b\x83\x6f\x83\x80", "", "\x88\xea", ""};  // アルバム, 一
+    japanese.texts[0x80] = {"\x83\x41\x83\x8b\x83\x6f\x83\x80", "", "\x88\xea", ""}; // アルバム, 一
     japanese.texts[0x81] = {"", "", "", ""};
     builder.AddBlock(japanese);
     return builder.Build();
@@ -93,7 +93,7 @@ TEST(CAudioCDRead, TwoTrackDisc)
     EXPECT_EQ(reader.GetChannelCount(), 2);
     EXPECT_EQ(Marks(reader), (std::vector<double>{0.0, 3.0}));
     EXPECT_EQ(uint32_t(reader.GetDiscId()), 0x07000502u);
-    EXPECT_TRUE(reader.GetMetaData()->GetField(CAudioMetaData::kAlbum)->IsEmpty());  // no CD-TEXT
+    EXPECT_TRUE(reader.GetMetaData()->GetField(CAudioMetaData::kAlbum)->IsEmpty()); // no CD-TEXT
 
     // Samples across the track boundary, frame-exact, from an odd position.
     EXPECT_EQ(reader.SetPosition(132300 - 700), 132300u - 700);
@@ -137,7 +137,7 @@ TEST(CAudioCDRead, TracksAgreeWithCdInfo)
     ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
     const auto info = qmtest::CdInfoTracks(disc.Name() + ".cue");
     ASSERT_EQ(info.size(), 5u);
-    const uint64_t discStart = uint64_t(info[1].lsn) * 588;  // the first audio track
+    const uint64_t discStart = uint64_t(info[1].lsn) * 588; // the first audio track
     ASSERT_EQ(reader.GetTrackCount(), 3);
     for (int i = 0; i < reader.GetTrackCount(); ++i)
     {
@@ -170,8 +170,8 @@ TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
     const RangeCase ranges[] = {
         {100, 200, 100, 100},
         {uint64_t(-1), 300, 0, 300},
-        {300, 100, 300, length - 300},          // an end not beyond the start: to the end
-        {length + 50, length + 99, length, 0},  // both beyond: nothing left
+        {300, 100, 300, length - 300},         // an end not beyond the start: to the end
+        {length + 50, length + 99, length, 0}, // both beyond: nothing left
         {5880, length * 2, 5880, length - 5880},
     };
     for (const auto& c : ranges)
@@ -311,7 +311,7 @@ TEST(CAudioCDRead, CdTextWithDataTrackFirstAndLanguageChoice)
         EXPECT_EQ(field(reader, CAudioMetaData::kTitle), c.track0Title);
         EXPECT_EQ(field(reader, CAudioMetaData::kArtist), c.track0Artist);
         ASSERT_TRUE(reader.SelectTrack(1));
-        EXPECT_EQ(field(reader, CAudioMetaData::kTitle), c.track1Title);  // trailing blanks removed
+        EXPECT_EQ(field(reader, CAudioMetaData::kTitle), c.track1Title); // trailing blanks removed
         EXPECT_EQ(field(reader, CAudioMetaData::kArtist), u"Singer Two");
 
         // Without CD-TEXT reading nothing is filled.

@@ -22,8 +22,7 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
         block.texts[0x80] = {"Album " + std::to_string(number) + "   ", "Title"};
         builder.AddBlock(block);
     }
-    const std::string withText =
-        qmtest::WriteCdImage(folder.path(), "withtext", {{true, 100}}, builder.Build());
+    const std::string withText = qmtest::WriteCdImage(folder.path(), "withtext", {{true, 100}}, builder.Build());
     const std::string without = qmtest::WriteCdImage(folder.path(), "without", {{true, 100}});
     CdDriveRegistry::Instance().RegisterImage(withText + ".cue");
     CdDriveRegistry::Instance().RegisterImage(without + ".cue");
@@ -47,12 +46,10 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
         std::u16string text;
     };
     const Case cases[] = {
-        {129, 2, 0, u"Album 2"},  // trailing blanks removed
-        {8, 1, 0, u"Album 1"},
-        {7, 1, 0, u"Album"},  // cut to 6 units, then trimmed
-        {3, 0, 1, u"Ti"},
-        {129, 3, 0, u""},     // no such block
-        {129, 0, 2, u""},     // no such track
+        {129, 2, 0, u"Album 2"},                      // trailing blanks removed
+        {8, 1, 0, u"Album 1"},   {7, 1, 0, u"Album"}, // cut to 6 units, then trimmed
+        {3, 0, 1, u"Ti"},        {129, 3, 0, u""},    // no such block
+        {129, 0, 2, u""},                             // no such track
     };
     for (const auto& c : cases)
     {
@@ -61,8 +58,8 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
         EXPECT_EQ(english.GetTitle(destination.data(), c.capacity, c.block, c.track), int(c.text.size()));
         EXPECT_EQ(std::u16string(destination.data()), c.text);
         for (size_t i = c.text.size(); i < size_t(c.capacity); ++i)
-            EXPECT_EQ(destination[i], 0) << i;  // the rest is cleared
-        EXPECT_EQ(destination[size_t(c.capacity)], u'#');  // nothing beyond the capacity
+            EXPECT_EQ(destination[i], 0) << i;            // the rest is cleared
+        EXPECT_EQ(destination[size_t(c.capacity)], u'#'); // nothing beyond the capacity
     }
 
     // A disc without CD-TEXT: Open fails and the texts are empty.

@@ -18,8 +18,8 @@ CCdTextPacks Assemble(const std::vector<Block>& blocks, int lastTrack)
     return packs;
 }
 
-Block MakeBlock(int number, uint8_t code, uint8_t language, int lastTrack,
-                std::vector<std::string> titles, std::vector<std::string> performers = {})
+Block MakeBlock(int number, uint8_t code, uint8_t language, int lastTrack, std::vector<std::string> titles,
+                std::vector<std::string> performers = {})
 {
     Block block;
     block.number = number;
@@ -45,7 +45,8 @@ TEST(CCdTextPacks, AssemblesStringsAcrossPacks)
     const std::string longTitle = "A title spread over exactly four packs!";
     ASSERT_EQ(longTitle.size() + 1, 40u);
     const CCdTextPacks packs = Assemble(
-        {MakeBlock(0, 0x00, 0x09, 3, {"Disc 12", longTitle, "\t", "Tab\tinside \xe9"}, {"Band", "One", "Two", "\t"})}, 3);
+        {MakeBlock(0, 0x00, 0x09, 3, {"Disc 12", longTitle, "\t", "Tab\tinside \xe9"}, {"Band", "One", "Two", "\t"})},
+        3);
     struct Case
     {
         uint8_t type;
@@ -55,12 +56,12 @@ TEST(CCdTextPacks, AssemblesStringsAcrossPacks)
     const Case cases[] = {
         {CCdTextPacks::kTitle, 0, u"Disc 12"},
         {CCdTextPacks::kTitle, 1, u"A title spread over exactly four packs!"},
-        {CCdTextPacks::kTitle, 2, u"A title spread over exactly four packs!"},  // lone TAB: as track 1
+        {CCdTextPacks::kTitle, 2, u"A title spread over exactly four packs!"}, // lone TAB: as track 1
         {CCdTextPacks::kTitle, 3, u"Tab\tinside \u00e9"},
-        {CCdTextPacks::kTitle, 4, u""},  // beyond the disc
+        {CCdTextPacks::kTitle, 4, u""}, // beyond the disc
         {CCdTextPacks::kTitle, -1, u""},
         {CCdTextPacks::kPerformer, 3, u"Two"},
-        {0x82, 1, u""},  // no packs of that type
+        {0x82, 1, u""}, // no packs of that type
     };
     for (const auto& c : cases)
     {
@@ -75,7 +76,7 @@ TEST(CCdTextPacks, EachBlockDecodesWithItsOwnCharacterCode)
     // Block 0 is Latin-1, block 1 MS-JIS in double-byte characters. The
     // Japanese title's terminator straddles two packs (12 bytes of text, then
     // the two zero bytes).
-    const std::string twelve = kNihon + kGo + kNihon + kGo;  // 12 bytes
+    const std::string twelve = kNihon + kGo + kNihon + kGo; // 12 bytes
     const CCdTextPacks packs = Assemble({MakeBlock(0, 0x00, 0x09, 2, {"Caf\xe9", "Song \xc0", "\t"}),
                                          MakeBlock(1, 0x80, 0x69, 2, {twelve, kNihon, "\t\t"})},
                                         2);
@@ -97,7 +98,7 @@ TEST(CCdTextPacks, OtherCharacterCodesAreUtf8WhenValid)
 {
     const CCdTextPacks packs = Assemble({MakeBlock(0, 0x02, 0x09, 2, {"Disc", "Caf\xc3\xa9", "Caf\xe9"})}, 2);
     EXPECT_EQ(packs.GetText(CCdTextPacks::kTitle, 0, 1), u"Caf\u00e9");
-    EXPECT_EQ(packs.GetText(CCdTextPacks::kTitle, 0, 2), u"Caf\u00e9");  // not UTF-8: byte for byte
+    EXPECT_EQ(packs.GetText(CCdTextPacks::kTitle, 0, 2), u"Caf\u00e9"); // not UTF-8: byte for byte
 }
 
 TEST(CCdTextPacks, MissingOrDamagedSizeInformation)
@@ -109,7 +110,7 @@ TEST(CCdTextPacks, MissingOrDamagedSizeInformation)
     // the character code is still there.
     bytes.resize(bytes.size() - CCdTextPacks::kPackBytes);
     CCdTextPacks packs;
-    packs.Assign(bytes.data(), bytes.size() + 7, 1);  // a stray partial pack is dropped too
+    packs.Assign(bytes.data(), bytes.size() + 7, 1); // a stray partial pack is dropped too
     EXPECT_EQ(packs.GetLanguage(0), 0);
     EXPECT_EQ(packs.GetCharacterCode(0), 0x00);
     EXPECT_EQ(packs.GetText(CCdTextPacks::kTitle, 0, 1), u"One");

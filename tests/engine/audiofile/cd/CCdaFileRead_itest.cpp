@@ -46,26 +46,25 @@ TEST(CCdaFileRead, TrackFilesOfADisc)
 {
     qmtest::TempFolder folder;
     // A data track first, then two audio tracks (the disc's tracks 2 and 3).
-    const std::string disc =
-        qmtest::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
+    const std::string disc = qmtest::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(disc + ".cue"));
-    std::filesystem::create_directory(disc);  // a folder of stubs beside the image
+    std::filesystem::create_directory(disc); // a folder of stubs beside the image
     auto writeStub = [&disc](const std::string& name, const std::string& bytes) {
         std::ofstream(disc + "/" + name, std::ios::binary) << bytes;
     };
-    writeStub("Track09.cda", Stub(3));  // the stub's number wins over the name
+    writeStub("Track09.cda", Stub(3)); // the stub's number wins over the name
     writeStub("Track04.cda", Stub(2, "RIFX"));
     writeStub("Track05.cda", Stub(2, "RIFF", "WAVE"));
     writeStub("Track06.cda", Stub(2, "RIFF", "CDDA", "fmx "));
-    writeStub("Track07.cda", Stub(2).substr(0, 30));  // fmt chunk cut short
+    writeStub("Track07.cda", Stub(2).substr(0, 30)); // fmt chunk cut short
     writeStub("Track08.cda", Stub(0));
 
     struct Case
     {
         std::string path;
         int result;
-        int track;              // the disc's track number when opened
-        uint64_t rangeStart;    // frames from the first audio track
+        int track;           // the disc's track number when opened
+        uint64_t rangeStart; // frames from the first audio track
         uint64_t length;
     };
     const Case cases[] = {
@@ -73,16 +72,16 @@ TEST(CCdaFileRead, TrackFilesOfADisc)
         {disc + "/track03.CDA", 0, 3, 225 * 588, 150 * 588},
         {disc + "/Track3.cda", 0, 3, 225 * 588, 150 * 588},
         {disc + "/Track09.cda", 0, 3, 225 * 588, 150 * 588},
-        {disc + "/Track01.cda", 4, 0, 0, 0},  // the data track
+        {disc + "/Track01.cda", 4, 0, 0, 0}, // the data track
         {disc + "/Track00.cda", 4, 0, 0, 0},
-        {disc + "/Track10.cda", 4, 0, 0, 0},  // beyond the disc
-        {disc + "/Track08.cda", 4, 0, 0, 0},  // a stub of track 0
+        {disc + "/Track10.cda", 4, 0, 0, 0}, // beyond the disc
+        {disc + "/Track08.cda", 4, 0, 0, 0}, // a stub of track 0
         {disc + "/Track04.cda", 4, 0, 0, 0},
         {disc + "/Track05.cda", 4, 0, 0, 0},
         {disc + "/Track06.cda", 3, 0, 0, 0},
         {disc + "/Track07.cda", 3, 0, 0, 0},
-        {disc + "/Song.cda", 2, 0, 0, 0},  // neither a stub nor a track name
-        {disc + "x/Track02.cda", 2, 0, 0, 0},  // not a drive
+        {disc + "/Song.cda", 2, 0, 0, 0},     // neither a stub nor a track name
+        {disc + "x/Track02.cda", 2, 0, 0, 0}, // not a drive
         {"Track02.cda", 2, 0, 0, 0},
     };
     for (const auto& c : cases)

@@ -30,7 +30,10 @@ struct OpenedFile
 class BigEndianFile : public CBinaryFile64
 {
 public:
-    BigEndianFile() : CBinaryFile64(false) {}
+    BigEndianFile()
+        : CBinaryFile64(false)
+    {
+    }
     uint64_t ReadUInt(int bytes) override { return ReadUIntBigEndian(bytes); }
 };
 } // namespace
@@ -43,8 +46,8 @@ TEST(CBinaryFile64, SkipClampsToTheFile)
         int64_t from;
         int64_t delta;
         int64_t expected;
-    } cases[] = {{10, -11, 0}, {10, -10, 0}, {10, 5, 15}, {10, 90, 100}, {10, 1000, 100}, {50, INT64_MIN + 1, 0},
-                 {50, INT64_MAX, 100}};
+    } cases[] = {{10, -11, 0},    {10, -10, 0},           {10, 5, 15},         {10, 90, 100},
+                 {10, 1000, 100}, {50, INT64_MIN + 1, 0}, {50, INT64_MAX, 100}};
     for (const Case& c : cases)
     {
         f.file.Seek(c.from, SEEK_SET);
@@ -110,8 +113,8 @@ TEST(CBinaryFile64, WriterCreatesAndTruncates)
 
 TEST(CBinaryFile64, FindRiffChunk)
 {
-    const Bytes odd = chunk("odd ", Bytes(3, 'x'), false);       // 11 bytes, no pad
-    const Bytes oddPadded = chunk("odd ", Bytes(3, 'x'), true);  // 12 bytes
+    const Bytes odd = chunk("odd ", Bytes(3, 'x'), false);      // 11 bytes, no pad
+    const Bytes oddPadded = chunk("odd ", Bytes(3, 'x'), true); // 12 bytes
     const Bytes wanted = chunk("want", Bytes(4, 1));
     const Bytes empty = chunk("zero", Bytes());
     const Bytes emptyWanted = chunk("want", Bytes());
@@ -161,7 +164,7 @@ TEST(CBinaryFile64, FindRiffListInfoSkipsOtherLists)
 {
     Bytes adtl;
     putText(adtl, "adtl");
-    putText(adtl, "abc");  // odd list, padded
+    putText(adtl, "abc"); // odd list, padded
     const Bytes info = infoBody({{"INAM", "x"}});
     Bytes bytes = chunk("LIST", adtl);
     const Bytes infoChunk = chunk("LIST", info);

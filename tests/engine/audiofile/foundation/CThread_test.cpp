@@ -72,10 +72,10 @@ public:
 TEST(Thread, PriorityTable)
 {
     const std::pair<int, ThreadPriority> cases[] = {
-        {-5, ThreadPriority::Idle},        {0, ThreadPriority::Idle},         {1, ThreadPriority::Lowest},
-        {2, ThreadPriority::BelowNormal},  {4, ThreadPriority::BelowNormal},  {5, ThreadPriority::Normal},
-        {6, ThreadPriority::Normal},       {7, ThreadPriority::AboveNormal},  {8, ThreadPriority::AboveNormal},
-        {9, ThreadPriority::Highest},      {10, ThreadPriority::TimeCritical}, {15, ThreadPriority::TimeCritical},
+        {-5, ThreadPriority::Idle},       {0, ThreadPriority::Idle},          {1, ThreadPriority::Lowest},
+        {2, ThreadPriority::BelowNormal}, {4, ThreadPriority::BelowNormal},   {5, ThreadPriority::Normal},
+        {6, ThreadPriority::Normal},      {7, ThreadPriority::AboveNormal},   {8, ThreadPriority::AboveNormal},
+        {9, ThreadPriority::Highest},     {10, ThreadPriority::TimeCritical}, {15, ThreadPriority::TimeCritical},
     };
     for (const auto& [level, expected] : cases)
         EXPECT_EQ(CThread::PriorityFromLevel(level), expected) << level;

@@ -21,17 +21,17 @@ TEST(Utf8ToWide, DecodesStrictlyAndStopsAtFaults)
     const Case cases[] = {
         {"abc", 10, u"abc", Utf8Result::Ok},
         {"\xC3\xA9\xE6\x97\xA5", 10, u"\u00E9\u65E5", Utf8Result::Ok},
-        {"\xF0\x9F\x8E\xB5", 10, u"\U0001F3B5", Utf8Result::Ok},         // surrogate pair
+        {"\xF0\x9F\x8E\xB5", 10, u"\U0001F3B5", Utf8Result::Ok}, // surrogate pair
         {"\xF4\x8F\xBF\xBF", 10, u"\U0010FFFF", Utf8Result::Ok},
-        {"\xC0\xAF", 10, u"", Utf8Result::SourceIllegal},                 // overlong '/'
-        {"a\xE0\x80\xAF", 10, u"a", Utf8Result::SourceIllegal},           // overlong three-byte form
-        {"a\xED\xA0\x80", 10, u"a", Utf8Result::SourceIllegal},           // encoded surrogate
-        {"\xF4\x90\x80\x80", 10, u"", Utf8Result::SourceIllegal},         // above U+10FFFF
+        {"\xC0\xAF", 10, u"", Utf8Result::SourceIllegal},         // overlong '/'
+        {"a\xE0\x80\xAF", 10, u"a", Utf8Result::SourceIllegal},   // overlong three-byte form
+        {"a\xED\xA0\x80", 10, u"a", Utf8Result::SourceIllegal},   // encoded surrogate
+        {"\xF4\x90\x80\x80", 10, u"", Utf8Result::SourceIllegal}, // above U+10FFFF
         {"\xF5\x80\x80\x80", 10, u"", Utf8Result::SourceIllegal},
-        {"ab\x80", 10, u"ab", Utf8Result::SourceIllegal},                 // stray continuation byte
+        {"ab\x80", 10, u"ab", Utf8Result::SourceIllegal}, // stray continuation byte
         {"ab\xE6\x97", 10, u"ab", Utf8Result::SourceExhausted},
         {"abcdef", 4, u"abc", Utf8Result::TargetExhausted},
-        {"ab\xF0\x9F\x8E\xB5", 4, u"ab", Utf8Result::TargetExhausted},    // a pair is never split
+        {"ab\xF0\x9F\x8E\xB5", 4, u"ab", Utf8Result::TargetExhausted}, // a pair is never split
         {"", 1, u"", Utf8Result::Ok},
     };
     for (const Case& c : cases)
@@ -60,7 +60,9 @@ TEST(EngineText, NarrowAndWideConversions)
     };
     const Case toWide[] = {
         {"Caf\xC3\xA9", 16, u"Caf\u00E9"},
-        {"ab\xFF" "cd", 16, u"ab"},
+        {"ab\xFF"
+         "cd",
+         16, u"ab"},
         {"\xE3\x81\x82\xE3\x81\x84", 2, u"\u3042"},
         {"x", 0, u""},
     };
@@ -73,8 +75,10 @@ TEST(EngineText, NarrowAndWideConversions)
     const Case toNarrow[] = {
         {"Caf\xC3\xA9", 16, u"Caf\u00E9"},
         {"\xF0\x9F\x8E\xB5", 16, u"\U0001F3B5"},
-        {"ab", 16, u"ab\xD800" "cd"},      // unpaired surrogate stops
-        {"a", 3, u"a\u00E9"},              // a sequence is never split
+        {"ab", 16,
+         u"ab\xD800"
+         "cd"},               // unpaired surrogate stops
+        {"a", 3, u"a\u00E9"}, // a sequence is never split
     };
     for (const Case& c : toNarrow)
     {
@@ -134,7 +138,8 @@ TEST(EngineText, Latin1AndCase)
 
 TEST(EngineText, PrintableTestsAndFourCharCodes)
 {
-    const std::pair<const char*, bool> narrow[] = {{"", false}, {"Title 1~", false}, {"a\tb", true}, {"\xC3\xA9", true}};
+    const std::pair<const char*, bool> narrow[] = {
+        {"", false}, {"Title 1~", false}, {"a\tb", true}, {"\xC3\xA9", true}};
     for (const auto& [text, expected] : narrow)
         EXPECT_EQ(ContainsNonPrintableAscii(text), expected) << text;
     EXPECT_FALSE(ContainsNonPrintableAsciiWide(u"INAM"));
@@ -203,14 +208,11 @@ TEST(FileNameHelpers, NamesAndExtensions)
 TEST(FileNameHelpers, ImageSignatures)
 {
     const std::pair<std::vector<uint8_t>, bool> jpeg[] = {
-        {{0xFF, 0xD8, 0xFF, 0xE0}, true}, // JFIF
-        {{0xFF, 0xD8, 0xFF, 0xE1}, true}, // Exif
-        {{0xFF, 0xD8, 0xFF, 0xDB}, true}, // quantisation table first
-        {{0xFF, 0xD8, 0xFF, 0xEE}, true},
-        {{0xFF, 0xD8, 0xFF, 0xFE}, true}, // comment first
-        {{0xFF, 0xD8, 0xFF, 0x00}, false},
-        {{0xFF, 0xD8, 0xFE, 0xE0}, false},
-        {{0x89, 'P', 'N', 'G'}, false},
+        {{0xFF, 0xD8, 0xFF, 0xE0}, true},                                    // JFIF
+        {{0xFF, 0xD8, 0xFF, 0xE1}, true},                                    // Exif
+        {{0xFF, 0xD8, 0xFF, 0xDB}, true},                                    // quantisation table first
+        {{0xFF, 0xD8, 0xFF, 0xEE}, true},  {{0xFF, 0xD8, 0xFF, 0xFE}, true}, // comment first
+        {{0xFF, 0xD8, 0xFF, 0x00}, false}, {{0xFF, 0xD8, 0xFE, 0xE0}, false}, {{0x89, 'P', 'N', 'G'}, false},
     };
     for (const auto& [bytes, expected] : jpeg)
         EXPECT_EQ(IsJpegSignature(bytes.data()), expected) << std::hex << int(bytes[3]);

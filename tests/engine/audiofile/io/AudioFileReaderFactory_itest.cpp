@@ -5,15 +5,15 @@
 #include <typeindex>
 #include <typeinfo>
 
-#include "engine/audiofile/io/AudioFileReaderFactory.h"
 #include "engine/audiofile/aiff/CAifcSowtFileRead.h"
 #include "engine/audiofile/aiff/CAiffFileRead.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
 #include "engine/audiofile/cd/CCdaFileRead.h"
-#include "engine/audiofile/tags/CImageFileRead.h"
+#include "engine/audiofile/io/AudioFileReaderFactory.h"
 #include "engine/audiofile/media/CQuickTimeFileRead.h"
-#include "engine/audiofile/wav/CWavFileRead.h"
 #include "engine/audiofile/media/CWindowsMediaFileRead.h"
+#include "engine/audiofile/tags/CImageFileRead.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/engine/audiofile/MediaFixtures.h"
 #include "tests/support/CdImageBuilder.h"
@@ -67,17 +67,17 @@ TEST(AudioFileReaderFactory, PicksTheReaderByExtensionInOrder)
         const char* name;
         std::type_index type;
     } rows[] = {
-        {"Song.WAV", typeid(CWavFileRead)},               // the extension compares case-blind
+        {"Song.WAV", typeid(CWavFileRead)}, // the extension compares case-blind
         {"plain.aiff", typeid(CAiffFileRead)},
-        {"sowt.aif", typeid(CAifcSowtFileRead)},          // refused as AIFF, taken as "sowt" AIFC
-        {"factory.mp3", typeid(CWindowsMediaFileRead)},   // MP3 goes to Windows Media first
-        {"adts.mp3", typeid(CQuickTimeFileRead)},         // ... and to the other reader when refused there
+        {"sowt.aif", typeid(CAifcSowtFileRead)},        // refused as AIFF, taken as "sowt" AIFC
+        {"factory.mp3", typeid(CWindowsMediaFileRead)}, // MP3 goes to Windows Media first
+        {"adts.mp3", typeid(CQuickTimeFileRead)},       // ... and to the other reader when refused there
         {"factory.m4a", typeid(CQuickTimeFileRead)},
         {"factory.wma", typeid(CWindowsMediaFileRead)},
-        {"noext", typeid(CWavFileRead)},                  // no extension: every group in turn
-        {"folder.v1/song", typeid(CWavFileRead)},         // a dot in a folder name is no extension
-        {"song.txt", typeid(nullptr)},                    // no group applies
-        {"rate32k.mp3", typeid(nullptr)},                 // both MP3 readers refuse it
+        {"noext", typeid(CWavFileRead)},          // no extension: every group in turn
+        {"folder.v1/song", typeid(CWavFileRead)}, // a dot in a folder name is no extension
+        {"song.txt", typeid(nullptr)},            // no group applies
+        {"rate32k.mp3", typeid(nullptr)},         // both MP3 readers refuse it
         {"missing.wav", typeid(nullptr)},
     };
     for (const auto& row : rows)

@@ -65,8 +65,11 @@ TEST(AudioFileWriterFactory, Capabilities)
         const char* name;
         List bits;
         List channels;
-    } bitsCases[] = {{"wave", {16, 24, 32}, {1, 2}}, {"AIFF", {16, 24}, {1, 2}}, {"wma", {16}, {1, 2}},
-                     {"mp3", {24}, {1, 2}},          {"dsf", {}, {}}};
+    } bitsCases[] = {{"wave", {16, 24, 32}, {1, 2}},
+                     {"AIFF", {16, 24}, {1, 2}},
+                     {"wma", {16}, {1, 2}},
+                     {"mp3", {24}, {1, 2}},
+                     {"dsf", {}, {}}};
     for (const BitsCase& c : bitsCases)
     {
         GetSupportedBitDepths(c.name, list);
@@ -108,12 +111,12 @@ TEST(AudioFileWriterFactory, PicturesAndExtensions)
         const char* name;
         bool picture;
         std::u16string extension;
-    } cases[] = {{"wav", false, u".wav"},   {"WAVE", false, u".wav"},  {"bwf", false, u".wav"},
-                 {"aiff", true, u".aif"},   {"aif", true, u".aif"},    {"dsdiff", false, u".dff"},
-                 {"dff", false, u".dff"},   {"dsf", false, u".dsf"},   {"wsd", false, u".wsd"},
-                 {"flac", false, u".flac"}, {"wma", true, u".wma"},    {"wma-l", false, u".wma"},
-                 {"WMA-P", false, u".wma"}, {"mp3", true, u".mp3"},    {"aac", false, u".m4a"},
-                 {"alac", false, u".m4a"},  {"ogg", false, u""},       {"", false, u""}};
+    } cases[] = {{"wav", false, u".wav"},   {"WAVE", false, u".wav"}, {"bwf", false, u".wav"},
+                 {"aiff", true, u".aif"},   {"aif", true, u".aif"},   {"dsdiff", false, u".dff"},
+                 {"dff", false, u".dff"},   {"dsf", false, u".dsf"},  {"wsd", false, u".wsd"},
+                 {"flac", false, u".flac"}, {"wma", true, u".wma"},   {"wma-l", false, u".wma"},
+                 {"WMA-P", false, u".wma"}, {"mp3", true, u".mp3"},   {"aac", false, u".m4a"},
+                 {"alac", false, u".m4a"},  {"ogg", false, u""},      {"", false, u""}};
     for (const Case& c : cases)
     {
         EXPECT_EQ(ExportFormatSupportsPicture(c.name), c.picture) << c.name;

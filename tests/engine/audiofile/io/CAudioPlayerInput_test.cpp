@@ -14,7 +14,10 @@ class FakeInput : public CAudioPlayerInput
 {
 public:
     FakeInput(uint32_t rate, uint64_t length, uint16_t channels = 2, uint16_t bits = 16)
-        : m_rate(rate), m_length(length), m_channels(channels), m_bits(bits)
+        : m_rate(rate),
+          m_length(length),
+          m_channels(channels),
+          m_bits(bits)
     {
     }
     uint32_t GetSampleRate() override { return m_rate; }
@@ -37,7 +40,7 @@ private:
     uint16_t m_bits;
     uint64_t m_position = 0;
 };
-}  // namespace
+} // namespace
 
 TEST(CAudioPlayerInput, Defaults)
 {
@@ -67,7 +70,7 @@ TEST(CAudioPlayerInput, SetPositionPercentAndSeconds)
     {
         uint32_t rate;
         uint64_t length;
-        bool percent;  // else seconds
+        bool percent; // else seconds
         double value;
         uint64_t frame;
     };

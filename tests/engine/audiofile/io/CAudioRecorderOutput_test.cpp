@@ -34,7 +34,7 @@ public:
     uint16_t GetChannelCount() override { return 1; }
     uint16_t GetBitsPerSample() override { return 24; }
 };
-}  // namespace
+} // namespace
 
 TEST(CAudioRecorderOutput, Defaults)
 {

@@ -21,7 +21,8 @@ const Bytes kFileProperties = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
                                0x8E, 0xE4, 0x00, 0xC0, 0x4F, 0xD9, 0xC0, 0xE5};
 const Bytes kDescription = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                             0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const Bytes kExtended = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11, 0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+const Bytes kExtended = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                         0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
 const Bytes kExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
                           0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
 const Bytes kLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49, 0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
@@ -106,14 +107,18 @@ TEST(CAsfAttributeWriter, ReplacesAttributeObjects)
         const char* name;
         std::vector<Bytes> children;
         uint32_t pictureSize;
-        std::vector<Bytes> expected;  // GUIDs of the children after the rewrite
+        std::vector<Bytes> expected; // GUIDs of the children after the rewrite
     };
     const Case cases[] = {
-        {"small picture", {properties, oldDescription, EmptyExtension(), oldExtended}, 1000,
+        {"small picture",
+         {properties, oldDescription, EmptyExtension(), oldExtended},
+         1000,
          {kFileProperties, kExtension, kDescription, kExtended}},
-        {"large picture", {properties, EmptyExtension()}, 70000, {kFileProperties, kExtension, kDescription, kExtended}},
-        {"large picture, no extension", {properties}, 70000,
+        {"large picture",
+         {properties, EmptyExtension()},
+         70000,
          {kFileProperties, kExtension, kDescription, kExtended}},
+        {"large picture, no extension", {properties}, 70000, {kFileProperties, kExtension, kDescription, kExtended}},
     };
     for (const Case& c : cases)
     {
@@ -154,13 +159,13 @@ TEST(CAsfAttributeWriter, RefusesMalformedHeaders)
 {
     const Bytes properties = Object(kFileProperties, Bytes(80, 0));
     Bytes childPastEnd = HeaderOf({properties});
-    childPastEnd[30 + 16] = 200;  // the child claims more than the header holds
+    childPastEnd[30 + 16] = 200; // the child claims more than the header holds
     Bytes childTooSmall = HeaderOf({properties});
     childTooSmall[30 + 16] = 10;
     Bytes sizeMismatch = HeaderOf({properties});
     sizeMismatch[16] += 1;
     Bytes badExtension = EmptyExtension();
-    badExtension[24 + 18] = 5;  // data size beyond the object
+    badExtension[24 + 18] = 5; // data size beyond the object
     Bytes notHeader = HeaderOf({properties});
     notHeader[0] ^= 0xFF;
     CAsfAttributeWriter writer;
@@ -177,7 +182,7 @@ TEST(CAsfAttributeWriter, FailedRewriteLeavesTheFile)
     const auto path = folder.file("x.wma");
     const Bytes properties = Object(kFileProperties, Bytes(80, 0));
     Bytes truncated = HeaderOf({properties});
-    truncated.resize(truncated.size() - 10);  // the header runs past the file's end
+    truncated.resize(truncated.size() - 10); // the header runs past the file's end
     for (const Bytes& content : {Bytes(100, 0x55), truncated})
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 #include "engine/audiofile/io/CPcmFileReadBase.h"
+#include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
 
 namespace
 {
@@ -14,7 +14,11 @@ namespace
 class PreparingReader : public CPcmFileReadBase
 {
 public:
-    PreparingReader(bool preparing, std::atomic<int>& deleted) : m_preparing(preparing), m_deleted(deleted) {}
+    PreparingReader(bool preparing, std::atomic<int>& deleted)
+        : m_preparing(preparing),
+          m_deleted(deleted)
+    {
+    }
     ~PreparingReader() override { ++m_deleted; }
 
     void Finish() { m_preparing = false; }

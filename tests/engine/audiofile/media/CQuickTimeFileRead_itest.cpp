@@ -21,14 +21,14 @@ struct QtCase
 {
     const char* name;
     const char* options;
-    int bits;                 // of the source
+    int bits; // of the source
     const char* format;
     uint16_t bitsPerSample;
     bool lossless;
     bool variable;
-    long lengthVsSource;      // decoded length - source length
+    long lengthVsSource; // decoded length - source length
     long lengthTolerance;
-    long lag;                 // decoded[i + lag] ~ source[i]
+    long lag; // decoded[i + lag] ~ source[i]
 };
 
 void PrintTo(const QtCase& c, std::ostream* os)
@@ -150,8 +150,7 @@ TEST(QuickTimeReadOpen, RefusesWhatItCannotPlay)
     const std::string src = fx().source();
     fx().make("rate22k.m4a", "-i " + fx().q(src) + " -ar 22050 -c:a aac");
     fx().make("six.m4a", "-f lavfi -i sine=f=440:d=1 -ac 6 -c:a aac");
-    fx().make("movie.mp4", "-f lavfi -i color=c=blue:s=32x32:d=1 -i " + fx().q(src) +
-                               " -c:v mpeg4 -c:a aac -shortest");
+    fx().make("movie.mp4", "-f lavfi -i color=c=blue:s=32x32:d=1 -i " + fx().q(src) + " -c:v mpeg4 -c:a aac -shortest");
     fx().make("song.wma", "-i " + fx().q(src) + " -c:a wmav2 -b:a 128k");
     fx().make("ac3.m4a", "-i " + fx().q(src) + " -c:a ac3 -f mp4");
     const struct
@@ -159,8 +158,7 @@ TEST(QuickTimeReadOpen, RefusesWhatItCannotPlay)
         const char* name;
         int result;
     } rows[] = {
-        {"rate22k.m4a", 3}, {"six.m4a", 3}, {"movie.mp4", 3}, {"ac3.m4a", 3},
-        {"song.wma", 2},    {"missing.m4a", 2},
+        {"rate22k.m4a", 3}, {"six.m4a", 3}, {"movie.mp4", 3}, {"ac3.m4a", 3}, {"song.wma", 2}, {"missing.m4a", 2},
     };
     for (const auto& row : rows)
     {

@@ -22,12 +22,12 @@ MediaFixtures& fx()
 struct WmCase
 {
     const char* name;
-    const char* options;      // after the source input
+    const char* options; // after the source input
     int rate;
     int channels;
     const char* format;
-    long lengthVsSource;      // measured on this system, see below
-    long lag;                 // decoded[i + lag] ~ source[i]
+    long lengthVsSource; // measured on this system, see below
+    long lag;            // decoded[i + lag] ~ source[i]
     bool variable;
     uint32_t bitRate;
 };
@@ -181,8 +181,8 @@ TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)
         const char* name;
         int result;
     } rows[] = {
-        {"rate32k.wma", 4}, {"six.wma", 4},      {"rate32k.mp3", 4},
-        {"wm-refused.m4a", 2},    {"notes.wma", 2},    {"missing.wma", 2},
+        {"rate32k.wma", 4},    {"six.wma", 4},   {"rate32k.mp3", 4},
+        {"wm-refused.m4a", 2}, {"notes.wma", 2}, {"missing.wma", 2},
     };
     for (const auto& row : rows)
     {
@@ -199,8 +199,8 @@ TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)
 TEST(WindowsMediaReadOpen, ReadsTheAudioOfAVideo)
 {
     const std::string src = fx().source();
-    fx().make("movie.wmv", "-f lavfi -i color=c=blue:s=32x32:d=3 -i " + fx().q(src) +
-                               " -c:v wmv2 -c:a wmav2 -b:a 128k -shortest");
+    fx().make("movie.wmv",
+              "-f lavfi -i color=c=blue:s=32x32:d=3 -i " + fx().q(src) + " -c:v wmv2 -c:a wmav2 -b:a 128k -shortest");
     CWindowsMediaFileRead reader;
     ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), 0);
     EXPECT_STREQ(reader.GetFormatName(), "WMA");

@@ -162,8 +162,8 @@ struct Case
     const char* format;
     uint32_t rate;
     uint16_t channels;
-    uint32_t bitRate;          // asked
-    uint32_t expectedBitRate;  // in the file
+    uint32_t bitRate;         // asked
+    uint32_t expectedBitRate; // in the file
     bool largeCover;
 };
 } // namespace
@@ -173,10 +173,13 @@ struct Case
 TEST(CompressedFileWrite, WrittenFilesReadBack)
 {
     const Case cases[] = {
-        {"mp3", 44100, 2, 128000, 128000, false}, {"MP3", 48000, 2, 320000, 320000, true},
+        {"mp3", 44100, 2, 128000, 128000, false},
+        {"MP3", 48000, 2, 320000, 320000, true},
         // Mono at 48 kbit/s: frames too small for the encoder's own info frame.
-        {"mp3", 44100, 1, 48000, 48000, false},   {"mp3", 48000, 2, 0, 128000, false},
-        {"wma", 44100, 2, 128016, 128016, false}, {"wma", 48000, 2, 192000, 192000, true},
+        {"mp3", 44100, 1, 48000, 48000, false},
+        {"mp3", 48000, 2, 0, 128000, false},
+        {"wma", 44100, 2, 128016, 128016, false},
+        {"wma", 48000, 2, 192000, 192000, true},
         {"WMA", 44100, 1, 48024, 48024, false},
     };
     qmtest::TempFolder folder;
@@ -304,8 +307,8 @@ TEST(CompressedFileWrite, WmaWithoutGenreHasNoGenreAttribute)
     EXPECT_EQ(WriteAll(*writer, Sweep(5000, 2, 44100)), 5000u);
     EXPECT_TRUE(writer->Close());
     EXPECT_EQ(ProbeTag(path, "title"), "Title");
-    const std::string all = qmtest::runCommandOutput("ffprobe -v error -show_entries format_tags " +
-                                                     qmtest::shellQuote(path.string()));
+    const std::string all =
+        qmtest::runCommandOutput("ffprobe -v error -show_entries format_tags " + qmtest::shellQuote(path.string()));
     EXPECT_EQ(all.find("genre"), std::string::npos) << all;
     EXPECT_EQ(all.find("Lavf"), std::string::npos) << "the library's name stays out: " << all;
 }

@@ -41,9 +41,9 @@ std::vector<uint8_t> Prefix(const std::vector<uint8_t>& data, size_t size)
     return std::vector<uint8_t>(data.begin(), data.begin() + static_cast<long>(size));
 }
 
-constexpr uint8_t kMpeg1 = 0xFB;   // MPEG 1, Layer III, no CRC
-constexpr uint8_t kMpeg2 = 0xF3;   // MPEG 2, Layer III
-constexpr uint8_t kLayer2 = 0xFD;  // MPEG 1, Layer II
+constexpr uint8_t kMpeg1 = 0xFB;  // MPEG 1, Layer III, no CRC
+constexpr uint8_t kMpeg2 = 0xF3;  // MPEG 2, Layer III
+constexpr uint8_t kLayer2 = 0xFD; // MPEG 1, Layer II
 constexpr uint8_t kStereo = 0x00;
 constexpr uint8_t kMono = 0xC0;
 

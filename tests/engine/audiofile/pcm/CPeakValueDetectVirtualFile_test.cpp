@@ -11,7 +11,7 @@ using Peak = CPeakValueDetectVirtualFile::ChannelPeak;
 Peak PeakOf(CPeakValueDetectVirtualFile& file, uint16_t channel)
 {
     Peak peak;
-    peak.maximum = 99.0f;  // must be overwritten
+    peak.maximum = 99.0f; // must be overwritten
     file.GetChannelPeak(&peak, channel);
     return peak;
 }
@@ -23,7 +23,7 @@ void ExpectPeak(const Peak& peak, float maximum, uint64_t maximumFrame, float mi
     EXPECT_EQ(peak.minimum, minimum);
     EXPECT_EQ(peak.minimumFrame, minimumFrame);
 }
-}  // namespace
+} // namespace
 
 TEST(CPeakValueDetectVirtualFile, FormatAnswers)
 {
@@ -43,7 +43,7 @@ TEST(CPeakValueDetectVirtualFile, KeepsExtremesWithTheirEarliestFrames)
     std::vector<float> left(40, 0.0f), right(40, 0.0f);
     left[10] = 0.5f;
     left[20] = -0.75f;
-    left[30] = 0.5f;   // equal maximum later: the earlier frame stays
+    left[30] = 0.5f; // equal maximum later: the earlier frame stays
     right[5] = 0.25f;
     float* channels[2] = {left.data(), right.data()};
     EXPECT_EQ(file.WriteFloat(channels, 40), 40u);

@@ -19,7 +19,9 @@ struct Block
     std::vector<float> left, right;
     float* ptr[2];
 
-    explicit Block(uint32_t frames, float start = 0.0f) : left(frames), right(frames)
+    explicit Block(uint32_t frames, float start = 0.0f)
+        : left(frames),
+          right(frames)
     {
         for (uint32_t i = 0; i < frames; ++i)
         {
@@ -63,7 +65,7 @@ TEST(RingBufferPcm, FillAndFreeCounts)
     };
     const Case cases[] = {
         {0, 0, 0, kCapacity - 2},
-        {kCapacity, 0, kCapacity - 2, 0},        // 2 frames dropped
+        {kCapacity, 0, kCapacity - 2, 0}, // 2 frames dropped
         {kCapacity, 100, kCapacity - 102, 100},
         {1000, 1000, 0, kCapacity - 2},
     };

@@ -14,8 +14,13 @@
 TEST(PcmConversion, FloatToIntClipsTruncatesAndMapsNan)
 {
     const std::pair<float, int32_t> cases[] = {
-        {-1.0f, -2147483647}, {1.0f, 2147483647}, {0.5f, 1073741824},  {-0.5f, -1073741824},
-        {4.0f, 2147483647},   {-4.0f, -2147483647}, {0.0f, 0},
+        {-1.0f, -2147483647},
+        {1.0f, 2147483647},
+        {0.5f, 1073741824},
+        {-0.5f, -1073741824},
+        {4.0f, 2147483647},
+        {-4.0f, -2147483647},
+        {0.0f, 0},
         {std::numeric_limits<float>::quiet_NaN(), 0},
         {std::numeric_limits<float>::infinity(), 2147483647},
         {-std::numeric_limits<float>::infinity(), -2147483647},
@@ -72,11 +77,11 @@ TEST(PcmPacking, RoundsAndSaturatesToEachWidth)
         std::vector<uint8_t> little; // the packed bytes, least significant first
     };
     const Case cases[] = {
-        {0x7FFFFFFF, 16, {0xFF, 0x7F}},           // saturated at the top
-        {0x12348000, 16, {0x35, 0x12}},           // rounded up
+        {0x7FFFFFFF, 16, {0xFF, 0x7F}}, // saturated at the top
+        {0x12348000, 16, {0x35, 0x12}}, // rounded up
         {0x12347FFF, 16, {0x34, 0x12}},
-        {INT32_MIN, 16, {0x00, 0x80}},            // bottom: nothing to overflow
-        {-1, 16, {0x00, 0x00}},                   // -1/2^31 rounds to 0
+        {INT32_MIN, 16, {0x00, 0x80}}, // bottom: nothing to overflow
+        {-1, 16, {0x00, 0x00}},        // -1/2^31 rounds to 0
         {0x7FFFFF80, 24, {0xFF, 0xFF, 0x7F}},
         {0x12345680, 24, {0x57, 0x34, 0x12}},
         {0x7F800000, 8, {0x7F}},
@@ -205,8 +210,8 @@ TEST(PcmLevels, PeakAndDecibels)
         }
 
     const std::pair<float, float> decibels[] = {
-        {1.0f, 0.0f},   {0.5f, -6.0f},  {2.0f, 3.5f},    {0.0f, -60.0f}, {0.001f, -60.0f},
-        {-1.0f, -60.0f}, {1.4f, 3.0f},  {std::numeric_limits<float>::quiet_NaN(), -60.0f},
+        {1.0f, 0.0f},     {0.5f, -6.0f},   {2.0f, 3.5f}, {0.0f, -60.0f},
+        {0.001f, -60.0f}, {-1.0f, -60.0f}, {1.4f, 3.0f}, {std::numeric_limits<float>::quiet_NaN(), -60.0f},
     };
     for (const auto& [level, dB] : decibels)
         EXPECT_EQ(LinearToDecibels(level), dB) << level;

@@ -41,8 +41,12 @@ TEST(CChannelGroupRead, LaysTracksOnConsecutiveOutputChannels)
         {"a skipped channel 1 still gives channel 2", {{1, 1, 100}}, 0, true, kSilence, {1, 0}},
         {"two mono tracks", {{1, 1, 100}, {2, 1, 100}}, 0, false, {1, 0}, {2, 0}},
         {"stereo beside mono: the mono track is read nowhere", {{1, 2, 100}, {2, 1, 100}}, 0, false, {1, 0}, {1, 1}},
-        {"mono beside stereo: the stereo track's right is read nowhere", {{1, 1, 100}, {2, 2, 100}}, 0, false,
-         {1, 0}, {2, 0}},
+        {"mono beside stereo: the stereo track's right is read nowhere",
+         {{1, 1, 100}, {2, 2, 100}},
+         0,
+         false,
+         {1, 0},
+         {2, 0}},
     };
     for (const Case& c : cases)
     {

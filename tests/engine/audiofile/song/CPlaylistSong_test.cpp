@@ -72,7 +72,7 @@ const std::vector<Section> kTwoByTwo = {
     {{{u"/a/left.wav", 0, 100, 0}, {u"/a/left2.wav", 5, -1, 0}}, {{u"/a/right.wav", 10, 200, 3}}},
     {{{u"/b/one.aif", 0, -1, 0}}, {{u"/b/two.aif", 7, 70, 0}}},
 };
-}  // namespace
+} // namespace
 
 TEST(CPlaylistSong, NewFileSegmentCoversTheWholeFile)
 {
@@ -147,12 +147,18 @@ TEST(CPlaylistSong, ContinuesSeamlessly)
         {"path differs in case", previous, {{{{u"/music/A.wav", 1000, 2000}}}}, false},
         {"another number of tracks", previous, {{{{a, 1000, 2000}}, {{a, 1000, 2000}}}}, false},
         {"previous runs to the end of the file", {{{{a, 0, -1}}}}, {{{{a, 1000, 2000}}}}, false},
-        {"last section and last segment count", {{{{a, 0, 10}}}, {{{u"/x.wav", 0, 5}, {a, 500, 1000}}}},
-         {{{{a, 1000, 2000}, {u"/y.wav", 0, 1}}}, {{{u"/z.wav", 0, 1}}}}, true},
-        {"every track must continue", {{{{a, 0, 1000}}, {{u"/b.wav", 0, 1000}}}},
-         {{{{a, 1000, 2000}}, {{u"/b.wav", 999, 2000}}}}, false},
-        {"both tracks continue", {{{{a, 0, 1000}}, {{u"/b.wav", 0, 1000}}}},
-         {{{{a, 1000, 2000}}, {{u"/b.wav", 1000, 2000}}}}, true},
+        {"last section and last segment count",
+         {{{{a, 0, 10}}}, {{{u"/x.wav", 0, 5}, {a, 500, 1000}}}},
+         {{{{a, 1000, 2000}, {u"/y.wav", 0, 1}}}, {{{u"/z.wav", 0, 1}}}},
+         true},
+        {"every track must continue",
+         {{{{a, 0, 1000}}, {{u"/b.wav", 0, 1000}}}},
+         {{{{a, 1000, 2000}}, {{u"/b.wav", 999, 2000}}}},
+         false},
+        {"both tracks continue",
+         {{{{a, 0, 1000}}, {{u"/b.wav", 0, 1000}}}},
+         {{{{a, 1000, 2000}}, {{u"/b.wav", 1000, 2000}}}},
+         true},
         {"earlier id 0: later id ignored", {{{{a, 0, 1000, 0}}}}, {{{{a, 1000, 2000, 9}}}}, true},
         {"earlier id 7, later 7", {{{{a, 0, 1000, 7}}}}, {{{{a, 1000, 2000, 7}}}}, true},
         {"earlier id 7, later 8", {{{{a, 0, 1000, 7}}}}, {{{{a, 1000, 2000, 8}}}}, false},

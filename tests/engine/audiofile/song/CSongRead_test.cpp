@@ -100,13 +100,13 @@ TEST(CSongRead, SetPositionFindsTheSectionAndClamps)
     {
         uint64_t set;
         uint64_t position;
-        int32_t next;  // the first sample a read then delivers (channel 0)
+        int32_t next; // the first sample a read then delivers (channel 0)
     };
     const Case cases[] = {
-        {1000, 1000, indexedSample(2, 0, 0)},  // section 1 stays current, at its end
+        {1000, 1000, indexedSample(2, 0, 0)}, // section 1 stays current, at its end
         {1001, 1001, indexedSample(2, 0, 1)},
-        {5000, 1500, 0},                       // 4000 within section 2, clamped to its 500
-        {999, 999, indexedSample(1, 0, 999)},  // back: section 2 is rewound
+        {5000, 1500, 0},                      // 4000 within section 2, clamped to its 500
+        {999, 999, indexedSample(1, 0, 999)}, // back: section 2 is rewound
     };
     for (const Case& c : cases)
     {
@@ -136,26 +136,22 @@ TEST(CSongRead, RefusesSongsItCannotReadAsOneStream)
     };
     const Case cases[] = {
         {"sections at 44.1 and 48 kHz",
-         [](CPlaylistSong& song, const auto& a, const auto& b, const auto&)
-         {
+         [](CPlaylistSong& song, const auto& a, const auto& b, const auto&) {
              addSection(song, {{a}});
              addSection(song, {{b}});
          }},
         {"a section without tracks",
-         [](CPlaylistSong& song, const auto& a, const auto&, const auto&)
-         {
+         [](CPlaylistSong& song, const auto& a, const auto&, const auto&) {
              addSection(song, {{a}});
              song.AddSection();
          }},
         {"a track without segments",
-         [](CPlaylistSong& song, const auto& a, const auto&, const auto&)
-         {
+         [](CPlaylistSong& song, const auto& a, const auto&, const auto&) {
              addSection(song, {{a}});
              addSection(song, {});
          }},
         {"a missing file",
-         [](CPlaylistSong& song, const auto& a, const auto&, const auto& none)
-         {
+         [](CPlaylistSong& song, const auto& a, const auto&, const auto& none) {
              addSection(song, {{a}});
              addSection(song, {{none}});
          }},
@@ -202,8 +198,8 @@ TEST(CSongRead, SplitsAtATimeIntoHalvesThatReadAsTheWhole)
     TempFolder folder;
     CPlaylistSong song;
     addSection(song, {{writeIndexedWav(folder.file("a.wav"), 1, 1000)}});
-    addSection(song, {{writeIndexedWav(folder.file("b.wav"), 2, 1000)},
-                      {writeIndexedWav(folder.file("c.wav"), 3, 500)}});
+    addSection(song,
+               {{writeIndexedWav(folder.file("b.wav"), 2, 1000)}, {writeIndexedWav(folder.file("c.wav"), 3, 500)}});
     addSection(song, {{writeIndexedWav(folder.file("d.wav"), 4, 700)}});
     for (const double mark : {0.01, 0.06, 0.07})
         song.GetMarker()->Add(mark);

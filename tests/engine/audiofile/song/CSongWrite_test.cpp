@@ -81,8 +81,11 @@ TEST(CSongWrite, FileNamesByPiecesAndChannels)
         {2, 2, 1, {"Song.wav"}},
         {2, 2, 3, {"Song.001.wav", "Song.002.wav", "Song.003.wav"}},
         {4, 1, 1, {"Song.trk1.wav", "Song.trk2.wav", "Song.trk3.wav", "Song.trk4.wav"}},
-        {4, 1, 2, {"Song.001.trk1.wav", "Song.001.trk2.wav", "Song.001.trk3.wav", "Song.001.trk4.wav",
-                   "Song.002.trk1.wav", "Song.002.trk2.wav", "Song.002.trk3.wav", "Song.002.trk4.wav"}},
+        {4,
+         1,
+         2,
+         {"Song.001.trk1.wav", "Song.001.trk2.wav", "Song.001.trk3.wav", "Song.001.trk4.wav", "Song.002.trk1.wav",
+          "Song.002.trk2.wav", "Song.002.trk3.wav", "Song.002.trk4.wav"}},
         {1, 1, 1, {"Song.wav"}},
     };
     for (const Case& c : cases)

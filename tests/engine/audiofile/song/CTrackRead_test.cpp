@@ -90,15 +90,13 @@ TEST(CTrackRead, SetPositionFindsTheFileAndClamps)
     {
         uint64_t set;
         uint64_t position;
-        int32_t next;  // the sample the next read starts with (channel 0)
+        int32_t next; // the sample the next read starts with (channel 0)
     };
     const Case cases[] = {
-        {0, 0, indexedSample(1, 0, 0)},
-        {999, 999, indexedSample(1, 0, 999)},
-        {1000, 1000, indexedSample(2, 0, 0)},  // at the first file's end
-        {1001, 1001, indexedSample(2, 0, 1)},
-        {5000, 2000, 0},                       // beyond the end: clamped, silence
-        {10, 10, indexedSample(1, 0, 10)},     // back into the first file
+        {0, 0, indexedSample(1, 0, 0)},       {999, 999, indexedSample(1, 0, 999)},
+        {1000, 1000, indexedSample(2, 0, 0)},                  // at the first file's end
+        {1001, 1001, indexedSample(2, 0, 1)}, {5000, 2000, 0}, // beyond the end: clamped, silence
+        {10, 10, indexedSample(1, 0, 10)},                     // back into the first file
     };
     for (const Case& c : cases)
     {
@@ -155,7 +153,7 @@ TEST(CTrackRead, SplitsSegmentsAtATime)
     {
         const char* what;
         std::vector<Segment> track;
-        double frames;  // the split time in frames at 44100 Hz
+        double frames; // the split time in frames at 44100 Hz
         std::vector<Segment> first;
         std::vector<Segment> second;
     };
@@ -165,7 +163,10 @@ TEST(CTrackRead, SplitsSegmentsAtATime)
         {"before the start", {{a}, {b}}, -50, {}, {{a, 0, 1000}, {b, 0, 1000}}},
         {"at the end", {{a}, {b}}, 2000.5, {{a, 0, 1000}, {b, 0, 1000}}, {}},
         {"beyond the end", {{a}, {b}}, 9000, {{a, 0, 1000}, {b, 0, 1000}}, {}},
-        {"inside ranged segments", {{a, 100, 600}, {b, 200, 700}}, 700.5, {{a, 100, 600}, {b, 200, 400}},
+        {"inside ranged segments",
+         {{a, 100, 600}, {b, 200, 700}},
+         700.5,
+         {{a, 100, 600}, {b, 200, 400}},
          {{b, 400, 700}}},
     };
     for (const Case& c : cases)
@@ -177,7 +178,7 @@ TEST(CTrackRead, SplitsSegmentsAtATime)
         ASSERT_TRUE(reader.Open(&track));
         CPlaylistTrack first;
         CPlaylistTrack second;
-        addSegments(&first, {{a}});  // replaced by the split
+        addSegments(&first, {{a}}); // replaced by the split
         reader.SplitAt(&first, &second, c.frames / 44100.0);
         EXPECT_EQ(segmentsOf(first), c.first);
         EXPECT_EQ(segmentsOf(second), c.second);
@@ -226,7 +227,8 @@ TEST(CTrackRead, DeliversOneSampleKindAcrossIntegerAndFloatFiles)
     {
         SCOPED_TRACE(floatFirst);
         CPlaylistTrack track;
-        addSegments(&track, floatFirst ? std::vector<Segment>{{floats}, {ints}} : std::vector<Segment>{{ints}, {floats}});
+        addSegments(&track,
+                    floatFirst ? std::vector<Segment>{{floats}, {ints}} : std::vector<Segment>{{ints}, {floats}});
         CTrackRead reader;
         ASSERT_TRUE(reader.Open(&track));
         EXPECT_EQ(reader.IsFloat(), floatFirst);

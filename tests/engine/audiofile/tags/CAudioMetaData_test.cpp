@@ -15,7 +15,7 @@ std::string Narrow(const CMultiString& s)
 {
     return s.GetNarrow();
 }
-}  // namespace
+} // namespace
 
 TEST(CMultiString, StoresAreCutToTheCapacityAndLoseTrailingSpaces)
 {
@@ -79,7 +79,8 @@ TEST(CMultiString, ConvertsTheStaleWidthOnDemand)
     EXPECT_EQ(Narrow(field), "Caf\xC3\xA9 \xE6\x97\xA5");
 
     field.SetWide(-1, u"Ünïcode");
-    EXPECT_EQ(Narrow(field), "\xC3\x9Cn\xC3\xAF" "code");
+    EXPECT_EQ(Narrow(field), "\xC3\x9Cn\xC3\xAF"
+                             "code");
     EXPECT_EQ(Wide(field), u"Ünïcode");
 }
 
@@ -161,7 +162,8 @@ TEST(CAudioMetaData, CopyFromCopiesEveryFieldAsWideTextAndThePicture)
     copy.CopyFrom(source);
     for (int i = 0; i < CAudioMetaData::kFieldCount; ++i)
     {
-        const std::u16string expected = i == CAudioMetaData::kTitle ? u"Wide title" : u"fé" + std::u16string(1, char16_t(u'0' + i));
+        const std::u16string expected =
+            i == CAudioMetaData::kTitle ? u"Wide title" : u"fé" + std::u16string(1, char16_t(u'0' + i));
         EXPECT_EQ(Wide(*copy.GetField(i)), expected) << i;
         EXPECT_EQ(Wide(*source.GetField(i)), expected) << i;
     }
@@ -192,9 +194,8 @@ TEST(CAudioMetaData, ClearEmptiesEveryFieldAndThePicture)
 TEST(CAudioMetaData, GetYearReadsTheStartOfTheDate)
 {
     const std::pair<const char*, int> cases[] = {
-        {"1999-12-31", 1999}, {"99", -1},    {"0000-01-01", -1}, {"", -1},     {"2024", 2024},
-        {" 12-05-01", 12},    {"+7xx", 7},   {"-005", -1},       {"abcd", -1}, {"20x5-01-01", 20},
-        {"123456", 1234},
+        {"1999-12-31", 1999}, {"99", -1},   {"0000-01-01", -1}, {"", -1},           {"2024", 2024},   {" 12-05-01", 12},
+        {"+7xx", 7},          {"-005", -1}, {"abcd", -1},       {"20x5-01-01", 20}, {"123456", 1234},
     };
     for (auto [date, year] : cases)
     {

@@ -20,8 +20,8 @@ Bytes field(const std::string& text, size_t size, char fill = ' ')
     return bytes;
 }
 
-Bytes trailer(const std::string& title, const std::string& artist, const std::string& album,
-              const std::string& year, uint8_t genre)
+Bytes trailer(const std::string& title, const std::string& artist, const std::string& album, const std::string& year,
+              uint8_t genre)
 {
     return join({bytesOf("TAG"), field(title, 30), field(artist, 30, '\0'), field(album, 30), field(year, 4),
                  field("", 29), Bytes{0, genre}});
@@ -91,8 +91,9 @@ TEST(Id3MetaDataMerge, TagsFillTheRecordInOrder)
     const Bytes v2 = id3Tag(3, 0,
                             join({frame(3, "TIT2", textBody(0, "Title 2")), frame(3, "TCON", textBody(0, "(17)")),
                                   frame(3, "TSSE", textBody(0, "Lame")),
-                                  frame(3, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)),
-                                                         Bytes{3, 0}, Bytes{0x89, 'P', 'N', 'G', 1, 2}}))}));
+                                  frame(3, "APIC",
+                                        join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{3, 0},
+                                              Bytes{0x89, 'P', 'N', 'G', 1, 2}}))}));
     const auto path = folder.file("song.mp3");
     writeFile(path, join({v2, Bytes(300, 0x11), trailer("Title 1", "Artist 1", "Album 1", "1999", 0)}));
 

@@ -15,8 +15,8 @@ TEST(Id3Interop, FfmpegTags)
 {
     TempFolder folder;
     const auto cover = folder.file("cover.png");
-    ASSERT_EQ(runCommand("ffmpeg -v error -y -f lavfi -i color=green:s=16x16 -frames:v 1 " + shellQuote(cover.string())),
-              0);
+    ASSERT_EQ(
+        runCommand("ffmpeg -v error -y -f lavfi -i color=green:s=16x16 -frames:v 1 " + shellQuote(cover.string())), 0);
     const Bytes png = readFile(cover);
     const struct
     {
@@ -32,14 +32,16 @@ TEST(Id3Interop, FfmpegTags)
     {
         const auto path = folder.file(std::string("v") + c.version + ".mp3");
         // Non-ASCII texts come out as UTF-16 in ID3v2.3 and as UTF-8 in ID3v2.4.
-        ASSERT_EQ(runCommand(std::string("ffmpeg -v error -y -f lavfi -i sine=d=0.1 -i ") + shellQuote(cover.string()) +
-                             " -map 0:a -map 1:v -c:v copy -disposition:v attached_pic -metadata:s:v 'comment=Cover (front)'"
-                             " -id3v2_version " + c.version +
-                             " -metadata 'title=Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5'"
-                             " -metadata 'artist=Plain Artist' -metadata 'album_artist=\xC3\x84rzte'"
-                             " -metadata 'album=Album' -metadata 'genre=(17)' -metadata date=" +
-                             c.date + " " + shellQuote(path.string())),
-                  0);
+        ASSERT_EQ(
+            runCommand(std::string("ffmpeg -v error -y -f lavfi -i sine=d=0.1 -i ") + shellQuote(cover.string()) +
+                       " -map 0:a -map 1:v -c:v copy -disposition:v attached_pic -metadata:s:v 'comment=Cover (front)'"
+                       " -id3v2_version " +
+                       c.version +
+                       " -metadata 'title=Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5'"
+                       " -metadata 'artist=Plain Artist' -metadata 'album_artist=\xC3\x84rzte'"
+                       " -metadata 'album=Album' -metadata 'genre=(17)' -metadata date=" +
+                       c.date + " " + shellQuote(path.string())),
+            0);
         std::unique_ptr<CID3v2Read> tag(CreateId3v2Reader(path.u16string().c_str(), 0));
         ASSERT_NE(tag, nullptr) << c.version;
         EXPECT_EQ(tag->GetVersion() >> 8, c.version[0] - '0');

@@ -99,9 +99,9 @@ TEST(CID3v2Read, GenreForms)
         std::string stored;
         std::u16string genre;
     } cases[] = {
-        {"(17)", u"Rock"},       {"(17)Rock", u"Rock"},   {"(0)", u"Blues"},  {"(125)", u"Dance Hall"},
-        {"(RX)", u"Remix"},      {"(CR)", u"Cover"},      {"(200)", u"(200)"}, {"((17)", u"((17)"},
-        {"Rock", u"Rock"},       {"(Live)", u"(Live)"},   {"( 17)", u"( 17)"}, {"", u""},
+        {"(17)", u"Rock"},  {"(17)Rock", u"Rock"}, {"(0)", u"Blues"},   {"(125)", u"Dance Hall"},
+        {"(RX)", u"Remix"}, {"(CR)", u"Cover"},    {"(200)", u"(200)"}, {"((17)", u"((17)"},
+        {"Rock", u"Rock"},  {"(Live)", u"(Live)"}, {"( 17)", u"( 17)"}, {"", u""},
     };
     for (const auto& c : cases)
     {
@@ -232,7 +232,8 @@ TEST(CID3v2Read, UserTextsAndEncoder)
 {
     const Bytes tags = join({
         frame(3, "TXXX", textBody(0, bytesOf(std::string("other\0x", 7)))),
-        frame(3, "TXXX", textBody(1, join({utf16(u"guitarist", false, true), Bytes{0, 0}, utf16(u"J\u00F6rg", true, true)}))),
+        frame(3, "TXXX",
+              textBody(1, join({utf16(u"guitarist", false, true), Bytes{0, 0}, utf16(u"J\u00F6rg", true, true)}))),
         frame(3, "TXXX", textBody(0, bytesOf(std::string("sort guitarist\0Jorg", 19)))),
         frame(3, "TENC", textBody(0, "Encoded by")),
     });
@@ -251,12 +252,14 @@ TEST(CID3v2Read, Pictures)
 {
     const Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 9};
     const Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0};
-    const Bytes apicFront = frame(3, "APIC", join({Bytes{1}, bytesOf(std::string("image/jpeg\0", 11)), Bytes{3},
-                                                   utf16(u"Cover", false, true), Bytes{0, 0}, jpeg}));
-    const Bytes apicBack = frame(3, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{4},
-                                                  bytesOf(std::string("Back\0", 5)), png}));
-    const Bytes flagged = frame(3, "APIC", join({Bytes{0, 0, 0, 9}, Bytes{0}, bytesOf(std::string("x\0", 2)),
-                                                 Bytes{3, 0}, png}), 0x80);
+    const Bytes apicFront = frame(3, "APIC",
+                                  join({Bytes{1}, bytesOf(std::string("image/jpeg\0", 11)), Bytes{3},
+                                        utf16(u"Cover", false, true), Bytes{0, 0}, jpeg}));
+    const Bytes apicBack = frame(
+        3, "APIC",
+        join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{4}, bytesOf(std::string("Back\0", 5)), png}));
+    const Bytes flagged =
+        frame(3, "APIC", join({Bytes{0, 0, 0, 9}, Bytes{0}, bytesOf(std::string("x\0", 2)), Bytes{3, 0}, png}), 0x80);
     TagFile tag(id3Tag(3, 0, join({flagged, apicFront, apicBack})));
     ASSERT_NE(tag.get(), nullptr);
 
@@ -279,14 +282,18 @@ TEST(CID3v2Read, Pictures)
     EXPECT_EQ(small, Bytes(4, 0));
 
     // ID3v2.2: only JPG and PNG pictures count.
-    TagFile v22(id3Tag(2, 0, join({frame(2, "PIC", join({Bytes{0}, bytesOf("GIF"), Bytes{3, 0}, png})),
-                                   frame(2, "PIC", join({Bytes{0}, bytesOf("PNG"), Bytes{3, 0}, png}))})));
+    TagFile v22(id3Tag(2, 0,
+                       join({frame(2, "PIC", join({Bytes{0}, bytesOf("GIF"), Bytes{3, 0}, png})),
+                             frame(2, "PIC", join({Bytes{0}, bytesOf("PNG"), Bytes{3, 0}, png}))})));
     Bytes buffer(png.size());
     EXPECT_EQ(v22->ReadPicture(buffer.data(), uint32_t(buffer.size()), -1), png.size());
     EXPECT_EQ(buffer, png);
 
     // A picture frame whose size runs past the file holds what is there.
-    TagFile lying(id3Tag(4, 0, frame(4, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{3, 0}, png}), 0, 200000000), 200000010));
+    TagFile lying(id3Tag(
+        4, 0,
+        frame(4, "APIC", join({Bytes{0}, bytesOf(std::string("image/png\0", 10)), Bytes{3, 0}, png}), 0, 200000000),
+        200000010));
     EXPECT_EQ(lying->ReadPicture(nullptr, 0, -1), png.size());
 }
 

@@ -32,8 +32,11 @@ Bytes join(std::initializer_list<Bytes> parts)
 Bytes asciiFrame(const std::string& id, const std::string& value)
 {
     const uint32_t size = static_cast<uint32_t>(value.size()) + 2;
-    return join({text(id), {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)}, {0, 0, 0},
-                 text(value), {0}});
+    return join({text(id),
+                 {uint8_t(size >> 24), uint8_t(size >> 16), uint8_t(size >> 8), uint8_t(size)},
+                 {0, 0, 0},
+                 text(value),
+                 {0}});
 }
 
 // The frames after the header.
@@ -65,8 +68,8 @@ TEST(CID3v2_3Create, TitleOnlyTagLayout)
     metadata.GetField(CAudioMetaData::kTitle)->SetWide(-1, u"Abc");
     CID3v2_3Create tag;
     tag.CreateId3v2Tag(metadata);
-    EXPECT_EQ(bytesOf(tag), (Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 15, 'T', 'I', 'T', '2', 0, 0, 0, 5, 0, 0, 0,
-                                   'A', 'b', 'c', 0}));
+    EXPECT_EQ(bytesOf(tag),
+              (Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 15, 'T', 'I', 'T', '2', 0, 0, 0, 5, 0, 0, 0, 'A', 'b', 'c', 0}));
 
     CAudioMetaData empty;
     tag.CreateId3v2Tag(empty);
@@ -77,17 +80,18 @@ TEST(CID3v2_3Create, WholeRecordInFrameOrder)
 {
     CAudioMetaData metadata;
     const std::pair<int, const char*> fields[] = {
-        {CAudioMetaData::kSoftware, "Enc"}, {CAudioMetaData::kTime, "23:59:58"}, {CAudioMetaData::kDate, "2009-12-31"},
-        {CAudioMetaData::kLocation, "Here"}, {CAudioMetaData::kGenre, "Rock"}, {CAudioMetaData::kArtist, "Art"},
-        {CAudioMetaData::kAlbumArtist, "AA"}, {CAudioMetaData::kTitle, "T"}, {CAudioMetaData::kAlbum, "Alb"}};
+        {CAudioMetaData::kSoftware, "Enc"},    {CAudioMetaData::kTime, "23:59:58"},
+        {CAudioMetaData::kDate, "2009-12-31"}, {CAudioMetaData::kLocation, "Here"},
+        {CAudioMetaData::kGenre, "Rock"},      {CAudioMetaData::kArtist, "Art"},
+        {CAudioMetaData::kAlbumArtist, "AA"},  {CAudioMetaData::kTitle, "T"},
+        {CAudioMetaData::kAlbum, "Alb"}};
     for (const auto& [field, value] : fields)
         metadata.GetField(field)->SetNarrow(-1, value);
     CID3v2_3Create tag;
     tag.CreateId3v2Tag(metadata);
     EXPECT_EQ(framesOf(tag), join({asciiFrame("TALB", "Alb"), asciiFrame("TIT2", "T"), asciiFrame("TPE2", "AA"),
                                    asciiFrame("TPE1", "Art"), asciiFrame("TCON", "Rock"), asciiFrame("TYER", "2009"),
-                                   asciiFrame("TDAT", "3112"), asciiFrame("TIME", "2359"),
-                                   asciiFrame("TSSE", "Enc")}));
+                                   asciiFrame("TDAT", "3112"), asciiFrame("TIME", "2359"), asciiFrame("TSSE", "Enc")}));
 }
 
 TEST(CID3v2_3Create, TextOutsidePrintableAsciiIsUtf16)
@@ -102,7 +106,7 @@ TEST(CID3v2_3Create, LongTextsAreCutWithoutSplittingAPair)
 {
     std::u16string ascii(600, u'a');
     std::u16string paired = u"\u00e9" + std::u16string(509, u'b');
-    paired += u"\U0001F600\U0001F600";  // unit 511 would be the high half of a pair
+    paired += u"\U0001F600\U0001F600"; // unit 511 would be the high half of a pair
     CID3v2_3Create tag;
     EXPECT_EQ(tag.AddTextFrame("TIT2", ascii.c_str()), 10u + 1 + 511 + 1);
     tag.Reset();
@@ -117,8 +121,8 @@ TEST(CID3v2_3Create, DateAndTimeFrames)
         const char16_t* time;
         Bytes frames;
     } cases[] = {
-        {u"2009-12-31", u"23:59:58", join({asciiFrame("TYER", "2009"), asciiFrame("TDAT", "3112"),
-                                          asciiFrame("TIME", "2359")})},
+        {u"2009-12-31", u"23:59:58",
+         join({asciiFrame("TYER", "2009"), asciiFrame("TDAT", "3112"), asciiFrame("TIME", "2359")})},
         {u"2009", u"", asciiFrame("TYER", "2009")},
         {u"2009-12", u"23:5", asciiFrame("TYER", "2009")},
         {u"    -  -", u"  :  :", Bytes()},
@@ -144,7 +148,7 @@ TEST(CID3v2_3Create, PictureFrames)
     {
         const char* name;
         Bytes data;
-        std::string mime;  // empty: not embedded
+        std::string mime; // empty: not embedded
     } cases[] = {{"JPEG", jpeg, "image/jpeg"},
                  {"JPEG starting with another marker", jpegOtherMarker, "image/jpeg"},
                  {"PNG", png, "image/png"},
@@ -162,8 +166,8 @@ TEST(CID3v2_3Create, PictureFrames)
         }
         const uint32_t size = static_cast<uint32_t>(1 + c.mime.size() + 1 + 2 + c.data.size());
         EXPECT_EQ(added, size + 10) << c.name;
-        EXPECT_EQ(framesOf(tag), join({text("APIC"), {0, 0, 0, uint8_t(size)}, {0, 0, 0}, text(c.mime), {0, 0, 0},
-                                       c.data}))
+        EXPECT_EQ(framesOf(tag),
+                  join({text("APIC"), {0, 0, 0, uint8_t(size)}, {0, 0, 0}, text(c.mime), {0, 0, 0}, c.data}))
             << c.name;
     }
 }
@@ -171,7 +175,7 @@ TEST(CID3v2_3Create, PictureFrames)
 TEST(CID3v2_3Create, TagSizeLimit)
 {
     CID3v2_3Create tag;
-    tag.AddTextFrame("TIT2", std::u16string(188, u'x').c_str());  // a 200-byte frame
+    tag.AddTextFrame("TIT2", std::u16string(188, u'x').c_str()); // a 200-byte frame
     const Bytes header = bytesOf(tag);
     EXPECT_EQ(Bytes(header.begin() + 6, header.begin() + 10), (Bytes{0, 0, 1, 0x48}));
 

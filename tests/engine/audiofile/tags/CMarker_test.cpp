@@ -21,7 +21,7 @@ void Fill(CMarker& marks, const std::vector<double>& times)
     for (double t : times)
         marks.Add(t);
 }
-}  // namespace
+} // namespace
 
 TEST(CMarker, AddKeepsOrderAndRefusesSameMillisecond)
 {

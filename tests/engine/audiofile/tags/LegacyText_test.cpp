@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/audiofile/wav/CWavFileRead.h"
 #include "engine/audiofile/tags/LegacyText.h"
+#include "engine/audiofile/wav/CWavFileRead.h"
 #include "tests/engine/audiofile/RiffBytes.h"
 #include "tests/engine/audiofile/ScopedLocaleEnvironment.h"
 #include "tests/support/TempFolder.h"

@@ -62,8 +62,8 @@ Bytes monoWav(uint32_t frames, std::initializer_list<Bytes> after = {})
 
 TEST(CWavFileRead, DataBeforeFormatOpensAndReadsLeftAligned)
 {
-    WavOnDisk wav(riff("WAVE", {chunk("data", samples16({0x1234, -2, 0x4000, 0})),
-                                chunk("fmt ", fmtBody(1, 2, 44100, 16))}));
+    WavOnDisk wav(
+        riff("WAVE", {chunk("data", samples16({0x1234, -2, 0x4000, 0})), chunk("fmt ", fmtBody(1, 2, 44100, 16))}));
     ASSERT_EQ(wav.open, 0);
     EXPECT_EQ(wav.reader.GetChannelCount(), 2);
     EXPECT_EQ(wav.reader.GetBitsPerSample(), 16);
@@ -101,27 +101,33 @@ TEST(CWavFileRead, OpenResults)
         {"22050 Hz", riff("WAVE", {chunk("fmt ", fmtBody(1, 2, 22050, 16)), data}), 3},
         {"32-bit integer", riff("WAVE", {chunk("fmt ", fmtBody(1, 2, 44100, 32)), data}), 3},
         {"16-bit float", riff("WAVE", {chunk("fmt ", fmtBody(3, 2, 44100, 16)), data}), 3},
-        {"wrong block align", [] {
+        {"wrong block align",
+         [] {
              Bytes fmt = fmtBody(1, 2, 44100, 16);
              fmt[12] = 2;
              return riff("WAVE", {chunk("fmt ", fmt), chunk("data", silence(16))});
-         }(), 3},
+         }(),
+         3},
         {"short format chunk", riff("WAVE", {chunk("fmt ", Bytes(14, 1)), data}), 3},
         {"no format chunk", riff("WAVE", {data}), 3},
         {"extensible ADPCM", riff("WAVE", {chunk("fmt ", extensibleFmtBody(2, 2, 44100, 16)), data}), 3},
         {"extensible 8-bit", riff("WAVE", {chunk("fmt ", extensibleFmtBody(1, 1, 44100, 8)), data}), 3},
-        {"extensible cut short", riff("WAVE", {chunk("fmt ", [] {
-                                                   Bytes fmt = extensibleFmtBody(1, 2, 44100, 16);
-                                                   fmt.resize(24);
-                                                   return fmt;
-                                               }()),
-                                               data}),
+        {"extensible cut short",
+         riff("WAVE", {chunk("fmt ",
+                             [] {
+                                 Bytes fmt = extensibleFmtBody(1, 2, 44100, 16);
+                                 fmt.resize(24);
+                                 return fmt;
+                             }()),
+                       data}),
          3},
-        {"not RIFF", [] {
+        {"not RIFF",
+         [] {
              Bytes b = monoWav(4);
              std::memcpy(b.data(), "RIFX", 4);
              return b;
-         }(), 4},
+         }(),
+         4},
         {"not WAVE", riff("AVI ", {chunk("fmt ", fmtBody(1, 1, 44100, 16)), data}), 4},
         {"no data chunk", riff("WAVE", {chunk("fmt ", fmtBody(1, 1, 44100, 16))}), 4},
         {"empty file", Bytes(), 4},
@@ -200,7 +206,8 @@ TEST(CWavFileRead, CuePointsBecomeMarksRelativeToTheRange)
 
 TEST(CWavFileRead, LyingChunkSizesAreBoundedByTheFile)
 {
-    WavOnDisk lying(riff("WAVE", {chunk("fmt ", fmtBody(1, 1, 44100, 16)), chunk("data", silence(201), false, 0x7FFFFFF0)}));
+    WavOnDisk lying(
+        riff("WAVE", {chunk("fmt ", fmtBody(1, 1, 44100, 16)), chunk("data", silence(201), false, 0x7FFFFFF0)}));
     ASSERT_EQ(lying.open, 0);
     EXPECT_EQ(lying.reader.GetLength(), 100u);
 
@@ -220,7 +227,7 @@ TEST(CWavFileRead, CuePointCountIsBounded)
         putLE(body, 0, 4);
         putLE(body, 0, 4);
         putLE(body, 0, 4);
-        putLE(body, i * 50, 4);  // 1.13 ms apart: no two share a millisecond
+        putLE(body, i * 50, 4); // 1.13 ms apart: no two share a millisecond
     }
     WavOnDisk wav(monoWav(300000, {chunk("cue ", body)}));
     ASSERT_EQ(wav.open, 0);
@@ -251,14 +258,16 @@ TEST(CWavFileRead, InfoTexts)
          riff("WAVE", {chunk("fmt ", fmtBody(1, 1, 44100, 24)), chunk("data", silence(9), false),
                        chunk("LIST", infoBody({{"INAM", "t"}}))}),
          "t", ""},
-        {"a sub-chunk size past the list", [] {
+        {"a sub-chunk size past the list",
+         [] {
              Bytes info;
              putText(info, "INFO");
              putText(info, "INAM");
              putLE(info, 1000, 4);
              putText(info, "cut");
              return monoWav(3, {chunk("LIST", info)});
-         }(), "cut", ""},
+         }(),
+         "cut", ""},
     };
     for (const Case& c : cases)
     {

@@ -118,7 +118,7 @@ TEST(CWavFileWrite, CueChunk)
     ASSERT_EQ(writer.Open(wide(path).c_str(), 44100, 16, 2, 0), 0);
     for (int i = 0; i < 1025; ++i)
         writer.GetMarker()->Add(i * 0.01);
-    writer.GetMarker()->Add(1000.0);  // the 1026th mark
+    writer.GetMarker()->Add(1000.0); // the 1026th mark
     ASSERT_TRUE(writer.Close());
 
     const Bytes bytes = readFile(path);
@@ -132,7 +132,7 @@ TEST(CWavFileWrite, CueChunk)
     EXPECT_EQ(Bytes(bytes.begin() + first + 4, bytes.begin() + first + 20), Bytes(16, 0));
     EXPECT_EQ(readLE(bytes, first + 20, 4), 0u);                // 0.0 s
     EXPECT_EQ(readLE(bytes, first + 100 * 24, 4), 101u);        // cue id
-    EXPECT_EQ(readLE(bytes, first + 100 * 24 + 20, 4), 44122u);  // 1.0 s: truncate(1.0005 x 44100)
+    EXPECT_EQ(readLE(bytes, first + 100 * 24 + 20, 4), 44122u); // 1.0 s: truncate(1.0005 x 44100)
 }
 
 TEST(CWavFileWrite, InfoChunk)
@@ -142,9 +142,10 @@ TEST(CWavFileWrite, InfoChunk)
         const char* name;
         const char* title;
         const char* artist;
-        Bytes expected;  // the LIST chunk, or nothing
+        Bytes expected; // the LIST chunk, or nothing
     } cases[] = {
-        {"four letters", "Abcd", "", [] {
+        {"four letters", "Abcd", "",
+         [] {
              Bytes b;
              putText(b, "LIST");
              putLE(b, 18, 4);
@@ -154,7 +155,8 @@ TEST(CWavFileWrite, InfoChunk)
              putLE(b, 0, 2);
              return b;
          }()},
-        {"five letters", "Abcde", "", [] {
+        {"five letters", "Abcde", "",
+         [] {
              Bytes b;
              putText(b, "LIST");
              putLE(b, 18, 4);
@@ -164,7 +166,8 @@ TEST(CWavFileWrite, InfoChunk)
              putLE(b, 0, 1);
              return b;
          }()},
-        {"a title outside printable ASCII is left out", "Caf\xc3\xa9", "Me", [] {
+        {"a title outside printable ASCII is left out", "Caf\xc3\xa9", "Me",
+         [] {
              Bytes b;
              putText(b, "LIST");
              putLE(b, 16, 4);
@@ -372,5 +375,5 @@ TEST(CWavFileWrite, CloseAndRenameNeverReplaces)
     EXPECT_FALSE(writer.CloseAndRename(wide(target).c_str()));
     EXPECT_EQ(fs::file_size(first), 84u);
     EXPECT_EQ(fs::file_size(target), 44u);
-    EXPECT_FALSE(writer.CloseAndRename(wide(target).c_str()));  // nothing open
+    EXPECT_FALSE(writer.CloseAndRename(wide(target).c_str())); // nothing open
 }

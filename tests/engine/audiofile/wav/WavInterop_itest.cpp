@@ -105,7 +105,7 @@ TEST(WavInterop, OurFilesReadInFfprobeAndSox)
         uint16_t channels;
         uint32_t frames;
         const char* codec;
-        const char* title;  // odd and even lengths
+        const char* title; // odd and even lengths
     } cases[] = {{44100, 16, 2, 4410, "pcm_s16le", "Song"},
                  {48000, 24, 1, 1001, "pcm_s24le", "Odd data"},
                  {96000, 32, 2, 777, "pcm_f32le", "Float song"}};
@@ -157,7 +157,7 @@ TEST(WavInterop, FilesWrittenBySoxOpenWithTheirSamples)
     struct Case
     {
         const char* name;
-        const char* options;  // sox output options
+        const char* options; // sox output options
         uint16_t bits;
         bool extensible;
     } cases[] = {{"16-bit wavpcm", "-b 16 -t wavpcm", 16, false},

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/dsp/convert/CAudioFileConverterPcmOutput.h"
 #include "tests/engine/dsp/MemorySource.h"
 #include "tests/engine/dsp/RecordingOutput.h"
-#include "engine/dsp/convert/CAudioFileConverterPcmOutput.h"
 
 using qmtest::MemorySource;
 using qmtest::Noise16;
@@ -93,8 +93,8 @@ TEST(FileConverter, RateConversionKeepsTimeAndLength)
         ASSERT_TRUE(Convert(converter, source, output)) << c.in << "->" << c.out;
         const std::vector<float>& left = output.floats[0];
         EXPECT_NEAR(static_cast<double>(left.size()), c.out, 2.0) << c.in << "->" << c.out;
-        const auto peak = std::max_element(left.begin(), left.end(),
-                                           [](float a, float b) { return std::fabs(a) < std::fabs(b); });
+        const auto peak =
+            std::max_element(left.begin(), left.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
         EXPECT_NEAR(static_cast<double>(peak - left.begin()), c.out / 2, 1.0) << c.in << "->" << c.out;
         EXPECT_EQ(output.floats[1], left);
     }

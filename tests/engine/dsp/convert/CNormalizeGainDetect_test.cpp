@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/engine/dsp/MemorySource.h"
 #include "engine/audiofile/pcm/CPeakValueDetectVirtualFile.h"
 #include "engine/dsp/convert/CNormalizeGainDetect.h"
+#include "tests/engine/dsp/MemorySource.h"
 
 using qmtest::MemorySource;
 using qmtest::Noise16;
@@ -53,7 +53,10 @@ TEST(NormalizeGainDetect, SameRateGainForThePeak)
         float expected;
     };
     const Case cases[] = {
-        {0.5f, 0.0f, 5.7706f}, {1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.25f, 6.0206f, 5.7706f},
+        {0.5f, 0.0f, 5.7706f},
+        {1.0f, 0.0f, 0.0f},
+        {0.0f, 0.0f, 0.0f},
+        {0.25f, 6.0206f, 5.7706f},
         {0.9f, 0.0f, static_cast<float>(-20.0 * std::log10(0.9) - 0.25)},
     };
     for (const Case& c : cases)
@@ -94,7 +97,8 @@ TEST(NormalizeGainDetect, TwoPassesMatchTheExport)
         for (int i = 0; i < kWidth; ++i)
         {
             const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * (i + 0.5) / kWidth);
-            song[centre - kWidth / 2 + i] += static_cast<float>(0.8 * window * std::sin(4.0 * M_PI * (i + 0.5) / kWidth));
+            song[centre - kWidth / 2 + i] +=
+                static_cast<float>(0.8 * window * std::sin(4.0 * M_PI * (i + 0.5) / kWidth));
         }
         MemorySource source(c.in, {song, song});
         source.variableBitRate = c.variableBitRate;

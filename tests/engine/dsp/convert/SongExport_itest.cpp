@@ -51,8 +51,8 @@ struct TwoFileSong
 
 // Exports the song with gain, fades and DC cut at 48 kHz through a fresh
 // converter; returns the path of the file written.
-std::string Export(TwoFileSong& fixture, const char* format, const char16_t* extension, uint16_t bits,
-                   uint32_t option, const std::string& baseName)
+std::string Export(TwoFileSong& fixture, const char* format, const char16_t* extension, uint16_t bits, uint32_t option,
+                   const std::string& baseName)
 {
     CSongRead reader;
     EXPECT_TRUE(reader.Open(&fixture.song));
@@ -122,7 +122,8 @@ TEST(SongExport, FormatsReadBackWithTheSongsDynamics)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.format);
-        const std::string path = Export(fixture, c.format, c.extension, c.bits, c.option, std::string("out_") + c.format);
+        const std::string path =
+            Export(fixture, c.format, c.extension, c.bits, c.option, std::string("out_") + c.format);
         uint32_t rate = 0;
         const std::vector<std::vector<float>> samples = ReadAll(path, &rate);
         ASSERT_EQ(samples.size(), 2u);
@@ -143,9 +144,10 @@ TEST(SongExport, FormatsReadBackWithTheSongsDynamics)
         EXPECT_NEAR(peak, expectedPeak, c.levelTolerance + 0.01);
         EXPECT_EQ(samples[1].size(), left.size());
 
-        const std::string probe = runCommandOutput(
-            "ffprobe -v error -show_entries stream=sample_rate,channels -show_entries format=duration "
-            "-of default=nw=1 " + shellQuote(path));
+        const std::string probe =
+            runCommandOutput("ffprobe -v error -show_entries stream=sample_rate,channels -show_entries format=duration "
+                             "-of default=nw=1 " +
+                             shellQuote(path));
         EXPECT_NE(probe.find("sample_rate=48000"), std::string::npos) << probe;
         EXPECT_NE(probe.find("channels=2"), std::string::npos) << probe;
         const size_t at = probe.find("duration=");

@@ -10,7 +10,8 @@ namespace
 
 struct Block
 {
-    Block(uint16_t channels, uint32_t frames, float value) : data(channels, std::vector<float>(frames, value))
+    Block(uint16_t channels, uint32_t frames, float value)
+        : data(channels, std::vector<float>(frames, value))
     {
         for (auto& channel : data)
             pointers.push_back(channel.data());
@@ -54,7 +55,7 @@ TEST(DynamicPan, ConstantPowerGainsAndNeutralCases)
         {2, 0.0f, 0.0f, 1.0f, 1.0f, true},
         {2, -1.0f, -1.0f, 1.4142135f, 0.0f, false},
         {2, 3.0f, 1.0f, 0.0f, 1.4142135f, false},
-        {1, 0.5f, 0.0f, 1.0f, 1.0f, true}, // a mono song is never panned
+        {1, 0.5f, 0.0f, 1.0f, 1.0f, true},              // a mono song is never panned
         {4, 0.5f, 0.5f, 0.5411961f, 1.3065630f, false}, // the first pair of a wider song
     };
     for (const Case& c : cases)
@@ -99,12 +100,12 @@ TEST(DynamicFade, FadesShortenToFitTheSong)
         int64_t fadeOutFrames;
     };
     const Case cases[] = {
-        {44100, 3.0, 2.0f, 2.0f, 44100, 44100},       // 132300 frames: fades fill all but 1 s
-        {44100, 10.0, 2.0f, 2.0f, 88200, 88200},      // they fit
+        {44100, 3.0, 2.0f, 2.0f, 44100, 44100},  // 132300 frames: fades fill all but 1 s
+        {44100, 10.0, 2.0f, 2.0f, 88200, 88200}, // they fit
         {44100, 3.0, 2.0f, 1.5f, 55125, 33075},
-        {1000, 3.0, 1.501f, 1.0f, 1250, 749},         // odd overshoot 501: each gives up 251
-        {1000, 3.0, 0.1f, 5.0f, 0, 3450},             // a fade never goes below 0
-        {44100, 0.0, 1.0f, 1.0f, 0, 0},               // a song without length
+        {1000, 3.0, 1.501f, 1.0f, 1250, 749}, // odd overshoot 501: each gives up 251
+        {1000, 3.0, 0.1f, 5.0f, 0, 3450},     // a fade never goes below 0
+        {44100, 0.0, 1.0f, 1.0f, 0, 0},       // a song without length
     };
     for (const Case& c : cases)
     {
@@ -154,12 +155,10 @@ TEST(DynamicFade, KindsPositionOriginAndRateChange)
         float expectedFirst; // the block's first sample (fade-in of 1000 frames)
     };
     const Case cases[] = {
-        {1, 500, 0, 0.5f},
-        {2, 500, 0, 0.25f}, // quadratic
-        {1, 600, 100, 0.5f},
-        {1, 50, 100, 0.0f},  // before the origin: silence
-        {1, 1000, 0, 1.0f},  // after the fade
-        {0, 0, 0, 1.0f},     // no fade
+        {1, 500, 0, 0.5f},   {2, 500, 0, 0.25f}, // quadratic
+        {1, 600, 100, 0.5f}, {1, 50, 100, 0.0f}, // before the origin: silence
+        {1, 1000, 0, 1.0f},                      // after the fade
+        {0, 0, 0, 1.0f},                         // no fade
     };
     for (const Case& c : cases)
     {
@@ -240,7 +239,7 @@ TEST(DynamicControl, GainMetersAndChannelLimit)
     EXPECT_EQ(block.data[5][0], 0.25f);
 
     EXPECT_FLOAT_EQ(dynamics.ReadPeak(0), -6.0f);
-    EXPECT_FLOAT_EQ(dynamics.ReadPeak(1), 0.0f); // -0.5 x 2 = -1.0
+    EXPECT_FLOAT_EQ(dynamics.ReadPeak(1), 0.0f);               // -0.5 x 2 = -1.0
     EXPECT_EQ(dynamics.ReadPeak(0), CDynamicControl::kNoPeak); // read resets
     EXPECT_EQ(dynamics.ReadPeak(4), CDynamicControl::kNoPeak);
 

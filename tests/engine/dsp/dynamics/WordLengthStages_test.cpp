@@ -4,8 +4,8 @@
 #include <set>
 #include <vector>
 
-#include "tests/engine/dsp/RecordingOutput.h"
 #include "engine/dsp/dynamics/WordLengthStages.h"
+#include "tests/engine/dsp/RecordingOutput.h"
 
 using qmtest::RecordingOutput;
 
@@ -14,7 +14,11 @@ namespace
 
 struct Stereo
 {
-    Stereo(uint32_t frames, float left, float right) : l(frames, left), r(frames, right) {}
+    Stereo(uint32_t frames, float left, float right)
+        : l(frames, left),
+          r(frames, right)
+    {
+    }
     float** floats()
     {
         p[0] = l.data();
@@ -155,9 +159,8 @@ TEST(WordLengthStages, IntegerAndFloatPaths)
         bool unchanged;
     };
     const Case cases[] = {
-        {1, 24, 24, false, true}, {2, 24, 24, false, true}, {1, 24, 16, false, false},
-        {2, 24, 16, false, false}, {1, 16, 32, true, true},  {2, 24, 16, true, true},
-        {0, 24, 16, false, true},
+        {1, 24, 24, false, true}, {2, 24, 24, false, true}, {1, 24, 16, false, false}, {2, 24, 16, false, false},
+        {1, 16, 32, true, true},  {2, 24, 16, true, true},  {0, 24, 16, false, true},
     };
     for (const Case& c : cases)
     {

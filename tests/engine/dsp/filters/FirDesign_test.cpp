@@ -8,17 +8,22 @@
 
 TEST(KaiserWindow, BetaFollowsTheAttenuation)
 {
-    struct Case { double attenuation; double beta; };
-    const Case cases[] = {
-        { 10.0, 0.0 },
-        { 21.0, 0.0 }, // rectangular window
-        { 24.0, 0.5842 * std::pow(3.0, 0.4) + 0.07886 * 3.0 },
-        { 50.0, 0.5842 * std::pow(29.0, 0.4) + 0.07886 * 29.0 }, // still the middle formula
-        { 50.5, 0.1102 * (50.5 - 8.7) },
-        { 85.0, 0.1102 * 76.3 },
-        { 120.0, 12.26526 },
+    struct Case
+    {
+        double attenuation;
+        double beta;
     };
-    for (const Case& c : cases) {
+    const Case cases[] = {
+        {10.0, 0.0},
+        {21.0, 0.0}, // rectangular window
+        {24.0, 0.5842 * std::pow(3.0, 0.4) + 0.07886 * 3.0},
+        {50.0, 0.5842 * std::pow(29.0, 0.4) + 0.07886 * 29.0}, // still the middle formula
+        {50.5, 0.1102 * (50.5 - 8.7)},
+        {85.0, 0.1102 * 76.3},
+        {120.0, 12.26526},
+    };
+    for (const Case& c : cases)
+    {
         CKaiserWindowCoeffs w;
         EXPECT_EQ(w.SetAttenuation(c.attenuation), c.attenuation);
         EXPECT_NEAR(w.GetBeta(), c.beta, 1e-12) << "A = " << c.attenuation;
@@ -27,7 +32,8 @@ TEST(KaiserWindow, BetaFollowsTheAttenuation)
 
 TEST(KaiserWindow, BesselSeriesMatchesTheLibrary)
 {
-    for (double x : { 0.0, 0.5, 3.0, 8.0, 12.26526 }) {
+    for (double x : {0.0, 0.5, 3.0, 8.0, 12.26526})
+    {
         const double expected = std::cyl_bessel_i(0.0, x);
         // Fifteen terms leave about 2e-6 at the largest argument in use.
         EXPECT_NEAR(static_cast<double>(CKaiserWindowCoeffs::BesselI0(x, 15)) / expected, 1.0, 3e-6) << x;
@@ -79,7 +85,8 @@ TEST(FirLpfCoeffs, DefaultsCentreTapAndPadding)
     EXPECT_EQ(h.GetCoeff(193), 0.0);
     EXPECT_EQ(h.GetLatency(), 96);
     double sum = 0.0;
-    for (int n = 0; n < 193; ++n) {
+    for (int n = 0; n < 193; ++n)
+    {
         EXPECT_DOUBLE_EQ(h.GetCoeff(n), h.GetCoeff(192 - n));
         sum += h.GetCoeff(n);
     }
@@ -88,14 +95,21 @@ TEST(FirLpfCoeffs, DefaultsCentreTapAndPadding)
 
 TEST(OversamplingFilterCoeffs, CarryTheFactorAndCountLatencyInInputFrames)
 {
-    struct Case { int taps; int rate; int l; int latency; };
-    const Case cases[] = {
-        { 15361, 44100, 160, 48 },
-        { 193, 44100, 2, 48 },
-        { 56449, 96000, 147, 192 },
-        { 384, 48000, 16, 12 },
+    struct Case
+    {
+        int taps;
+        int rate;
+        int l;
+        int latency;
     };
-    for (const Case& c : cases) {
+    const Case cases[] = {
+        {15361, 44100, 160, 48},
+        {193, 44100, 2, 48},
+        {56449, 96000, 147, 192},
+        {384, 48000, 16, 12},
+    };
+    for (const Case& c : cases)
+    {
         COversamplingFilterCoeffs h;
         h.SetInterpolation(c.l);
         h.SetRate(c.rate);
@@ -109,7 +123,7 @@ TEST(OversamplingFilterCoeffs, CarryTheFactorAndCountLatencyInInputFrames)
         plain.SetTaps(c.taps);
         plain.SetRate(c.rate * c.l);
         plain.SetCutoff(22050);
-        for (int n : { 0, c.taps / 3, c.taps / 2 })
+        for (int n : {0, c.taps / 3, c.taps / 2})
             EXPECT_DOUBLE_EQ(h.GetCoeff(n), plain.GetCoeff(n) * c.l);
     }
 }

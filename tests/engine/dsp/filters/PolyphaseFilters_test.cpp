@@ -1,8 +1,8 @@
 #include "engine/dsp/filters/CDecimationFilter.h"
-#include "engine/dsp/rate/CFsConverter.h"
-#include "engine/dsp/rate/CFsCwInterpolation.h"
 #include "engine/dsp/filters/COversamplingFilter.h"
 #include "engine/dsp/filters/FirKernels.h"
+#include "engine/dsp/rate/CFsConverter.h"
+#include "engine/dsp/rate/CFsCwInterpolation.h"
 
 #include "tests/engine/dsp/DspTestSignals.h"
 
@@ -13,7 +13,8 @@
 
 using qmtest::Channels;
 
-namespace {
+namespace
+{
 
 std::unique_ptr<CFsConverter> MakeConverter(uint16_t channels, int taps, int rate, int cutoff, uint32_t l, uint32_t m)
 {
@@ -39,21 +40,25 @@ struct KernelLevelGuard
     ~KernelLevelGuard() { SetFirKernelLevel(saved); }
 };
 
-}
+} // namespace
 
 TEST(FscBase, PhaseTablesHoldEveryLthTapPaddedToFour)
 {
-    struct Case { int taps; uint32_t l; uint32_t m; uint32_t perPhase; };
-    const Case cases[] = {
-        { 15361, 160, 147, 100 }, { 2561, 160, 147, 20 },
-        { 193, 2, 1, 100 },       { 33, 2, 1, 20 },
-        { 30721, 320, 147, 100 }, { 5121, 320, 147, 20 },
-        { 14113, 147, 160, 100 }, { 2353, 147, 160, 20 },
-        { 15361, 80, 147, 196 },  { 2561, 80, 147, 36 },
-        { 56449, 147, 320, 388 }, { 9409, 147, 320, 68 },
-        { 384, 16, 1, 24 },       { 96, 4, 1, 24 },
+    struct Case
+    {
+        int taps;
+        uint32_t l;
+        uint32_t m;
+        uint32_t perPhase;
     };
-    for (const Case& c : cases) {
+    const Case cases[] = {
+        {15361, 160, 147, 100}, {2561, 160, 147, 20}, {193, 2, 1, 100},       {33, 2, 1, 20},
+        {30721, 320, 147, 100}, {5121, 320, 147, 20}, {14113, 147, 160, 100}, {2353, 147, 160, 20},
+        {15361, 80, 147, 196},  {2561, 80, 147, 36},  {56449, 147, 320, 388}, {9409, 147, 320, 68},
+        {384, 16, 1, 24},       {96, 4, 1, 24},
+    };
+    for (const Case& c : cases)
+    {
         auto f = MakeConverter(1, c.taps, 44100, 22050, c.l, c.m);
         EXPECT_EQ(f->GetTapsPerPhase(), c.perPhase) << c.taps << "/" << c.l;
         EXPECT_EQ(f->GetInterpolation(), c.l);
@@ -61,8 +66,10 @@ TEST(FscBase, PhaseTablesHoldEveryLthTapPaddedToFour)
         const CFirLpfCoeffs& h = f->GetCoeffs();
         // Taps that vanish against the centre (a half-band design's zeros) are exact zeros.
         const double negligible = std::fabs(h.GetCoeff((c.taps - 1) / 2)) * 1e-12;
-        for (uint32_t p : { 0u, c.l / 2, c.l - 1, c.l }) {
-            for (uint32_t k = 0; k < c.perPhase; ++k) {
+        for (uint32_t p : {0u, c.l / 2, c.l - 1, c.l})
+        {
+            for (uint32_t k = 0; k < c.perPhase; ++k)
+            {
                 const int n = static_cast<int>(p + k * c.l);
                 const double v = h.GetCoeff(n);
                 const float expected = n < c.taps && std::fabs(v) >= negligible ? static_cast<float>(v) : 0.0f;
@@ -85,16 +92,21 @@ TEST(FscBase, SettingsBeyondTheTablesAreCut)
     // A step of 0 would never move on: it becomes 1.
     auto still = MakeConverter(1, 193, 44100, 20000, 2, 0);
     EXPECT_EQ(still->GetDecimation(), 1u);
-    const Channels in { qmtest::Noise(3000, 1) };
+    const Channels in{qmtest::Noise(3000, 1)};
     EXPECT_EQ(qmtest::RunInBlocks(*wide, in, 1000)[0].size(), 3000u);
     EXPECT_EQ(qmtest::RunInBlocks(*still, in, 1000)[0].size(), 6000u);
 }
 
 TEST(DecimationFilter, TapsAreCutDownToEightKPlusOne)
 {
-    struct Case { int requested; int taps; };
-    const Case cases[] = { { 193, 193 }, { 33, 33 }, { 289, 289 }, { 196, 193 }, { 200, 193 }, { 2000, 505 }, { 0, 1 } };
-    for (const Case& c : cases) {
+    struct Case
+    {
+        int requested;
+        int taps;
+    };
+    const Case cases[] = {{193, 193}, {33, 33}, {289, 289}, {196, 193}, {200, 193}, {2000, 505}, {0, 1}};
+    for (const Case& c : cases)
+    {
         CDecimationFilter f(1);
         f.Init(c.requested, 88200, 22050, 0.0, 2);
         EXPECT_EQ(f.GetTaps(), c.taps) << c.requested;
@@ -106,10 +118,10 @@ TEST(DecimationFilter, TapsAreCutDownToEightKPlusOne)
 TEST(FsConverter, EveryBlockOf147FramesGives160)
 {
     auto f = MakeConverter(2, 15361, 88200, 24000, 160, 147);
-    Channels in { qmtest::Noise(147, 1), qmtest::Noise(147, 2) };
+    Channels in{qmtest::Noise(147, 1), qmtest::Noise(147, 2)};
     std::vector<float> out0(200), out1(200);
-    const float* inputs[] = { in[0].data(), in[1].data() };
-    float* outputs[] = { out0.data(), out1.data() };
+    const float* inputs[] = {in[0].data(), in[1].data()};
+    float* outputs[] = {out0.data(), out1.data()};
     for (int block = 0; block < 300; ++block)
         ASSERT_EQ(f->Process(inputs, outputs, 147), 160u) << "block " << block;
 
@@ -117,7 +129,8 @@ TEST(FsConverter, EveryBlockOf147FramesGives160)
     // give 160.
     f->Reset();
     uint32_t total = 0;
-    for (int i = 0; i < 147 * 20; ++i) {
+    for (int i = 0; i < 147 * 20; ++i)
+    {
         const uint32_t n = f->Process(inputs, outputs, 1);
         ASSERT_TRUE(n == 1 || n == 2);
         total += n;
@@ -128,30 +141,38 @@ TEST(FsConverter, EveryBlockOf147FramesGives160)
 // Feeding one frame at a time, odd sizes or 4096 at a time gives the same samples.
 TEST(PolyphaseFilters, OutputDoesNotDependOnBlockSize)
 {
-    const Channels in { qmtest::Noise(20000, 3), qmtest::Noise(20000, 4) };
-    struct Maker { const char* name; std::function<std::unique_ptr<CFirLpfBase>()> make; };
-    const Maker makers[] = {
-        { "L/M 160/147", [] { return MakeConverter(2, 15361, 44100, 22050, 160, 147); } },
-        { "L/M 147/320", [] { return MakeConverter(2, 56449, 96000, 22050, 147, 320); } },
-        { "x2", [] {
-              auto f = std::make_unique<COversamplingFilter>(2);
-              f->Init(193, 44100, 22050, 2, 1, 0.0);
-              return std::unique_ptr<CFirLpfBase>(std::move(f));
-          } },
-        { "/2", [] {
-              auto f = std::make_unique<CDecimationFilter>(2);
-              f->Init(193, 88200, 22050, 0.0, 2);
-              return std::unique_ptr<CFirLpfBase>(std::move(f));
-          } },
-        { "/3", [] {
-              auto f = std::make_unique<CDecimationFilter>(2);
-              f->Init(73, 132300, 20000, 0.0, 3);
-              return std::unique_ptr<CFirLpfBase>(std::move(f));
-          } },
-        { "fractional 48000 -> 44100", [] { return std::unique_ptr<CFirLpfBase>(MakeInterpolator(2, 48000, 44100)); } },
-        { "fractional 22050 -> 48000", [] { return std::unique_ptr<CFirLpfBase>(MakeInterpolator(2, 22050, 48000)); } },
+    const Channels in{qmtest::Noise(20000, 3), qmtest::Noise(20000, 4)};
+    struct Maker
+    {
+        const char* name;
+        std::function<std::unique_ptr<CFirLpfBase>()> make;
     };
-    for (const Maker& m : makers) {
+    const Maker makers[] = {
+        {"L/M 160/147", [] { return MakeConverter(2, 15361, 44100, 22050, 160, 147); }},
+        {"L/M 147/320", [] { return MakeConverter(2, 56449, 96000, 22050, 147, 320); }},
+        {"x2",
+         [] {
+             auto f = std::make_unique<COversamplingFilter>(2);
+             f->Init(193, 44100, 22050, 2, 1, 0.0);
+             return std::unique_ptr<CFirLpfBase>(std::move(f));
+         }},
+        {"/2",
+         [] {
+             auto f = std::make_unique<CDecimationFilter>(2);
+             f->Init(193, 88200, 22050, 0.0, 2);
+             return std::unique_ptr<CFirLpfBase>(std::move(f));
+         }},
+        {"/3",
+         [] {
+             auto f = std::make_unique<CDecimationFilter>(2);
+             f->Init(73, 132300, 20000, 0.0, 3);
+             return std::unique_ptr<CFirLpfBase>(std::move(f));
+         }},
+        {"fractional 48000 -> 44100", [] { return std::unique_ptr<CFirLpfBase>(MakeInterpolator(2, 48000, 44100)); }},
+        {"fractional 22050 -> 48000", [] { return std::unique_ptr<CFirLpfBase>(MakeInterpolator(2, 22050, 48000)); }},
+    };
+    for (const Maker& m : makers)
+    {
         SCOPED_TRACE(m.name);
         auto whole = m.make();
         auto single = m.make();
@@ -169,7 +190,7 @@ TEST(PolyphaseFilters, OutputDoesNotDependOnBlockSize)
 TEST(FsCwInterpolation, LongBlocksKeepTheirPositions)
 {
     // One block of 300000 frames counts 16 x 16384 x 300000 units of time, far beyond 32 bits.
-    const Channels in { qmtest::Sine(300000, 1000.0, 48000.0) };
+    const Channels in{qmtest::Sine(300000, 1000.0, 48000.0)};
     auto big = MakeInterpolator(1, 48000, 44100);
     auto small = MakeInterpolator(1, 48000, 44100);
     const Channels a = qmtest::RunInBlocks(*big, in, 300000, 300000);
@@ -184,7 +205,7 @@ TEST(PolyphaseFilters, ChannelLimits)
     // Zero channels: nothing produced.
     auto none = MakeConverter(0, 193, 44100, 22050, 2, 1);
     float sample = 1.0f;
-    float* one[] = { &sample };
+    float* one[] = {&sample};
     EXPECT_EQ(none->Process(one, one, 1), 0u);
     CDecimationFilter noDecimator(0);
     EXPECT_EQ(noDecimator.Process(one, one, 1), 0u);
@@ -196,7 +217,8 @@ TEST(PolyphaseFilters, ChannelLimits)
     std::vector<std::vector<float>> out(10, std::vector<float>(128, -7.0f));
     std::vector<const float*> ip;
     std::vector<float*> op;
-    for (int c = 0; c < 10; ++c) {
+    for (int c = 0; c < 10; ++c)
+    {
         ip.push_back(in[c].data());
         op.push_back(out[c].data());
     }
@@ -210,7 +232,7 @@ TEST(PolyphaseFilters, ChannelLimits)
 TEST(FirKernels, VectorVariantsAgreeWithScalar)
 {
     KernelLevelGuard guard;
-    std::vector<FirKernelLevel> levels { FirKernelLevel::Sse2 };
+    std::vector<FirKernelLevel> levels{FirKernelLevel::Sse2};
     if (GetBestFirKernelLevel() == FirKernelLevel::Avx2Fma)
         levels.push_back(FirKernelLevel::Avx2Fma);
 
@@ -221,10 +243,12 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
     const std::vector<float> h1 = qmtest::Noise(1100, 7, 0.1f);
     SetFirKernelLevel(FirKernelLevel::Scalar);
     const FirKernels scalar = GetFirKernels();
-    for (FirKernelLevel level : levels) {
+    for (FirKernelLevel level : levels)
+    {
         ASSERT_EQ(SetFirKernelLevel(level), level);
         const FirKernels& k = GetFirKernels();
-        for (uint32_t n = 0; n <= 1024; n += 4) {
+        for (uint32_t n = 0; n <= 1024; n += 4)
+        {
             SCOPED_TRACE(testing::Message() << "level " << static_cast<int>(level) << ", " << n << " taps");
             const float tol = 1e-6f * static_cast<float>(n + 4);
             ASSERT_NEAR(k.dot(x.data(), h.data(), n), scalar.dot(x.data(), h.data(), n), tol);
@@ -251,7 +275,7 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
     }
 
     // Whole filters on noise, in stereo (channel pairs share a pass) and mono.
-    const Channels in { qmtest::Noise(30000, 8), qmtest::Noise(30000, 9), qmtest::Noise(30000, 10) };
+    const Channels in{qmtest::Noise(30000, 8), qmtest::Noise(30000, 9), qmtest::Noise(30000, 10)};
     auto run = [&](FirKernelLevel level) {
         SetFirKernelLevel(level);
         std::vector<Channels> outs;
@@ -271,10 +295,13 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
         return outs;
     };
     const std::vector<Channels> reference = run(FirKernelLevel::Scalar);
-    for (FirKernelLevel level : levels) {
+    for (FirKernelLevel level : levels)
+    {
         const std::vector<Channels> got = run(level);
-        for (std::size_t f = 0; f < reference.size(); ++f) {
-            for (std::size_t c = 0; c < in.size(); ++c) {
+        for (std::size_t f = 0; f < reference.size(); ++f)
+        {
+            for (std::size_t c = 0; c < in.size(); ++c)
+            {
                 ASSERT_EQ(got[f][c].size(), reference[f][c].size());
                 float worst = 0.0f;
                 for (std::size_t i = 0; i < got[f][c].size(); ++i)

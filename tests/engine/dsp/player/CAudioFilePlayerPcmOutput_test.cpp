@@ -25,7 +25,11 @@ class PlayerTestSource : public CAudioPlayerInput
 public:
     PlayerTestSource(uint32_t rate, uint64_t length, std::function<float(uint64_t)> sample, uint16_t channels = 2,
                      uint16_t bits = 16)
-        : m_rate(rate), m_length(length), m_sample(std::move(sample)), m_channels(channels), m_bits(bits)
+        : m_rate(rate),
+          m_length(length),
+          m_sample(std::move(sample)),
+          m_channels(channels),
+          m_bits(bits)
     {
     }
 
@@ -111,8 +115,14 @@ bool WaitFor(const std::function<bool()>& condition)
     return true;
 }
 
-float Constant(uint64_t) { return 0.5f; }
-float Ramp(uint64_t frame) { return static_cast<float>(frame) * 1.0e-6f; }
+float Constant(uint64_t)
+{
+    return 0.5f;
+}
+float Ramp(uint64_t frame)
+{
+    return static_cast<float>(frame) * 1.0e-6f;
+}
 
 // Plays blocks the way the audio device thread does.
 struct Device
@@ -167,9 +177,9 @@ TEST_F(PlayerTest, ChunksAskTheSourceForTheDeviceChunkTimesTheRateRatio)
         uint32_t request;
     };
     const Case cases[] = {
-        {48000, 44100.0f, 1113},     // trunc(1023 x 48000 / 44100)
-        {44100, 44100.0f, 1023},     // no conversion
-        {2822400, 44100.0f, 16384},  // 1023 x 64, limited to the source buffer
+        {48000, 44100.0f, 1113},    // trunc(1023 x 48000 / 44100)
+        {44100, 44100.0f, 1023},    // no conversion
+        {2822400, 44100.0f, 16384}, // 1023 x 64, limited to the source buffer
     };
     for (const Case& c : cases)
     {
@@ -279,7 +289,7 @@ TEST_F(PlayerTest, ACuePlayCoversItsSpanAcrossAnUnderrun)
     Load(source);
     player.SetPosition(2.5);
     source.available = 22050 + 70000; // the medium stalls inside the cue span
-    player.CuePlayTo();                // from 0.5 s to 2.5 s
+    player.CuePlayTo();               // from 0.5 s to 2.5 s
     ASSERT_TRUE(WaitFor([&] { return source.GetPosition() == 22050 + 70000 && !player.IsPrebuffering(); }));
     uint32_t played = 0;
     for (uint32_t got = 1; got > 0;)
@@ -318,14 +328,12 @@ TEST_F(PlayerTest, MarkStepping)
         double expected;
     };
     const Case cases[] = {
-        {true, 3.8, Previous, true, 2.0},  // 0.8 s after a mark: the one before it
-        {true, 4.5, Previous, true, 3.0},  // 1.5 s after a mark: that mark
-        {true, 0.5, Previous, true, 0.0},  // before the first mark: the start
-        {false, 2.5, Previous, true, 2.0},
-        {false, 2.0, Previous, true, 1.0}, // on a mark: the one before it
-        {false, 0.0, Next, true, 1.0},
-        {false, 1.5, Next, true, 2.0},
-        {false, 3.5, Next, false, 3.5},    // after the last mark
+        {true, 3.8, Previous, true, 2.0},                                     // 0.8 s after a mark: the one before it
+        {true, 4.5, Previous, true, 3.0},                                     // 1.5 s after a mark: that mark
+        {true, 0.5, Previous, true, 0.0},                                     // before the first mark: the start
+        {false, 2.5, Previous, true, 2.0}, {false, 2.0, Previous, true, 1.0}, // on a mark: the one before it
+        {false, 0.0, Next, true, 1.0},     {false, 1.5, Next, true, 2.0},
+        {false, 3.5, Next, false, 3.5}, // after the last mark
     };
     PlayerTestSource& source = MakeSource(44100, 5 * 44100, Constant);
     for (double mark : {1.0, 2.0, 3.0})
@@ -580,22 +588,56 @@ TEST_F(PlayerTest, CommandsWhileBlocksAreProcessed)
     {
         switch (random() % 16)
         {
-        case 0: player.Play(); break;
-        case 1: player.Pause(); break;
-        case 2: player.Stop(); break;
-        case 3: player.FastForward(); break;
-        case 4: player.Rewind(); break;
-        case 5: player.CuePlayFrom(); break;
-        case 6: player.CuePlayTo(); break;
-        case 7: player.SetPosition(std::uniform_real_distribution<double>(-1.0, 7.0)(random)); break;
-        case 8: player.NextMarker(); break;
-        case 9: player.PreviousMarker(); break;
-        case 10: player.ReadPeakLevels(levels); break;
-        case 11: player.SetHoldAtEnd(random() % 2 == 0); break;
-        case 12: player.GetDynamicControl()->SetGain(-3.0f); break;
-        case 13: player.SetDeviceSampleRate(random() % 2 ? 44100.0f : 48000.0f); break;
-        case 14: player.SetSource(random() % 2 ? &first : &second); break;
-        default: player.IsHoldingAtEnd(); player.GetPosition(); player.GetBufferFill(); break;
+        case 0:
+            player.Play();
+            break;
+        case 1:
+            player.Pause();
+            break;
+        case 2:
+            player.Stop();
+            break;
+        case 3:
+            player.FastForward();
+            break;
+        case 4:
+            player.Rewind();
+            break;
+        case 5:
+            player.CuePlayFrom();
+            break;
+        case 6:
+            player.CuePlayTo();
+            break;
+        case 7:
+            player.SetPosition(std::uniform_real_distribution<double>(-1.0, 7.0)(random));
+            break;
+        case 8:
+            player.NextMarker();
+            break;
+        case 9:
+            player.PreviousMarker();
+            break;
+        case 10:
+            player.ReadPeakLevels(levels);
+            break;
+        case 11:
+            player.SetHoldAtEnd(random() % 2 == 0);
+            break;
+        case 12:
+            player.GetDynamicControl()->SetGain(-3.0f);
+            break;
+        case 13:
+            player.SetDeviceSampleRate(random() % 2 ? 44100.0f : 48000.0f);
+            break;
+        case 14:
+            player.SetSource(random() % 2 ? &first : &second);
+            break;
+        default:
+            player.IsHoldingAtEnd();
+            player.GetPosition();
+            player.GetBufferFill();
+            break;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
     }
