@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include <fcntl.h>
@@ -19,6 +20,7 @@
 #include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "platform/cd/CdDriveRegistry.h"
+#include "platform/files/RegularFileRead.h"
 
 namespace Tavrel
 {
@@ -151,8 +153,10 @@ constexpr const char* kRootName = "QuillmarkProject";
 // Song lists nest seven levels deep; anything far deeper is not one and would
 // only exhaust the parser's stack.
 constexpr int kMaxNesting = 64;
-// Far above any song list; keeps a stray huge file from filling the memory.
-constexpr int64_t kMaxFileSize = 256 * 1024 * 1024;
+// The largest document the XML library can hold (its texts count in 32-bit
+// ints). The writer refuses to write anything larger, so whatever it writes
+// can be read back.
+constexpr uint64_t kMaxDocumentSize = 0x7FFFFFFFu - 1;
 
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -299,25 +303,118 @@ void addTrackElement(juce::XmlElement& root, const TrackInfo& record, const juce
         addValue(*addContainer(*marker, "Mark"), "Time", "float", formatShortest(record.markers->GetAt(i)));
 }
 
-std::unique_ptr<juce::XmlElement> buildDocument(const std::vector<TrackInfo*>& tracks, const juce::String& folder)
+// The element and its children as XML text, laid out as the XML library lays
+// out a document (two spaces a level, CR LF between elements, attributes
+// wrapped after 60 characters), except that a carriage return inside a text
+// is written as a character reference: a raw one would come back as a line
+// feed, since XML readers fold CR and CR LF into LF.
+void escapeText(juce::MemoryOutputStream& out, const juce::String& text, bool inAttribute)
 {
-    auto root = std::make_unique<juce::XmlElement>(kRootName);
-    root->setAttribute("version", "1.0.0.0");
+    // XML readers drop a text of nothing but raw blanks and line feeds as
+    // layout; as character references it is kept.
+    const bool blankOnly = !inAttribute && text.isNotEmpty() && text.containsOnly(" \n");
+    for (auto p = text.getCharPointer(); !p.isEmpty();)
+    {
+        const auto c = static_cast<uint32_t>(p.getAndAdvance());
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                           (c < 128 && std::string_view(" .,;:-()_+=?!$#@[]/|*%~{}'\\").find(static_cast<char>(c)) !=
+                                           std::string_view::npos);
+        if (plain && !(blankOnly && c == ' '))
+            out.writeByte(static_cast<char>(c));
+        else if (c == '&')
+            out << "&amp;";
+        else if (c == '"')
+            out << "&quot;";
+        else if (c == '>')
+            out << "&gt;";
+        else if (c == '<')
+            out << "&lt;";
+        else if (c == '\n' && !inAttribute && !blankOnly)
+            out.writeByte('\n');
+        else
+            out << "&#" << static_cast<int>(c) << ';';
+    }
+}
 
-    auto* properties = addContainer(*root, "ProjectProperties");
-    addText(*properties, "Creator", "QUILLMARK");
+void writeElement(juce::MemoryOutputStream& out, const juce::XmlElement& element, int indent)
+{
+    constexpr int kLineWrap = 60;
+    out.writeRepeatedByte(' ', static_cast<size_t>(indent));
+    out.writeByte('<');
+    out << element.getTagName();
+    int lineLength = 0;
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+    {
+        if (lineLength > kLineWrap)
+        {
+            out << "\r\n";
+            out.writeRepeatedByte(' ', static_cast<size_t>(indent + element.getTagName().length() + 1));
+            lineLength = 0;
+        }
+        const auto start = out.getPosition();
+        out.writeByte(' ');
+        out << element.getAttributeName(i) << "=\"";
+        escapeText(out, element.getAttributeValue(i), true);
+        out.writeByte('"');
+        lineLength += static_cast<int>(out.getPosition() - start);
+    }
+    if (element.getFirstChildElement() == nullptr)
+    {
+        out << "/>";
+        return;
+    }
+    out.writeByte('>');
+    bool lastWasText = false;
+    for (const auto* child = element.getFirstChildElement(); child != nullptr; child = child->getNextElement())
+    {
+        if (child->isTextElement())
+        {
+            escapeText(out, child->getText(), false);
+            lastWasText = true;
+            continue;
+        }
+        if (!lastWasText)
+            out << "\r\n";
+        writeElement(out, *child, lastWasText ? 0 : indent + 2);
+        lastWasText = false;
+    }
+    if (!lastWasText)
+    {
+        out << "\r\n";
+        out.writeRepeatedByte(' ', static_cast<size_t>(indent));
+    }
+    out << "</" << element.getTagName() << '>';
+}
+
+// Writes the document one song at a time: only one song's elements exist at
+// a time, so memory and time grow linearly with the list (an element's child
+// list is walked on every append, which made a whole-list tree quadratic).
+void writeDocument(juce::MemoryOutputStream& out, const std::vector<TrackInfo*>& tracks, const juce::String& folder)
+{
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n\r\n";
+    out << "<" << kRootName << " version=\"1.0.0.0\">";
+
+    juce::XmlElement properties("ProjectProperties");
+    addText(properties, "Creator", "QUILLMARK");
     const juce::Time date = juce::Time::getCurrentTime();
-    addText(*properties, "SaveDate",
+    addText(properties, "SaveDate",
             juce::String(date.getDayOfMonth()) + " " + kMonths[date.getMonth()] + " " + juce::String(date.getYear()));
-    const juce::Time time = juce::Time::getCurrentTime();
-    addText(*properties, "SaveTime",
-            juce::String(time.getHours()) + ":" + juce::String(time.getMinutes()).paddedLeft('0', 2) + ":" +
-                juce::String(time.getSeconds()).paddedLeft('0', 2));
+    addText(properties, "SaveTime",
+            juce::String(date.getHours()) + ":" + juce::String(date.getMinutes()).paddedLeft('0', 2) + ":" +
+                juce::String(date.getSeconds()).paddedLeft('0', 2));
+    out << "\r\n";
+    writeElement(out, properties, 2);
 
     for (const TrackInfo* record : tracks)
-        if (record != nullptr)
-            addTrackElement(*root, *record, folder);
-    return root;
+    {
+        if (record == nullptr)
+            continue;
+        juce::XmlElement holder("holder");
+        addTrackElement(holder, *record, folder);
+        out << "\r\n";
+        writeElement(out, *holder.getFirstChildElement(), 2);
+    }
+    out << "\r\n</" << kRootName << ">\r\n";
 }
 
 bool writeAll(int fd, const char* data, size_t size)
@@ -501,6 +598,11 @@ void readFileInfo(TrackInfo& record, const juce::XmlElement& fileInfo, const juc
     {
         readFiles(fileInfo, *record.song->AddSection()->AddTrack());
     }
+    // A song without a single file has nothing to play.
+    std::vector<CPlaylistFile*> files;
+    record.getSourceFiles(files);
+    if (files.empty())
+        record.readable = false;
 
     if (const auto* picture = findChild(fileInfo, "Picture"))
     {
@@ -626,6 +728,7 @@ bool hasSafeStructure(const std::string_view text)
     auto startsWith = [&](size_t at, std::string_view what) { return text.substr(at, what.size()) == what; };
 
     int depth = 0;
+    bool seenElement = false;
     size_t i = 0;
     while (i < text.size())
     {
@@ -648,7 +751,13 @@ bool hasSafeStructure(const std::string_view text)
         else if (startsWith(i, "<![CDATA["))
             close = "]]>";
         else if (startsWith(i, "<?"))
+        {
+            // Processing instructions belong before the root element; the
+            // XML library loops for ever on one among an element's texts.
+            if (seenElement)
+                return false;
             close = "?>";
+        }
         if (!close.empty())
         {
             const size_t end = text.find(close, i + 2);
@@ -680,6 +789,7 @@ bool hasSafeStructure(const std::string_view text)
         }
         if (j >= text.size())
             return false;
+        seenElement = true;
         if (closing)
             --depth;
         else if (text[j - 1] != '/' && ++depth > kMaxNesting)
@@ -694,22 +804,24 @@ bool writeSongListFile(const std::vector<TrackInfo*>& tracks, const juce::File& 
 {
     if (target.getFullPathName().isEmpty())
         return false;
-    const auto root = buildDocument(tracks, target.getParentDirectory().getFullPathName());
     juce::MemoryOutputStream text;
-    // Declaration, two CR LF pairs, then the elements.
-    root->writeTo(text, juce::XmlElement::TextFormat());
+    writeDocument(text, tracks, target.getParentDirectory().getFullPathName());
+    // What the reader would refuse is never written: the old file stays.
+    if (text.getDataSize() > kMaxDocumentSize)
+        return false;
     return writeDocumentText(text.getMemoryBlock(), target.getFullPathName().toStdString());
 }
 
 std::unique_ptr<juce::XmlElement> loadSongListDocument(const juce::File& file)
 {
-    if (!file.existsAsFile() || file.getSize() > kMaxFileSize)
+    // Regular files only: a FIFO or a device named as the list would block or
+    // never end.
+    std::string bytes;
+    if (qm::platform::readRegularFile(file.getFullPathName().toStdString(), kMaxDocumentSize, bytes) !=
+        qm::platform::RegularFileReadResult::Ok)
         return nullptr;
-    juce::MemoryBlock bytes;
-    if (!file.loadFileAsData(bytes))
-        return nullptr;
-    const auto* data = static_cast<const uint8_t*>(bytes.getData());
-    size_t size = bytes.getSize();
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    size_t size = bytes.size();
     if (size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF)
     {
         data += 3;
@@ -722,6 +834,8 @@ std::unique_ptr<juce::XmlElement> loadSongListDocument(const juce::File& file)
         return nullptr;
 
     juce::XmlDocument document(juce::String::fromUTF8(raw.data(), static_cast<int>(raw.size())));
+    // Texts of blanks only (a title of one space, a lone CR) are texts too.
+    document.setEmptyTextElementsIgnored(false);
     return document.getDocumentElement();
 }
 

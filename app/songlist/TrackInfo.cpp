@@ -452,7 +452,10 @@ bool TrackInfo::refreshDataSpec(CSongRead& reader, bool* moved, bool notify)
 {
     if (moved != nullptr)
         *moved = false;
-    readable = reader.Open(song.get());
+    // A song without a single file would open as a song of length 0.
+    std::vector<CPlaylistFile*> sources;
+    getSourceFiles(sources);
+    readable = !sources.empty() && reader.Open(song.get());
     if (!readable && formatName == "CD")
     {
         std::vector<CPlaylistFile*> files;

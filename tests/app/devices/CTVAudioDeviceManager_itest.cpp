@@ -15,9 +15,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
-#include <spawn.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -271,8 +271,35 @@ protected:
         // for good, and the device would never be called again.
         const char* argv[] = {"jackd", "--no-realtime", "-t", "30000", "-d",   "dummy",
                               "-r",    "44100",         "-p", "512",   nullptr};
-        ASSERT_EQ(::posix_spawnp(&m_server, "jackd", nullptr, nullptr, const_cast<char* const*>(argv), environ), 0)
-            << "jackd (package jackd2) is needed";
+        // The server must never outlive this process, even when a test aborts
+        // before its tear-down: the kernel ends it when we die. It runs in a
+        // process group of its own with its output in a file, so it can
+        // never hold the test runner's output pipe open.
+        const std::string log = "/tmp/quillmark-jackd-" + std::to_string(::getpid()) + ".log";
+        const pid_t parent = ::getpid();
+        m_server = ::fork();
+        ASSERT_GE(m_server, 0);
+        if (m_server == 0)
+        {
+            ::setpgid(0, 0);
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (::getppid() != parent)
+                ::_exit(1);
+            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (out >= 0)
+            {
+                ::dup2(out, STDOUT_FILENO);
+                ::dup2(out, STDERR_FILENO);
+            }
+            if (in >= 0)
+                ::dup2(in, STDIN_FILENO);
+            ::execvp("jackd", const_cast<char* const*>(argv));
+            ::_exit(127);
+        }
+        ::setpgid(m_server, m_server);
+        int status = 0;
+        ASSERT_EQ(::waitpid(m_server, &status, WNOHANG), 0) << "jackd (package jackd2) is needed; see " << log;
         const bool up = WaitFor(
             [] {
                 jack_status_t status{};
@@ -290,7 +317,7 @@ protected:
     {
         if (m_server > 0)
         {
-            ::kill(m_server, SIGTERM);
+            ::kill(-m_server, SIGTERM);
             int status = 0;
             ::waitpid(m_server, &status, 0);
         }

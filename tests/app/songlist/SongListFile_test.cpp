@@ -579,6 +579,12 @@ TEST(SongListFile, DocumentChecks)
         {"bad utf-8", root("", "\xC3\x28"), "Invalid list."},
         {"bad character reference", root("", "&#x110000;"), "Invalid list."},
         {"null character reference", root("", "&#0;"), "Invalid list."},
+        // The XML library loops for ever on a processing instruction among an
+        // element's texts.
+        {"processing instruction in an element", "<QuillmarkProject><?a?>b</QuillmarkProject>", "Invalid list."},
+        {"processing instruction in the prolog", "<?other x?>" + root(""), nullptr},
+        // An overlong NUL would cut the name short and name another file.
+        {"overlong nul", root("", "nul\xC0\x80x.wav"), "Invalid list."},
     };
     for (const auto& c : cases)
     {
@@ -666,4 +672,58 @@ TEST(SongListFile, FailedWritesLeaveTheOldFile)
     ASSERT_EQ(::stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
     EXPECT_EQ(siblings(), (std::vector<std::string>{"list.qmpl", "locked.qmpl", "taken.qmpl"}));
+}
+
+TEST(SongListFile, OnlyRegularFilesAreRead)
+{
+    qmtest::TestResources resources({qmtest::TestResources::StringTable({{"Songlist_Invalid", "Invalid list."}})});
+    qmtest::TempFolder folder;
+    const fs::path fifo = folder.file("fifo.qmpl");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path zero = folder.file("zero.qmpl");
+    fs::create_symlink("/dev/zero", zero);
+    const fs::path subfolder = folder.file("folder.qmpl");
+    fs::create_directories(subfolder);
+    // Each would block or never end if it were read like a file.
+    for (const auto& path : {fifo, zero, subfolder})
+    {
+        juce::String error;
+        EXPECT_TRUE(readAllRecords(path, &error).empty()) << path;
+        EXPECT_EQ(error, "Invalid list.") << path;
+    }
+}
+
+TEST(SongListFile, EveryTextRoundTripsExactly)
+{
+    qmtest::TempFolder folder;
+    const fs::path source = folder.file("a.wav");
+    touch(source);
+    const std::vector<std::string> texts = {
+        "a\rb", "a\r\nb", "\r", "\r\n", "tab\there", "& < > \" '", " ", "  lead and trail  ", "\n", "x\x7fy",
+    };
+    const int fields[] = {TrackInfo::kSongName, TrackInfo::kTitle,  TrackInfo::kArtist, TrackInfo::kAlbum,
+                          TrackInfo::kYear,     TrackInfo::kMonth,  TrackInfo::kDay,    TrackInfo::kHour,
+                          TrackInfo::kMinute,   TrackInfo::kSecond, TrackInfo::kGenre,  TrackInfo::kLocation};
+    for (const auto& text : texts)
+    {
+        TrackInfo record;
+        for (const int field : fields)
+            record.text[field] = juce::String::fromUTF8(text.c_str());
+        addFile(*record.song->AddSection()->AddTrack(), source, 0, -1);
+        const fs::path list = folder.file("texts.qmpl");
+        ASSERT_TRUE(Tavrel::writeSongListFile({&record}, asFile(list)));
+        const auto back = readAllRecords(list);
+        ASSERT_EQ(back.size(), 1u);
+        for (const int field : fields)
+            EXPECT_EQ(back[0]->text[field].toStdString(), text) << "field " << field;
+    }
+}
+
+TEST(SongListFile, ASongWithoutFilesIsNotReadable)
+{
+    qmtest::TempFolder folder;
+    auto record = readSong(folder, kCompleteParts);
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->readable);
+    EXPECT_FALSE(record->isReadable());
 }
