@@ -518,7 +518,19 @@ uint32_t CID3v2Read::GetGenre(char16_t* out, uint32_t capacity)
     char16_t text[kTextWindow + 1] = {};
     const uint32_t length = ReadKind(kGenreText, text, kTextWindow + 1);
     const char* replacement = nullptr;
-    if (length >= 3 && text[0] == u'(' && text[1] != u'(')
+    // Version 2.4 writes a genre number without parentheses ("8"): a text of
+    // digits only is read as that number in parentheses.
+    bool digitsOnly = length > 0 && length <= 3;
+    for (uint32_t i = 0; i < length && digitsOnly; ++i)
+        digitsOnly = text[i] >= u'0' && text[i] <= u'9';
+    if (digitsOnly)
+    {
+        uint32_t value = 0;
+        for (uint32_t i = 0; i < length; ++i)
+            value = value * 10 + uint32_t(text[i] - u'0');
+        replacement = GetId3GenreName(value);
+    }
+    else if (length >= 3 && text[0] == u'(' && text[1] != u'(')
     {
         if (text[1] == u'R' && text[2] == u'X')
             replacement = "Remix";
