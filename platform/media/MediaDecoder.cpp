@@ -72,7 +72,11 @@ struct MediaDecoder::Impl
     int decBits = 0;
 
     // Decoded samples waiting to be delivered; pend[c][pendOffset..pendCount).
+    // A decoder of float samples fills pendFloat instead, so that float reads
+    // get its samples unclipped (a lossy decode may overshoot full scale).
     std::vector<std::vector<int32_t>> pend;
+    std::vector<std::vector<float>> pendFloat;
+    bool floatFrames = false;
     size_t pendOffset = 0;
     size_t pendCount = 0;
 
@@ -95,6 +99,8 @@ struct MediaDecoder::Impl
         av_packet_free(&pkt);
         st = nullptr;
         pend.clear();
+        pendFloat.clear();
+        floatFrames = false;
         pendOffset = pendCount = 0;
         pos = len = 0;
         eof = failed = demuxEnd = false;
@@ -157,6 +163,7 @@ struct MediaDecoder::Impl
         decBits = dec->bits_per_raw_sample;
         const uint16_t channels = audio[chosen].channels;
         pend.assign(channels, {});
+        pendFloat.assign(channels, {});
         return true;
     }
 
@@ -215,6 +222,12 @@ struct MediaDecoder::Impl
         const auto sf = static_cast<AVSampleFormat>(frame->format);
         const bool planar = av_sample_fmt_is_planar(sf) != 0;
         const AVSampleFormat packed = av_get_packed_sample_fmt(sf);
+        floatFrames = packed == AV_SAMPLE_FMT_FLT || packed == AV_SAMPLE_FMT_DBL;
+        if (floatFrames)
+        {
+            takeFloatFrame(n, frameChannels, planar, packed);
+            return;
+        }
         for (size_t c = 0; c < pend.size(); ++c)
         {
             auto& out = pend[c];
@@ -251,18 +264,6 @@ struct MediaDecoder::Impl
                     v = static_cast<int32_t>(s >> 32);
                     break;
                 }
-                case AV_SAMPLE_FMT_FLT: {
-                    float s;
-                    std::memcpy(&s, base + k * 4, 4);
-                    v = floatToInt32(s);
-                    break;
-                }
-                case AV_SAMPLE_FMT_DBL: {
-                    double s;
-                    std::memcpy(&s, base + k * 8, 8);
-                    v = floatToInt32(s);
-                    break;
-                }
                 default:
                     break;
                 }
@@ -272,6 +273,70 @@ struct MediaDecoder::Impl
         pendOffset = 0;
         pendCount = static_cast<size_t>(std::max(n, 0));
     }
+
+    // Float and double frames into pendFloat, as they are (NaN becomes 0).
+    void takeFloatFrame(int n, int frameChannels, bool planar, AVSampleFormat packed)
+    {
+        for (size_t c = 0; c < pendFloat.size(); ++c)
+        {
+            auto& out = pendFloat[c];
+            out.resize(static_cast<size_t>(std::max(n, 0)));
+            if (static_cast<int>(c) >= frameChannels || n <= 0)
+            {
+                std::fill(out.begin(), out.end(), 0.0f);
+                continue;
+            }
+            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
+            const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
+            const size_t first = planar ? 0 : c;
+            for (int i = 0; i < n; ++i)
+            {
+                const size_t k = first + static_cast<size_t>(i) * stride;
+                float v;
+                if (packed == AV_SAMPLE_FMT_FLT)
+                    std::memcpy(&v, base + k * 4, 4);
+                else
+                {
+                    double d;
+                    std::memcpy(&d, base + k * 8, 8);
+                    v = static_cast<float>(d);
+                }
+                out[static_cast<size_t>(i)] = v == v ? v : 0.0f;
+            }
+        }
+        pendOffset = 0;
+        pendCount = static_cast<size_t>(std::max(n, 0));
+    }
+
+    // Copies k pending frames of channel c: integer reads of float frames are
+    // scaled by 2^31 and clipped, float reads of integer frames scaled back.
+    void copyPending(int32_t* out, size_t c, uint32_t k) const
+    {
+        if (!floatFrames)
+        {
+            std::memcpy(out, pend[c].data() + pendOffset, k * sizeof(int32_t));
+            return;
+        }
+        const float* in = pendFloat[c].data() + pendOffset;
+        for (uint32_t i = 0; i < k; ++i)
+            out[i] = floatToInt32(in[i]);
+    }
+
+    void copyPending(float* out, size_t c, uint32_t k) const
+    {
+        if (floatFrames)
+        {
+            std::memcpy(out, pendFloat[c].data() + pendOffset, k * sizeof(float));
+            return;
+        }
+        constexpr float kScale = 1.0f / 2147483648.0f;
+        const int32_t* in = pend[c].data() + pendOffset;
+        for (uint32_t i = 0; i < k; ++i)
+            out[i] = static_cast<float>(in[i]) * kScale;
+    }
+
+    template <typename Sample>
+    uint32_t readInto(Sample* const* channels, uint32_t frames, uint32_t offset);
 
     int64_t frameTimestamp() const
     {
@@ -655,45 +720,54 @@ bool MediaDecoder::seek(uint64_t frame)
     return ok;
 }
 
-uint32_t MediaDecoder::read(int32_t* const* channels, uint32_t frames, uint32_t offset)
+template <typename Sample>
+uint32_t MediaDecoder::Impl::readInto(Sample* const* channels, uint32_t frames, uint32_t offset)
 {
-    if (!hasChosenStream())
-        return 0;
     uint32_t done = 0;
-    while (done < frames && m->pos < m->len)
+    while (done < frames && pos < len)
     {
-        if (m->pendOffset >= m->pendCount)
+        if (pendOffset >= pendCount)
         {
-            if (m->eof || m->failed)
+            if (eof || failed)
                 break;
-            const int r = m->nextFrame();
+            const int r = nextFrame();
             if (r <= 0)
             {
                 if (r < 0)
-                    m->failed = true;
+                    failed = true;
                 else
                 {
-                    m->eof = true;
-                    m->len = m->pos; // the stream ended before its measured end
+                    eof = true;
+                    len = pos; // the stream ended before its measured end
                 }
                 break;
             }
-            m->takeFrame();
+            takeFrame();
             continue;
         }
-        const uint64_t k64 = std::min<uint64_t>({static_cast<uint64_t>(frames - done),
-                                                 static_cast<uint64_t>(m->pendCount - m->pendOffset), m->len - m->pos});
+        const uint64_t k64 = std::min<uint64_t>(
+            {static_cast<uint64_t>(frames - done), static_cast<uint64_t>(pendCount - pendOffset), len - pos});
         const uint32_t k = static_cast<uint32_t>(k64);
-        for (size_t c = 0; c < m->pend.size(); ++c)
+        for (size_t c = 0; c < pend.size(); ++c)
         {
             if (channels[c])
-                std::memcpy(channels[c] + offset + done, m->pend[c].data() + m->pendOffset, k * sizeof(int32_t));
+                copyPending(channels[c] + offset + done, c, k);
         }
-        m->pendOffset += k;
-        m->pos += k;
+        pendOffset += k;
+        pos += k;
         done += k;
     }
     return done;
+}
+
+uint32_t MediaDecoder::read(int32_t* const* channels, uint32_t frames, uint32_t offset)
+{
+    return hasChosenStream() ? m->readInto(channels, frames, offset) : 0;
+}
+
+uint32_t MediaDecoder::readFloat(float* const* channels, uint32_t frames, uint32_t offset)
+{
+    return hasChosenStream() ? m->readInto(channels, frames, offset) : 0;
 }
 
 bool MediaDecoder::atEnd() const

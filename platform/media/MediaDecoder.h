@@ -101,6 +101,10 @@ public:
     // ended or the file could not be read (see readFailed). Nothing is
     // written past what was delivered.
     uint32_t read(int32_t* const* channels, uint32_t frames, uint32_t offset);
+    // The same as float samples (full scale 1.0). A decoder of float samples
+    // hands them over as decoded, above full scale included; integer
+    // samples are scaled by 2^-31.
+    uint32_t readFloat(float* const* channels, uint32_t frames, uint32_t offset);
 
     // True once reading met the stream's end.
     bool atEnd() const;

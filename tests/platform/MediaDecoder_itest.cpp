@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -284,6 +287,54 @@ TEST(MediaDecoder, DamagedPacketsAreSkipped)
     const std::vector<int32_t> decodedTail(decoded[0].begin() + static_cast<long>(tail), decoded[0].end());
     const std::vector<int32_t> sourceTail(source[0].end() - 12000, source[0].end());
     EXPECT_GT(qmtest::findLag(sourceTail, decodedTail, 4000, 4000, 7000).correlation, 0.999);
+}
+
+// A loud square wave overshoots full scale once encoded lossily. Float reads
+// keep the overshoot for a later gain stage; integer reads clip as they must.
+TEST(MediaDecoder, FloatReadsKeepSamplesAboveFullScale)
+{
+    MediaFiles& f = files();
+    if (!std::filesystem::exists(f.folder.file("square.wav")))
+        f.sh("sox -D -r 44100 -n -r 44100 -c 2 -b 16 " + f.q("square.wav") + " synth 2 square 1000 gain -0.1");
+    const std::string mp3 = f.encode("square.mp3", "square.wav", "-c:a libmp3lame -b:a 128k");
+
+    MediaDecoder floats;
+    ASSERT_EQ(floats.open(mp3), MediaOpenResult::Ok);
+    ASSERT_EQ(floats.chooseAudioStream(0), MediaChooseResult::Ok);
+    MediaDecoder integers;
+    ASSERT_EQ(integers.open(mp3), MediaOpenResult::Ok);
+    ASSERT_EQ(integers.chooseAudioStream(0), MediaChooseResult::Ok);
+
+    constexpr uint32_t kBlock = 4096;
+    std::vector<float> fl(kBlock), fr(kBlock);
+    std::vector<int32_t> il(kBlock), ir(kBlock);
+    float* fch[2] = {fl.data(), fr.data()};
+    int32_t* ich[2] = {il.data(), ir.data()};
+    float peak = 0.0f;
+    double worst = 0.0;
+    for (;;)
+    {
+        const uint32_t nf = floats.readFloat(fch, kBlock, 0);
+        const uint32_t ni = integers.read(ich, kBlock, 0);
+        ASSERT_EQ(nf, ni);
+        if (nf == 0)
+            break;
+        for (uint32_t i = 0; i < nf; ++i)
+        {
+            peak = std::max(peak, std::fabs(fl[i]));
+            // Where the float sample lies within full scale, both reads agree.
+            if (std::fabs(fl[i]) < 0.999f)
+            {
+                worst = std::max(worst, std::fabs(double(fl[i]) * 2147483648.0 - double(il[i])));
+            }
+            else if (fl[i] >= 1.0f)
+            {
+                EXPECT_EQ(il[i], std::numeric_limits<int32_t>::max());
+            }
+        }
+    }
+    EXPECT_GT(peak, 1.0f);
+    EXPECT_LT(worst, 256.0);
 }
 
 } // namespace

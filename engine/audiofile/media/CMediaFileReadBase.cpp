@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "engine/audiofile/foundation/Utf8ToWide.h"
 #include "engine/audiofile/pcm/PcmBuffers.h"
@@ -142,7 +143,8 @@ bool CMediaFileReadBase::HasReadFailed()
     return m_readFailed;
 }
 
-uint32_t CMediaFileReadBase::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
+template <typename Sample>
+uint32_t CMediaFileReadBase::ReadSamples(Sample** channels, uint32_t frames, uint32_t offset)
 {
     if (channels == nullptr)
         return 0;
@@ -151,7 +153,10 @@ uint32_t CMediaFileReadBase::ReadInt32(int32_t** channels, uint32_t frames, uint
     {
         const uint64_t position = m_position;
         const uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(frames, m_rangeEnd - position));
-        produced = m_media.read(channels, wanted, offset);
+        if constexpr (std::is_same_v<Sample, float>)
+            produced = m_media.readFloat(channels, wanted, offset);
+        else
+            produced = m_media.read(channels, wanted, offset);
         m_position = position + produced;
         if (produced < wanted)
         {
@@ -163,18 +168,21 @@ uint32_t CMediaFileReadBase::ReadInt32(int32_t** channels, uint32_t frames, uint
     }
     for (uint16_t c = 0; c < m_channelCount; ++c)
         if (channels[c] != nullptr && produced < frames)
-            std::memset(channels[c] + offset + produced, 0, (frames - produced) * sizeof(int32_t));
+            std::memset(channels[c] + offset + produced, 0, (frames - produced) * sizeof(Sample));
     return produced;
 }
 
+uint32_t CMediaFileReadBase::ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset)
+{
+    return ReadSamples(channels, frames, offset);
+}
+
+// Float reads take the decoder's float samples as they are: a lossy decode
+// may overshoot full scale, and a later gain stage must be able to bring
+// those peaks back rather than find them clipped.
 uint32_t CMediaFileReadBase::ReadFloat(float** channels, uint32_t frames, uint32_t offset)
 {
-    if (channels == nullptr)
-        return 0;
-    int32_t** integers = reinterpret_cast<int32_t**>(channels);
-    const uint32_t delivered = ReadInt32(integers, frames, offset);
-    Int32ToFloat(m_channelCount, integers, channels, frames, offset);
-    return delivered;
+    return ReadSamples(channels, frames, offset);
 }
 
 uint32_t CMediaFileReadBase::GetPictureDataSize()

@@ -65,6 +65,10 @@ protected:
     uint16_t m_channelCount = 0;
 
 private:
+    // The reads of both sample types over the decoder, kept to the range.
+    template <typename Sample>
+    uint32_t ReadSamples(Sample** channels, uint32_t frames, uint32_t offset);
+
     // The reading thread moves these; other threads (a position display)
     // may read them at any time.
     std::atomic<uint64_t> m_fullLength{0};

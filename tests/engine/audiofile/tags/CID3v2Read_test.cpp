@@ -99,12 +99,25 @@ TEST(CID3v2Read, GenreForms)
         std::string stored;
         std::u16string genre;
     } cases[] = {
-        {"(17)", u"Rock"},  {"(17)Rock", u"Rock"}, {"(0)", u"Blues"},   {"(125)", u"Dance Hall"},
-        {"(RX)", u"Remix"}, {"(CR)", u"Cover"},    {"(200)", u"(200)"}, {"((17)", u"((17)"},
-        {"Rock", u"Rock"},  {"(Live)", u"(Live)"}, {"( 17)", u"( 17)"}, {"", u""},
+        {"(17)", u"Rock"},
+        {"(17)Rock", u"Rock"},
+        {"(0)", u"Blues"},
+        {"(125)", u"Dance Hall"},
+        {"(RX)", u"Remix"},
+        {"(CR)", u"Cover"},
+        {"(200)", u"(200)"},
+        {"((17)", u"((17)"},
+        {"Rock", u"Rock"},
+        {"(Live)", u"(Live)"},
+        {"( 17)", u"( 17)"},
+        {"", u""},
         // Bare numbers, as version 2.4 writes them.
-        {"8", u"Jazz"},     {"0", u"Blues"},       {"125", u"Dance Hall"}, {"126", u"126"},
-        {"1984", u"1984"},  {"8a", u"8a"},
+        {"8", u"Jazz"},
+        {"0", u"Blues"},
+        {"125", u"Dance Hall"},
+        {"126", u"126"},
+        {"1984", u"1984"},
+        {"8a", u"8a"},
     };
     for (const auto& c : cases)
     {
