@@ -456,6 +456,43 @@ bool isReadOnly(const struct stat& info, const std::string& path)
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
+// True for the name of a sibling that a save of `targetName` writes first:
+// "<target name>.<1 to 16 lowercase hex digits>.tmp".
+bool isSiblingName(const std::string& name, const std::string& targetName)
+{
+    const std::string tail = ".tmp";
+    if (name.size() <= targetName.size() + 1 + tail.size() || name.compare(0, targetName.size(), targetName) != 0 ||
+        name[targetName.size()] != '.' || name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const size_t first = targetName.size() + 1;
+    const size_t digits = name.size() - tail.size() - first;
+    if (digits < 1 || digits > 16)
+        return false;
+    for (size_t i = first; i < first + digits; ++i)
+        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f')))
+            return false;
+    return true;
+}
+
+// A save that was killed leaves its sibling behind. Such leftovers of this
+// list, regular files of this user only, are removed at its next save.
+void removeLeftoverSiblings(const std::string& target)
+{
+    const std::filesystem::path path(target);
+    const std::string targetName = path.filename().string();
+    std::error_code error;
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+    {
+        const std::string name = it->path().filename().string();
+        if (!isSiblingName(name, targetName))
+            continue;
+        struct stat info = {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+            ::unlink(it->path().c_str());
+    }
+}
+
 bool writeDocumentText(const juce::MemoryBlock& text, const std::string& requestedTarget)
 {
     std::string target = requestedTarget;
@@ -475,6 +512,7 @@ bool writeDocumentText(const juce::MemoryBlock& text, const std::string& request
     if (exists && (!S_ISREG(info.st_mode) || isReadOnly(info, target)))
         return false;
 
+    removeLeftoverSiblings(target);
     std::string siblingPath;
     const int fd = createSibling(target, siblingPath);
     if (fd < 0)

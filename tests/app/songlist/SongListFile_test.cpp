@@ -727,3 +727,26 @@ TEST(SongListFile, ASongWithoutFilesIsNotReadable)
     EXPECT_FALSE(record->readable);
     EXPECT_FALSE(record->isReadable());
 }
+
+TEST(SongListFile, LeftoversOfAKilledSaveAreRemovedAtTheNextSave)
+{
+    qmtest::TempFolder folder;
+    const fs::path list = folder.file("list.qmpl");
+    const std::vector<std::string> leftovers = {"list.qmpl.1f.tmp", "list.qmpl.0123456789abcdef.tmp"};
+    // Names that only look alike are someone else's.
+    const std::vector<std::string> kept = {"list.qmpl.tmp",     "list.qmpl.xyz.tmp", "list.qmpl.0123456789abcdef0.tmp",
+                                           "other.qmpl.1f.tmp", "list.qmpl.1F.tmp",  "list.qmpl.1f.tmp.bak"};
+    for (const auto& name : leftovers)
+        writeText(folder.file(name), "old");
+    for (const auto& name : kept)
+        writeText(folder.file(name), "keep");
+    fs::create_directories(folder.file("list.qmpl.2e.tmp")); // a folder is never removed
+
+    TrackInfo record;
+    ASSERT_TRUE(Tavrel::writeSongListFile({&record}, asFile(list)));
+    for (const auto& name : leftovers)
+        EXPECT_FALSE(fs::exists(folder.file(name))) << name;
+    for (const auto& name : kept)
+        EXPECT_TRUE(fs::exists(folder.file(name))) << name;
+    EXPECT_TRUE(fs::is_directory(folder.file("list.qmpl.2e.tmp")));
+}
