@@ -185,11 +185,15 @@ void CWavFileRead::ReadListInfo()
             continue;
         const int64_t body = Tell() + 8;
         const int64_t present = std::max<int64_t>(m_infoEnd - body, 0);
+        // The field holds 128 UTF-16 units; in UTF-8 that is up to 3 bytes a
+        // unit (4 bytes for a pair of two), so up to 384 bytes are read and
+        // the text is cut at 128 units, never inside a character.
+        constexpr uint32_t kMaxBytes = CAudioMetaData::kFieldCapacity * 3;
         const uint32_t count =
-            static_cast<uint32_t>(std::min<int64_t>({int64_t(field->GetCapacity()), int64_t(size - 8), present}));
-        char text[CAudioMetaData::kFieldCapacity + 1] = {};
+            static_cast<uint32_t>(std::min<int64_t>({int64_t(kMaxBytes), int64_t(size - 8), present}));
+        char text[kMaxBytes + 1] = {};
         Seek(body, SEEK_SET);
-        const uint32_t got = Read(text, std::min<uint32_t>(count, CAudioMetaData::kFieldCapacity));
+        const uint32_t got = Read(text, count);
         const uint32_t length = static_cast<uint32_t>(strnlen(text, got));
         // INFO texts are UTF-8 in files of current programs. Bytes that are
         // not (older files) are in their writer's code page, taken as the
@@ -197,17 +201,11 @@ void CWavFileRead::ReadListInfo()
         char16_t wide[CAudioMetaData::kFieldCapacity + 1] = {};
         Utf8Result result = Utf8Result::Ok;
         Utf8ToWide(wide, CAudioMetaData::kFieldCapacity + 1, text, length, &result);
-        // A sequence left open is only the cut at the field's capacity.
-        const bool cutAtCapacity = length == CAudioMetaData::kFieldCapacity;
-        if (result == Utf8Result::SourceIllegal || (result == Utf8Result::SourceExhausted && !cutAtCapacity))
-        {
+        // A sequence left open at the end of what was read is only the cut.
+        const bool cutByReading = length == kMaxBytes;
+        if (result == Utf8Result::SourceIllegal || (result == Utf8Result::SourceExhausted && !cutByReading))
             LegacyBytesToWide(wide, CAudioMetaData::kFieldCapacity + 1, text, length);
-            field->SetWide(-1, wide);
-        }
-        else
-        {
-            field->SetNarrow(static_cast<int>(length), text);
-        }
+        field->SetWide(-1, wide);
     }
     Seek(saved, SEEK_SET);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "engine/audiofile/foundation/Utf8ToWide.h"
 #include "engine/audiofile/wav/CWavFileRead.h"
 #include "tests/engine/audiofile/RiffBytes.h"
 #include "tests/support/TempFolder.h"
@@ -275,6 +276,39 @@ TEST(CWavFileRead, InfoTexts)
         ASSERT_EQ(wav.open, 0) << c.name;
         EXPECT_EQ(title(wav.reader), c.title) << c.name;
         EXPECT_EQ(std::string(wav.reader.GetMetaData()->GetField(CAudioMetaData::kArtist)->GetNarrow()), c.artist)
+            << c.name;
+    }
+}
+
+// The field holds 128 UTF-16 units, however many bytes they take in UTF-8.
+TEST(CWavFileRead, InfoTextsAreCutAtTheFieldsUnitsNotItsBytes)
+{
+    std::u16string song60;
+    for (int i = 0; i < 12; ++i)
+        song60 += u"日本語の歌";
+    std::u16string long200;
+    for (int i = 0; i < 40; ++i)
+        long200 += u"日本語の歌";
+    // A character outside the basic plane at units 127 and 128 would be
+    // split by a cut at 128: it is left out whole.
+    const std::u16string pairAtTheCut = std::u16string(127, u'あ') + u"🎵" + u"x";
+    const struct
+    {
+        const char* name;
+        std::u16string stored;
+        std::u16string read;
+    } cases[] = {
+        {"60 Japanese characters", song60, song60},
+        {"200 Japanese characters", long200, long200.substr(0, 128)},
+        {"a pair at the cut", pairAtTheCut, pairAtTheCut.substr(0, 127)},
+    };
+    for (const auto& c : cases)
+    {
+        char utf8[1024] = {};
+        WideToUtf8(utf8, sizeof utf8, c.stored.c_str());
+        WavOnDisk wav(monoWav(3, {chunk("LIST", infoBody({{"INAM", utf8}}))}));
+        ASSERT_EQ(wav.open, 0) << c.name;
+        EXPECT_EQ(std::u16string(wav.reader.GetMetaData()->GetField(CAudioMetaData::kTitle)->GetWide()), c.read)
             << c.name;
     }
 }
