@@ -144,7 +144,7 @@ constexpr Convert Soxr = ConvertWhole<ConvertSoxr>;
 
 double Decibels(double ratio)
 {
-    return qmtest::ToDecibels(ratio);
+    return qm::test::ToDecibels(ratio);
 }
 
 struct Fit
@@ -159,7 +159,7 @@ struct Fit
 Fit FitTone(const std::vector<float>& y, double frequency, double rate)
 {
     const std::size_t from = y.size() / 10, to = y.size() - y.size() / 10;
-    const qmtest::ToneFit tone = qmtest::FitTone(y, frequency, rate, from, to);
+    const qm::test::ToneFit tone = qm::test::FitTone(y, frequency, rate, from, to);
     double energy = 0.0;
     for (std::size_t i = from; i < to; ++i)
         energy += static_cast<double>(y[i]) * y[i];
@@ -168,7 +168,7 @@ Fit FitTone(const std::vector<float>& y, double frequency, double rate)
 
 std::vector<float> ToneThrough(Convert convert, uint32_t in, uint32_t out, double frequency)
 {
-    const Channels tone{qmtest::Sine(in / 2, frequency, in, kToneAmplitude)};
+    const Channels tone{qm::test::Sine(in / 2, frequency, in, kToneAmplitude)};
     return convert(in, out, tone)[0];
 }
 

@@ -20,6 +20,7 @@
 // the job; the state it reports (busy, progress, last result) is atomic, so
 // other threads may poll it. While a job runs, the operations that would use
 // the drive refuse (answer 1) instead of touching it under the job.
+// On Linux the drives are driven through libburn, by platform/burn.
 class CDiscBurnImpWin : public CDiscBurnImp, public CThread, protected qm::platform::RecorderProgressListener
 {
 public:

@@ -11,6 +11,7 @@
 // prepared track files (with their pregaps) and the CD-TEXT to the recorder,
 // writes on the worker thread and turns the recorder's progress into a state
 // and a percentage that the burn session polls.
+// On Linux the writing runs on libburn, through platform/burn.
 class CDiscBurnImpWinAudioCD : public CDiscBurnImpWin
 {
 public:

@@ -2,7 +2,7 @@
 
 #include <cfenv>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // Sets the floating-point rounding mode to truncation (toward zero) for the
@@ -24,4 +24,4 @@ private:
     int m_previous;
 };
 
-} // namespace qmplatform
+} // namespace qm::platform

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <lame/lame.h>
 
-namespace qmplatform
+namespace qm::platform
 {
 namespace
 {
@@ -285,4 +285,4 @@ bool Mp3Encoder::infoFrame(std::vector<uint8_t>& out) const
     return true;
 }
 
-} // namespace qmplatform
+} // namespace qm::platform

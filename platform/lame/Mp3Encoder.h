@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // Encodes MPEG-1/2 Layer III at a constant bit rate from planar 32-bit
@@ -74,4 +74,4 @@ private:
     uint16_t m_channels = 0;
 };
 
-} // namespace qmplatform
+} // namespace qm::platform

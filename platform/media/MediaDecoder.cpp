@@ -14,7 +14,7 @@ extern "C"
 #include <libavutil/mathematics.h>
 }
 
-namespace qmplatform
+namespace qm::platform
 {
 namespace
 {
@@ -818,4 +818,4 @@ bool MediaDecoder::hasDecoder(const char* name)
     return name && avcodec_find_decoder_by_name(name) != nullptr;
 }
 
-} // namespace qmplatform
+} // namespace qm::platform

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // What the media decoding layer says about one audio stream of a file.
@@ -130,4 +130,4 @@ private:
     std::unique_ptr<Impl> m;
 };
 
-} // namespace qmplatform
+} // namespace qm::platform

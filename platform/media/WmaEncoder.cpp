@@ -10,7 +10,7 @@ extern "C"
 #include <libavutil/mem.h>
 }
 
-namespace qmplatform
+namespace qm::platform
 {
 
 struct WmaEncoder::Impl
@@ -289,4 +289,4 @@ void WmaEncoder::close()
     m->release();
 }
 
-} // namespace qmplatform
+} // namespace qm::platform

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // Where the encoder puts its file: the caller's file, written and sought by
@@ -69,4 +69,4 @@ private:
     std::unique_ptr<Impl> m;
 };
 
-} // namespace qmplatform
+} // namespace qm::platform

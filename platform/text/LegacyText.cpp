@@ -5,7 +5,7 @@
 #include <iconv.h>
 #include <initializer_list>
 
-namespace qmplatform
+namespace qm::platform
 {
 namespace
 {
@@ -131,4 +131,4 @@ uint32_t decodeLegacyText(LegacyCodePage codePage, const char* src, uint32_t byt
     return written;
 }
 
-} // namespace qmplatform
+} // namespace qm::platform

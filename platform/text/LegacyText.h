@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // The single-byte or double-byte code pages that old tag formats (ID3v1,
@@ -31,4 +31,4 @@ LegacyCodePage currentLegacyCodePage();
 uint32_t decodeLegacyText(LegacyCodePage codePage, const char* src, uint32_t byteCount, char16_t* dst,
                           uint32_t capacity);
 
-} // namespace qmplatform
+} // namespace qm::platform

@@ -7,7 +7,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-namespace qmplatform
+namespace qm::platform
 {
 
 int niceValueFor(ThreadPriority priority)
@@ -66,4 +66,4 @@ bool setCurrentThreadPriority(ThreadPriority priority)
     return true;
 }
 
-} // namespace qmplatform
+} // namespace qm::platform

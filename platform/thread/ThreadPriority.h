@@ -1,6 +1,6 @@
 #pragma once
 
-namespace qmplatform
+namespace qm::platform
 {
 
 // Scheduling classes of a thread, lowest first. Idle runs under SCHED_IDLE,
@@ -27,4 +27,4 @@ bool setCurrentThreadPriority(ThreadPriority priority);
 // The calling thread's kernel id.
 unsigned currentThreadId();
 
-} // namespace qmplatform
+} // namespace qm::platform

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace qmimages
+namespace qm::images
 {
 using juce::Colour;
 using juce::Graphics;
@@ -586,4 +586,4 @@ void glyphQuill(Graphics& g, Rect box, Colour c)
         g.strokePath(notch, PathStrokeType(std::max(1.0f, w * 0.025f)));
     }
 }
-} // namespace qmimages
+} // namespace qm::images

@@ -5,7 +5,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
-namespace qmimages
+namespace qm::images
 {
 using Rect = juce::Rectangle<float>;
 
@@ -94,4 +94,4 @@ void glyphDisclosure(juce::Graphics& g, Rect box, juce::Colour c, bool open);
 void glyphFade(juce::Graphics& g, Rect box, juce::Colour c, int kind, bool fadeIn);
 // The program's quill mark: a feather over a short sound wave.
 void glyphQuill(juce::Graphics& g, Rect box, juce::Colour c);
-} // namespace qmimages
+} // namespace qm::images

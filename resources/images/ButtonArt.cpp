@@ -1,7 +1,7 @@
 #include "resources/images/ArtKit.h"
 #include "resources/images/Painters.h"
 
-namespace qmimages::paint
+namespace qm::images::paint
 {
 using juce::Colour;
 using juce::Graphics;
@@ -313,4 +313,4 @@ void buttonClip(Graphics& g, int frame, int width, int height)
     g.setColour(on ? (pressed ? Colour(0xFFD9352A) : palette::ledRed) : Colour(0xFF5A2522));
     g.fillRoundedRectangle(led, 2.5f);
 }
-} // namespace qmimages::paint
+} // namespace qm::images::paint

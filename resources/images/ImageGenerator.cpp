@@ -42,7 +42,7 @@ bool writePng(const juce::Image& image, const juce::File& file)
 
 // Reads the written file back: it must decode to the table's size, and every frame
 // must have been drawn (a painter that ignored its frame leaves it empty).
-bool verify(const qmimages::ImageSpec& spec, const juce::File& file)
+bool verify(const qm::images::ImageSpec& spec, const juce::File& file)
 {
     const auto image = juce::ImageFileFormat::loadFrom(file);
     if (!image.isValid())
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const juce::File folder(juce::File::getCurrentWorkingDirectory().getChildFile(juce::String::fromUTF8(argv[1])));
-    const auto& table = qmimages::imageTable();
+    const auto& table = qm::images::imageTable();
 
     if ((size_t)(argc - 2) != table.size())
     {
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     for (const auto& spec : table)
     {
         const auto file = folder.getChildFile(juce::String(spec.name) + ".png");
-        if (!writePng(qmimages::renderImage(spec), file) || !verify(spec, file))
+        if (!writePng(qm::images::renderImage(spec), file) || !verify(spec, file))
             return 1;
     }
     return 0;

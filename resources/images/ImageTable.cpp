@@ -2,7 +2,7 @@
 
 #include "resources/images/Painters.h"
 
-namespace qmimages
+namespace qm::images
 {
 const std::vector<ImageSpec>& imageTable()
 {
@@ -90,4 +90,4 @@ juce::Image renderImage(const ImageSpec& spec)
     }
     return image;
 }
-} // namespace qmimages
+} // namespace qm::images

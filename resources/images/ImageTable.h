@@ -6,7 +6,7 @@
 
 #include <vector>
 
-namespace qmimages
+namespace qm::images
 {
 // Draws one frame. The context's origin is the frame's top-left corner and drawing
 // is clipped to the frame.
@@ -27,4 +27,4 @@ const std::vector<ImageSpec>& imageTable();
 
 // Draws every frame of an image.
 juce::Image renderImage(const ImageSpec& spec);
-} // namespace qmimages
+} // namespace qm::images

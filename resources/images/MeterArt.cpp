@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace qmimages::paint
+namespace qm::images::paint
 {
 using juce::Colour;
 using juce::Graphics;
@@ -231,4 +231,4 @@ void jogWheelDisable(Graphics& g, int, int width, int height)
 {
     wheel(g, width, height, false);
 }
-} // namespace qmimages::paint
+} // namespace qm::images::paint

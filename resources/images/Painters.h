@@ -5,7 +5,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
-namespace qmimages::paint
+namespace qm::images::paint
 {
 #define QM_PAINTER(name) void name(juce::Graphics& g, int frame, int width, int height)
 
@@ -84,4 +84,4 @@ QM_PAINTER(about);
 QM_PAINTER(logo);
 
 #undef QM_PAINTER
-} // namespace qmimages::paint
+} // namespace qm::images::paint

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-namespace qmimages::paint
+namespace qm::images::paint
 {
 using juce::Colour;
 using juce::ColourGradient;
@@ -399,4 +399,4 @@ void about(Graphics& g, int, int width, int height)
     g.setGradientFill(ColourGradient(bottom.withAlpha(0.0f), 0.0f, h * 0.7f, bottom, 0.0f, h - 14.0f, false));
     g.fillRect(Rect(0.0f, h * 0.7f, w, h * 0.3f));
 }
-} // namespace qmimages::paint
+} // namespace qm::images::paint

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 // What one fake output device offers.
 struct FakeDeviceSpec
@@ -176,4 +176,4 @@ private:
     FakeDeviceWorld& m_world;
     juce::StringArray m_names;
 };
-} // namespace qmtest
+} // namespace qm::test

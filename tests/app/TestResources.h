@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 // Puts a resource module of the test's own in place of the built-in one for
 // the fixture's life, and holds a reference to CBJXResource read from it.
@@ -58,4 +58,4 @@ private:
     std::unique_ptr<qm::platform::ResourceModule> m_module;
     CBJXResource* m_resource = nullptr;
 };
-} // namespace qmtest
+} // namespace qm::test

@@ -62,7 +62,7 @@ void WriteWav(const std::filesystem::path& path, const std::vector<int16_t>& sam
 class Target
 {
 public:
-    Target(const qmtest::TempFolder& folder, const std::string& name, const ImageRecorderOptions& options = {})
+    Target(const qm::test::TempFolder& folder, const std::string& name, const ImageRecorderOptions& options = {})
     {
         EXPECT_TRUE(
             DiscRecorderRegistry::Instance().RegisterImageTarget((folder.path() / name).string(), options, &m_name));
@@ -108,7 +108,7 @@ std::u16string Field(CAudioCDRead& reader, int index)
 
 struct Fixture
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     std::vector<int16_t> first = TrackSamples(300 * kSectorFrames, 1);  // 4 s
     std::vector<int16_t> second = TrackSamples(377 * kSectorFrames, 2); // a little over 5 s
     CAudioCDBurnJob job;
@@ -129,7 +129,7 @@ struct Fixture
 void Burn(CDiscBurnImpWinAudioCD& burner, const CAudioCDBurnJob& job)
 {
     ASSERT_EQ(burner.StartBurn(job), 0);
-    ASSERT_TRUE(qmtest::WaitFor([&burner] { return !burner.IsBusy(); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }, std::chrono::seconds(60)));
     EXPECT_EQ(burner.GetLastResult(), 0u);
     EXPECT_FLOAT_EQ(burner.GetProgress(), 100.0f);
 }
@@ -177,7 +177,7 @@ TEST(AudioCdImageBurn, WritesADiscThatReadsBackBitIdenticalWithGapsAndCdText)
 
     // A written CD-R takes no second burn, and cannot be erased.
     ASSERT_EQ(burner.StartBurn(fixture.job), 0);
-    ASSERT_TRUE(qmtest::WaitFor([&burner] { return !burner.IsBusy(); }));
+    ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_NE(burner.GetLastResult(), 0u);
     EXPECT_EQ(burner.StartErase(true), 1);
 }
@@ -218,7 +218,7 @@ TEST(AudioCdImageBurn, ARewritableImageIsErasedAndAMissingTrackFileFailsTheBurn)
     CAudioCDBurnJob broken = fixture.job;
     broken.tracks[1].path = Wide(fixture.folder.file("missing.wav").string());
     ASSERT_EQ(burner.StartBurn(broken), 0);
-    ASSERT_TRUE(qmtest::WaitFor([&burner] { return !burner.IsBusy(); }));
+    ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_NE(burner.GetLastResult(), 0u);
     ASSERT_EQ(burner.RefreshDiscInfo(), 0);
     EXPECT_TRUE(burner.IsDiscBlank());
@@ -229,7 +229,7 @@ TEST(AudioCdImageBurn, ARewritableImageIsErasedAndAMissingTrackFileFailsTheBurn)
     ASSERT_EQ(burner.RefreshDiscInfo(), 0);
     EXPECT_FALSE(burner.IsDiscBlank());
     ASSERT_EQ(burner.StartErase(true), 0);
-    ASSERT_TRUE(qmtest::WaitFor([&burner] { return !burner.IsBusy(); }));
+    ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_EQ(burner.GetLastResult(), 0u);
     ASSERT_EQ(burner.RefreshDiscInfo(), 0);
     EXPECT_TRUE(burner.IsDiscBlank());
@@ -241,7 +241,7 @@ TEST(AudioCdImageBurn, ARewritableImageIsErasedAndAMissingTrackFileFailsTheBurn)
 // first without a pause), then the disc written and read back.
 TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Target target(folder, "proxy");
     std::filesystem::create_directories(folder.file("tracks"));
 
@@ -279,7 +279,7 @@ TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
     ASSERT_EQ(burner->AddTrack(u"two", true, false, 0.0f, 0.0f), 0);
     write(second);
     ASSERT_EQ(burner->StartBurn(), 0);
-    ASSERT_TRUE(qmtest::WaitFor([disc] { return !disc->IsBusy(); }, std::chrono::seconds(60)));
+    ASSERT_TRUE(qm::test::WaitFor([disc] { return !disc->IsBusy(); }, std::chrono::seconds(60)));
     ASSERT_EQ(disc->GetLastResult(), 0u);
 
     // The songs come back as one seamless stream: the first track holds the

@@ -10,8 +10,8 @@
 #include "tests/disc/FakeDiscBurnImp.h"
 #include "tests/support/TempFolder.h"
 
-using namespace cdtest;
-using qmtest::TempFolder;
+using namespace qm::test::cd;
+using qm::test::TempFolder;
 namespace fs = std::filesystem;
 
 namespace

@@ -9,8 +9,8 @@
 #include "tests/disc/CdTrackFiles.h"
 #include "tests/support/TempFolder.h"
 
-using namespace cdtest;
-using qmtest::TempFolder;
+using namespace qm::test::cd;
+using qm::test::TempFolder;
 namespace fs = std::filesystem;
 
 namespace

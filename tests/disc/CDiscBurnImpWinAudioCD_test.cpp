@@ -3,7 +3,7 @@
 #include "disc/CDiscBurnImpWinAudioCD.h"
 #include "tests/disc/FakeDiscRecorders.h"
 
-using namespace qmtest;
+using namespace qm::test;
 using qm::platform::RecorderWriteMethod;
 using qm::platform::RecorderWriteModes;
 

@@ -9,7 +9,7 @@
 
 // Helpers of the CD track-file tests: a stereo ramp that survives 16-bit
 // files exactly, and the samples of a written track file.
-namespace cdtest
+namespace qm::test::cd
 {
 // Left: a ramp of 16-bit steps, left-aligned in 32 bits; right: its negative.
 // Frame i of the whole stream has the value of rampValue(i).
@@ -89,4 +89,4 @@ inline bool silentFrom(const Stereo& s, size_t from)
             return false;
     return true;
 }
-} // namespace cdtest
+} // namespace qm::test::cd

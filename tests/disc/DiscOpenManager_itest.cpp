@@ -11,8 +11,8 @@
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
-using qmtest::CdImageTrack;
-using Block = qmtest::CdTextPackBuilder::Block;
+using qm::test::CdImageTrack;
+using Block = qm::test::CdTextPackBuilder::Block;
 using DiscInfo = DiscOpenManager::DiscInfo;
 
 namespace
@@ -23,10 +23,10 @@ const juce::String kFallback = "Audio CD";
 class Disc
 {
 public:
-    Disc(const qmtest::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
+    Disc(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
          const std::vector<uint8_t>& packs = {})
     {
-        m_name = qmtest::WriteCdImage(folder.path(), name, tracks, packs);
+        m_name = qm::test::WriteCdImage(folder.path(), name, tracks, packs);
         CdDriveRegistry::Instance().RegisterImage(m_name + ".cue");
     }
     ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
@@ -50,14 +50,14 @@ std::vector<uint8_t> AlbumPacks(const std::string& title, int tracks, uint8_t ch
     block.texts[0x80] = std::vector<std::string>(size_t(tracks) + 1);
     block.texts[0x80][0] = title;
     block.texts[0x81] = std::vector<std::string>(size_t(tracks) + 1);
-    qmtest::CdTextPackBuilder builder;
+    qm::test::CdTextPackBuilder builder;
     builder.AddBlock(block);
     return builder.Build();
 }
 
 // The records of the scan that belong to drives inside `folder` (a machine
 // may have drives of its own).
-std::vector<const DiscInfo*> InFolder(const juce::OwnedArray<DiscInfo>& list, const qmtest::TempFolder& folder)
+std::vector<const DiscInfo*> InFolder(const juce::OwnedArray<DiscInfo>& list, const qm::test::TempFolder& folder)
 {
     std::vector<const DiscInfo*> found;
     for (const auto* info : list)
@@ -69,7 +69,7 @@ std::vector<const DiscInfo*> InFolder(const juce::OwnedArray<DiscInfo>& list, co
 
 TEST(DiscOpenManager, ScanListsAudioDiscsInDriveOrder)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     // Registered in this order, so the registry lists "second" before "first".
     Disc second(folder, "second", {{true, 750}, {true, 1500}}, AlbumPacks("Second Album", 2));
     Disc dataOnly(folder, "data", {{false, 300}});
@@ -108,7 +108,7 @@ TEST(DiscOpenManager, ScanListsAudioDiscsInDriveOrder)
 
 TEST(DiscOpenManager, TrackPathsOpenAsTheirTracks)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "disc", {{true, 300}, {true, 450}});
     DiscOpenManager manager(kFallback);
     juce::OwnedArray<DiscInfo> list;
@@ -128,7 +128,7 @@ TEST(DiscOpenManager, TrackPathsOpenAsTheirTracks)
 
 TEST(DiscOpenManager, DrivesWithoutAnAudioDiscGiveNoRecord)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc dataOnly(folder, "data", {{false, 300}});
     Disc emptied(folder, "emptied", {{true, 300}});
     std::filesystem::remove(emptied.Name() + ".bin");
@@ -145,7 +145,7 @@ TEST(DiscOpenManager, DrivesWithoutAnAudioDiscGiveNoRecord)
 
 TEST(DiscOpenManager, FullWidthTitleIsFolded)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     // "ＡＢ　１２" in MS-JIS.
     Disc disc(folder, "disc", {{true, 300}}, AlbumPacks("\x82\x60\x82\x61\x81\x40\x82\x50\x82\x51", 1, 0x80));
     DiscOpenManager manager(kFallback);

@@ -12,7 +12,7 @@
 
 #include "platform/burn/DiscRecorder.h"
 
-namespace qmtest
+namespace qm::test
 {
 // What a fake recorder presents and what it was asked to do. The test owns it;
 // the recorder (on the burner's worker thread) writes the recordings under the
@@ -192,4 +192,4 @@ inline bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds
     }
     return true;
 }
-} // namespace qmtest
+} // namespace qm::test

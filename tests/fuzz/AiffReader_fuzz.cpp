@@ -12,7 +12,7 @@
 
 namespace
 {
-void exercise(CAiffFileRead& reader, const qmfuzz::InputFile& input, const uint8_t* data, size_t size)
+void exercise(CAiffFileRead& reader, const qm::fuzz::InputFile& input, const uint8_t* data, size_t size)
 {
     if (reader.Open(input.widePath()) != 0)
         return;
@@ -25,13 +25,13 @@ void exercise(CAiffFileRead& reader, const qmfuzz::InputFile& input, const uint8
         std::vector<uint8_t> picture(pictureSize);
         reader.ReadPictureData(picture.data(), pictureSize);
     }
-    qmfuzz::exerciseSamples(reader, data, size);
+    qm::fuzz::exerciseSamples(reader, data, size);
 }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const qmfuzz::InputFile input("input.aif");
+    static const qm::fuzz::InputFile input("input.aif");
     input.write(data, size);
     CAiffFileRead aiff;
     exercise(aiff, input, data, size);

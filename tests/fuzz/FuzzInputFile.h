@@ -13,7 +13,7 @@
 
 #include "engine/audiofile/io/CAudioFileReadBase.h"
 
-namespace qmfuzz
+namespace qm::fuzz
 {
 // A file of the given name in a folder made once for the process; on a memory
 // file system when there is one, which keeps the per-input writes off the disk.
@@ -84,4 +84,4 @@ inline void exerciseSamples(CAudioFileReadBase& reader, const uint8_t* data, siz
     reader.ReadFloat(floats, 700, 0);
     reader.GetPosition();
 }
-} // namespace qmfuzz
+} // namespace qm::fuzz

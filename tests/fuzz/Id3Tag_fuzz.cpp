@@ -31,7 +31,7 @@ constexpr Getter kGetters[] = {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const qmfuzz::InputFile input("input.mp3");
+    static const qm::fuzz::InputFile input("input.mp3");
     input.write(data, size);
 
     std::unique_ptr<CID3v2Read> tag(CreateId3v2Reader(input.widePath(), 0));

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const qmfuzz::InputFile input("input.wav");
+    static const qm::fuzz::InputFile input("input.wav");
     input.write(data, size);
 
     CWavFileRead reader;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int field = 0; field < CAudioMetaData::kFieldCount; ++field)
         metadata->GetField(field)->GetWide();
 
-    qmfuzz::exerciseSamples(reader, data, size);
+    qm::fuzz::exerciseSamples(reader, data, size);
     reader.GetMarker()->GetCount();
     return 0;
 }

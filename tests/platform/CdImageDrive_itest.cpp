@@ -10,7 +10,7 @@
 using qm::platform::CdDrive;
 using qm::platform::CdDriveRegistry;
 using qm::platform::CdToc;
-using qmtest::CdImageTrack;
+using qm::test::CdImageTrack;
 
 namespace
 {
@@ -31,7 +31,7 @@ std::unique_ptr<CdDrive> OpenImage(const std::string& name)
 
 TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const Layout layouts[] = {
         {"two", {{true, 225}, {true, 150}}},
         {"datafirst", {{false, 300}, {true, 150, 150}, {true, 75}}},
@@ -41,7 +41,7 @@ TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
     for (const auto& layout : layouts)
     {
         SCOPED_TRACE(layout.name);
-        const std::string name = qmtest::WriteCdImage(folder.path(), layout.name, layout.tracks);
+        const std::string name = qm::test::WriteCdImage(folder.path(), layout.name, layout.tracks);
         auto drive = OpenImage(name);
         ASSERT_NE(drive, nullptr);
         ASSERT_TRUE(drive->IsMediaPresent());
@@ -63,7 +63,7 @@ TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
         EXPECT_EQ(toc.leadOutLsn, sector);
 
         // And cd-info's reading of the same image.
-        const auto info = qmtest::CdInfoTracks(name + ".cue");
+        const auto info = qm::test::CdInfoTracks(name + ".cue");
         ASSERT_EQ(info.size(), toc.tracks.size() + 1);
         for (size_t i = 0; i < toc.tracks.size(); ++i)
         {
@@ -79,8 +79,8 @@ TEST(CdImageDrive, TableOfContentsAgreesWithCdInfo)
 
 TEST(CdImageDrive, SectorsHoldEachTracksRamp)
 {
-    qmtest::TempFolder folder;
-    const std::string name = qmtest::WriteCdImage(folder.path(), "ramp", {{true, 225}, {true, 150, 0, 100}});
+    qm::test::TempFolder folder;
+    const std::string name = qm::test::WriteCdImage(folder.path(), "ramp", {{true, 225}, {true, 150, 0, 100}});
     auto drive = OpenImage(name);
     ASSERT_NE(drive, nullptr);
     std::vector<uint8_t> buffer(2 * CdDrive::kSectorBytes);
@@ -101,7 +101,7 @@ TEST(CdImageDrive, SectorsHoldEachTracksRamp)
             for (int channel = 0; channel < 2; ++channel)
             {
                 const int16_t sample = int16_t(buffer[f * 4 + channel * 2] | (buffer[f * 4 + channel * 2 + 1] << 8));
-                EXPECT_EQ(sample, c.written ? qmtest::CdRampSample(c.track, c.firstFrame + f, channel) : 0);
+                EXPECT_EQ(sample, c.written ? qm::test::CdRampSample(c.track, c.firstFrame + f, channel) : 0);
             }
     }
     // A run that ends at the image's end reads; one that runs past it fails
@@ -114,23 +114,23 @@ TEST(CdImageDrive, SectorsHoldEachTracksRamp)
 
 TEST(CdImageDrive, CdTextPacksComeBackFromThePackFile)
 {
-    qmtest::TempFolder folder;
-    qmtest::CdTextPackBuilder builder;
-    qmtest::CdTextPackBuilder::Block block;
+    qm::test::TempFolder folder;
+    qm::test::CdTextPackBuilder builder;
+    qm::test::CdTextPackBuilder::Block block;
     block.lastTrack = 2;
     block.texts[0x80] = {"Album Title", "First Song", "Second Song"};
     block.texts[0x81] = {"Album Artist", "Artist One", "Artist Two"};
     builder.AddBlock(block);
     const std::vector<uint8_t> packs = builder.Build();
 
-    const std::string name = qmtest::WriteCdImage(folder.path(), "text", {{true, 225}, {true, 150}}, packs);
+    const std::string name = qm::test::WriteCdImage(folder.path(), "text", {{true, 225}, {true, 150}}, packs);
     auto drive = OpenImage(name);
     ASSERT_NE(drive, nullptr);
     EXPECT_EQ(drive->ReadCdTextPacks(), packs);
 
     // libcdio's own decoder reads the same packs: they are well formed.
-    const std::string info = qmtest::runCommandOutput("cd-info --no-device-info --no-cddb --cue-file " +
-                                                      qmtest::shellQuote(name + ".cue") + " 2>/dev/null");
+    const std::string info = qm::test::runCommandOutput("cd-info --no-device-info --no-cddb --cue-file " +
+                                                      qm::test::shellQuote(name + ".cue") + " 2>/dev/null");
     EXPECT_NE(info.find("TITLE: Album Title"), std::string::npos) << info;
     EXPECT_NE(info.find("TITLE: Second Song"), std::string::npos) << info;
     EXPECT_NE(info.find("PERFORMER: Artist One"), std::string::npos) << info;
@@ -145,7 +145,7 @@ TEST(CdImageDrive, CdTextPacksComeBackFromThePackFile)
     // A CDTEXTFILE line naming a missing file, or none at all: no packs.
     std::filesystem::remove(name + ".cdt");
     EXPECT_TRUE(drive->ReadCdTextPacks().empty());
-    const std::string plain = qmtest::WriteCdImage(folder.path(), "plain", {{true, 100}});
+    const std::string plain = qm::test::WriteCdImage(folder.path(), "plain", {{true, 100}});
     auto plainDrive = OpenImage(plain);
     ASSERT_NE(plainDrive, nullptr);
     EXPECT_TRUE(plainDrive->ReadCdTextPacks().empty());
@@ -155,7 +155,7 @@ TEST(CdImageDrive, CdTextPacksComeBackFromThePackFile)
 
 TEST(CdImageDrive, CdTextFileLineForms)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     struct Case
     {
         const char* line;
@@ -179,8 +179,8 @@ TEST(CdImageDrive, CdTextFileLineForms)
 
 TEST(CdImageDrive, UpperCaseExtensions)
 {
-    qmtest::TempFolder folder;
-    const std::string name = qmtest::WriteCdImage(folder.path(), "UPPER", {{true, 100}});
+    qm::test::TempFolder folder;
+    const std::string name = qm::test::WriteCdImage(folder.path(), "UPPER", {{true, 100}});
     std::filesystem::rename(name + ".cue", name + ".CUE");
     std::filesystem::rename(name + ".bin", name + ".BIN");
     std::string registered;
@@ -197,8 +197,8 @@ TEST(CdImageDrive, UpperCaseExtensions)
 
 TEST(CdImageDrive, MissingBinIsNoMedium)
 {
-    qmtest::TempFolder folder;
-    const std::string name = qmtest::WriteCdImage(folder.path(), "gone", {{true, 100}});
+    qm::test::TempFolder folder;
+    const std::string name = qm::test::WriteCdImage(folder.path(), "gone", {{true, 100}});
     std::filesystem::remove(name + ".bin");
     auto drive = OpenImage(name);
     ASSERT_NE(drive, nullptr);

@@ -60,15 +60,15 @@ private:
     std::vector<Notice> m_notices;
 };
 
-std::string WriteImage(const qmtest::TempFolder& folder, const std::string& name)
+std::string WriteImage(const qm::test::TempFolder& folder, const std::string& name)
 {
-    return qmtest::WriteCdImage(folder.path(), name, {{true, 75}});
+    return qm::test::WriteCdImage(folder.path(), name, {{true, 75}});
 }
 } // namespace
 
 TEST(CdMediaWatcher, SeesAnImageMediumComeAndGo)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string name = WriteImage(folder, "disc");
     auto& registry = CdDriveRegistry::Instance();
 
@@ -99,7 +99,7 @@ TEST(CdMediaWatcher, SeesAnImageMediumComeAndGo)
 
 TEST(CdMediaWatcher, MediaPresentAtStartAreNotReported)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     auto& registry = CdDriveRegistry::Instance();
     std::string before, after;
     registry.RegisterImage(WriteImage(folder, "before") + ".cue", &before);

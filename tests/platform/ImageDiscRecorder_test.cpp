@@ -103,7 +103,7 @@ TEST(CdAudioWavSource, FindsTheSamplesOfCdAudioFilesOnly)
         {"no format chunk", {.withFormat = false}, false, 0},
         {"no data chunk", {.withData = false}, false, 0},
     };
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -149,7 +149,7 @@ TEST(CdTextPackWriter, BuildsPacksOnlyForTextsThatFit)
 
 TEST(ImageDiscRecorder, ACancelledOrUnfinishedWriteLeavesTheDiscBlank)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     WavShape shape;
     shape.dataBytes = shape.declaredBytes = 3000; // one sector and a part
     WriteFile(folder.file("a.wav"), Wav(shape));

@@ -4,7 +4,7 @@
 
 #include "platform/text/LegacyText.h"
 
-using qmplatform::LegacyCodePage;
+using qm::platform::LegacyCodePage;
 
 TEST(LegacyText, CodePageOfTheInterfaceLanguage)
 {
@@ -24,7 +24,7 @@ TEST(LegacyText, CodePageOfTheInterfaceLanguage)
         {nullptr, nullptr, "jv_ID", LegacyCodePage::Windows1252},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(qmplatform::legacyCodePageForLocale(c.lcAll, c.lcMessages, c.lang), c.expected)
+        EXPECT_EQ(qm::platform::legacyCodePageForLocale(c.lcAll, c.lcMessages, c.lang), c.expected)
             << (c.lang ? c.lang : "-");
 }
 
@@ -52,12 +52,12 @@ TEST(LegacyText, Decoding)
     for (const auto& c : cases)
     {
         char16_t out[64];
-        const uint32_t length = qmplatform::decodeLegacyText(c.page, c.bytes.data(),
+        const uint32_t length = qm::platform::decodeLegacyText(c.page, c.bytes.data(),
                                                              static_cast<uint32_t>(c.bytes.size()), out, c.capacity);
         EXPECT_EQ(std::u16string(out, length), c.text) << c.bytes;
         EXPECT_EQ(out[length], 0);
     }
     char16_t untouched = u'x';
-    EXPECT_EQ(qmplatform::decodeLegacyText(LegacyCodePage::Windows1252, "abc", 3, &untouched, 0), 0u);
+    EXPECT_EQ(qm::platform::decodeLegacyText(LegacyCodePage::Windows1252, "abc", 3, &untouched, 0), 0u);
     EXPECT_EQ(untouched, u'x');
 }

@@ -12,9 +12,9 @@
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 
-using qmplatform::MediaChooseResult;
-using qmplatform::MediaDecoder;
-using qmplatform::MediaOpenResult;
+using qm::platform::MediaChooseResult;
+using qm::platform::MediaDecoder;
+using qm::platform::MediaOpenResult;
 
 namespace
 {
@@ -39,8 +39,8 @@ public:
     }
 
     std::string path(const std::string& name) const { return folder.file(name).string(); }
-    std::string q(const std::string& name) const { return qmtest::shellQuote(path(name)); }
-    void sh(const std::string& cmd) const { ASSERT_EQ(qmtest::runCommand(cmd), 0) << cmd; }
+    std::string q(const std::string& name) const { return qm::test::shellQuote(path(name)); }
+    void sh(const std::string& cmd) const { ASSERT_EQ(qm::test::runCommand(cmd), 0) << cmd; }
 
     // Encodes `source` with the ffmpeg options into `name` (once).
     std::string encode(const std::string& name, const std::string& source, const std::string& options)
@@ -50,7 +50,7 @@ public:
         return path(name);
     }
 
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
 };
 
 MediaFiles& files()
@@ -62,7 +62,7 @@ MediaFiles& files()
 // Decodes the whole chosen stream from the current position, in blocks.
 std::vector<std::vector<int32_t>> decodeAll(MediaDecoder& d, uint32_t block = 3000)
 {
-    return qmtest::readAllBlocks(d.chosenStream().channels, block,
+    return qm::test::readAllBlocks(d.chosenStream().channels, block,
                                  [&](int32_t** channels, uint32_t frames) { return d.read(channels, frames, 0); });
 }
 
@@ -110,7 +110,7 @@ TEST_P(MediaDecoderFormat, DescribesDecodesAndSeeksExactly)
 {
     const FormatCase& fc = GetParam();
     const std::string file = files().encode(fc.name, std::string(fc.source) + ".wav", fc.options);
-    const auto source = qmtest::readRawS32(files().folder.file(std::string(fc.source) + ".s32"), 2);
+    const auto source = qm::test::readRawS32(files().folder.file(std::string(fc.source) + ".s32"), 2);
     ASSERT_EQ(source[0].size(), kSourceFrames);
 
     MediaDecoder d;
@@ -143,7 +143,7 @@ TEST_P(MediaDecoderFormat, DescribesDecodesAndSeeksExactly)
         for (int c = 0; c < 2; ++c)
         {
             const auto m =
-                qmtest::findLag(source[static_cast<size_t>(c)], decoded[static_cast<size_t>(c)], 20000, 8000, 2500);
+                qm::test::findLag(source[static_cast<size_t>(c)], decoded[static_cast<size_t>(c)], 20000, 8000, 2500);
             EXPECT_EQ(m.lag, fc.lag) << "channel " << c;
             EXPECT_GT(m.correlation, 0.999) << "channel " << c;
         }
@@ -166,9 +166,9 @@ TEST_P(MediaDecoderFormat, DescribesDecodesAndSeeksExactly)
         l.resize(n);
         const std::vector<int32_t> expected(decoded[0].begin() + static_cast<long>(t),
                                             decoded[0].begin() + static_cast<long>(t + n));
-        EXPECT_GE(qmtest::snrDb(expected, l), fc.seekSnrDb);
+        EXPECT_GE(qm::test::snrDb(expected, l), fc.seekSnrDb);
         // Near the start and the end a misplaced seek shows as a lag.
-        EXPECT_EQ(qmtest::findLag(expected, l, 0, n, 40).lag, 0);
+        EXPECT_EQ(qm::test::findLag(expected, l, 0, n, 40).lag, 0);
     }
 }
 
@@ -282,11 +282,11 @@ TEST(MediaDecoder, DamagedPacketsAreSkipped)
     // catches a decode that stops at the damage or skips far ahead.
     EXPECT_NEAR(static_cast<double>(decoded[0].size()), static_cast<double>(kSourceFrames), 24 * 1152.0);
     // The end of the file still decodes to the source.
-    const auto source = qmtest::readRawS32(files().folder.file("src16.s32"), 2);
+    const auto source = qm::test::readRawS32(files().folder.file("src16.s32"), 2);
     const size_t tail = decoded[0].size() - 12000;
     const std::vector<int32_t> decodedTail(decoded[0].begin() + static_cast<long>(tail), decoded[0].end());
     const std::vector<int32_t> sourceTail(source[0].end() - 12000, source[0].end());
-    EXPECT_GT(qmtest::findLag(sourceTail, decodedTail, 4000, 4000, 7000).correlation, 0.999);
+    EXPECT_GT(qm::test::findLag(sourceTail, decodedTail, 4000, 4000, 7000).correlation, 0.999);
 }
 
 // A loud square wave overshoots full scale once encoded lossily. Float reads

@@ -6,7 +6,7 @@
 
 #include "platform/lame/Mp3Encoder.h"
 
-using qmplatform::Mp3Encoder;
+using qm::platform::Mp3Encoder;
 
 namespace
 {

@@ -10,7 +10,7 @@ TEST(ScopedTruncatingRounding, TruncatesForItsLifetimeThenRestores)
     volatile double value = 2.7;
     ASSERT_EQ(std::fegetround(), FE_TONEAREST);
     {
-        qmplatform::ScopedTruncatingRounding guard;
+        qm::platform::ScopedTruncatingRounding guard;
         EXPECT_EQ(std::fegetround(), FE_TOWARDZERO);
         EXPECT_EQ(std::nearbyint(value), 2.0);
         EXPECT_EQ(std::nearbyint(-value), -2.0);

@@ -9,9 +9,9 @@
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 
-using qmplatform::MediaDecoder;
-using qmplatform::WmaEncoder;
-using qmplatform::WmaEncoderOutput;
+using qm::platform::MediaDecoder;
+using qm::platform::WmaEncoder;
+using qm::platform::WmaEncoderOutput;
 
 namespace
 {
@@ -102,7 +102,7 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
     };
     const Case cases[] = {
         {1, 44100, 32024}, {2, 44100, 31984}, {2, 44100, 128016}, {2, 44100, 320008}, {2, 48000, 192000}};
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const uint32_t frames = 50021;
     for (const Case& c : cases)
     {
@@ -120,8 +120,8 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
             EXPECT_FALSE(encoder.isOpen());
         }
         MediaDecoder decoder;
-        ASSERT_EQ(decoder.open(path), qmplatform::MediaOpenResult::Ok);
-        ASSERT_EQ(decoder.chooseAudioStream(0), qmplatform::MediaChooseResult::Ok);
+        ASSERT_EQ(decoder.open(path), qm::platform::MediaOpenResult::Ok);
+        ASSERT_EQ(decoder.chooseAudioStream(0), qm::platform::MediaChooseResult::Ok);
         EXPECT_EQ(decoder.chosenStream().codecName, "wmav2");
         EXPECT_EQ(decoder.chosenStream().sampleRate, c.rate);
         EXPECT_EQ(decoder.chosenStream().channels, c.channels);
@@ -131,7 +131,7 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
             pointers.push_back(channel.data());
         const uint32_t got = decoder.read(pointers.data(), uint32_t(decoded[0].size()), 0);
         decoded[0].resize(got);
-        const qmtest::LagMatch match = qmtest::findLag(source[0], decoded[0], 5000, 30000, 8192);
+        const qm::test::LagMatch match = qm::test::findLag(source[0], decoded[0], 5000, 30000, 8192);
         // Aligned, and as long as the source rounded up to whole frames.
         const uint32_t padded = (frames + frameSize - 1) / frameSize * frameSize;
         EXPECT_EQ(match.lag, 0);
@@ -139,7 +139,7 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
         EXPECT_EQ(got, padded);
         // The command-line decoder agrees.
         const std::string bytes =
-            qmtest::runCommandOutput("ffmpeg -v error -i " + qmtest::shellQuote(path) + " -f s16le - | wc -c");
+            qm::test::runCommandOutput("ffmpeg -v error -i " + qm::test::shellQuote(path) + " -f s16le - | wc -c");
         EXPECT_EQ(std::stoul(bytes), uint64_t(padded) * 2 * c.channels);
     }
 }
@@ -153,7 +153,7 @@ TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
         uint32_t bitRate;
     };
     const Case cases[] = {{3, 44100, 128016}, {0, 44100, 128016}, {2, 96000, 128016}, {2, 44100, 0}, {2, 0, 128016}};
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     for (const Case& c : cases)
     {
         FileOutput output(folder.file("refused.wma").string());
@@ -168,7 +168,7 @@ TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
 // stream fails instead of ending as a success.
 TEST(WmaEncoder, WriteFailureIsReported)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     FileOutput output(folder.file("full.wma").string(), 100000);
     WmaEncoder encoder;
     ASSERT_TRUE(encoder.open(output, 44100, 2, 128016));

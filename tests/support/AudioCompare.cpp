@@ -3,7 +3,7 @@
 #include <cmath>
 #include <fstream>
 
-namespace qmtest
+namespace qm::test
 {
 std::vector<std::vector<int32_t>> readRawS32(const std::filesystem::path& file, int channels)
 {
@@ -54,4 +54,4 @@ double snrDb(const std::vector<int32_t>& a, const std::vector<int32_t>& b)
         return 1000.0;
     return 10.0 * std::log10(signal / diff);
 }
-} // namespace qmtest
+} // namespace qm::test

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 // Reads a whole stream of `channels` channels in blocks: read(pointers, frames)
 // fills up to frames frames of each channel and returns how many it filled; 0
@@ -43,4 +43,4 @@ LagMatch findLag(const std::vector<int32_t>& source, const std::vector<int32_t>&
 // Signal-to-difference ratio in dB of `b` against `a` over their common length
 // (very large when equal).
 double snrDb(const std::vector<int32_t>& a, const std::vector<int32_t>& b);
-} // namespace qmtest
+} // namespace qm::test

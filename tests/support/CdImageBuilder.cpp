@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace qmtest
+namespace qm::test
 {
 namespace
 {
@@ -219,4 +219,4 @@ std::vector<uint8_t> CdTextPackBuilder::Build() const
     }
     return out;
 }
-} // namespace qmtest
+} // namespace qm::test

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 // One track of a CUE/BIN disc image made for a test.
 struct CdImageTrack
@@ -75,4 +75,4 @@ public:
 private:
     std::vector<Block> m_blocks;
 };
-} // namespace qmtest
+} // namespace qm::test

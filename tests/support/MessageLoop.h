@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-namespace qmtest
+namespace qm::test
 {
 // Runs the message loop until the condition holds; false after a generous
 // time without it.
@@ -30,4 +30,4 @@ inline bool PumpPosted()
     juce::MessageManager::callAsync([delivered] { *delivered = true; });
     return PumpUntil([&] { return delivered->load(); });
 }
-} // namespace qmtest
+} // namespace qm::test

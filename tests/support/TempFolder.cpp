@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 
-namespace qmtest
+namespace qm::test
 {
 TempFolder::TempFolder()
 {
@@ -57,4 +57,4 @@ std::string shellQuote(const std::string& text)
     quoted += "'";
     return quoted;
 }
-} // namespace qmtest
+} // namespace qm::test

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace qmtest
+namespace qm::test
 {
 // A fresh folder below the system temporary folder, removed with everything in
 // it when the object goes away.
@@ -31,4 +31,4 @@ std::string runCommandOutput(const std::string& commandLine);
 
 // Quotes a text for the shell.
 std::string shellQuote(const std::string& text);
-} // namespace qmtest
+} // namespace qm::test

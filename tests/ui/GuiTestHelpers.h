@@ -7,7 +7,7 @@
 #include <chrono>
 #include <functional>
 
-namespace qmtest
+namespace qm::test
 {
 // A vertical strip of frames, each frame filled with its own opaque colour.
 inline juce::Image MakeStrip(const std::vector<juce::Colour>& frames, int width, int frameHeight)
@@ -39,4 +39,4 @@ inline juce::MouseEvent MouseAt(juce::Component& component, int x, int y, juce::
                             juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
                             juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false);
 }
-} // namespace qmtest
+} // namespace qm::test

@@ -1,6 +1,6 @@
 #include "ui/widgets/FourStateImageButton.h"
 
-namespace juce
+namespace Tavrel
 {
 FourStateImageButton::FourStateImageButton(const juce::String& name)
     : juce::Button(name)
@@ -48,4 +48,4 @@ void FourStateImageButton::mouseDown(const juce::MouseEvent& e)
     if (auto* listener = getListener())
         listener->mouseDownHook(this, e);
 }
-} // namespace juce
+} // namespace Tavrel

@@ -4,7 +4,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-namespace juce
+namespace Tavrel
 {
 // An image button with frames for off, on, off pressed, on pressed and
 // disabled, taken from a vertical strip. Its mouse presses also go to the
@@ -33,4 +33,4 @@ private:
     int m_disabled = 0;
     float m_disabledOpacity = 1.0f;
 };
-} // namespace juce
+} // namespace Tavrel

@@ -1,6 +1,6 @@
 #include "ui/widgets/SimpleImageButton.h"
 
-namespace juce
+namespace Tavrel
 {
 SimpleImageButton::SimpleImageButton(const juce::Image& image, int frameCount, int overFrame, int disabledFrame,
                                      int disabledToggledFrame, float disabledOpacity)
@@ -59,4 +59,4 @@ void SimpleImageButton::paintButton(juce::Graphics& g, bool isMouseOver, bool is
         drawFrame(g, 0);
     }
 }
-} // namespace juce
+} // namespace Tavrel

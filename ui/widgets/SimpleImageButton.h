@@ -2,7 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-namespace juce
+namespace Tavrel
 {
 // An image button drawn from a vertical strip of frames: normal (the first
 // frame), under the mouse, pressed, disabled and disabled while toggled on.
@@ -29,4 +29,4 @@ private:
     int m_disabledToggled = 0;
     float m_disabledOpacity = 1.0f;
 };
-} // namespace juce
+} // namespace Tavrel

@@ -13,9 +13,9 @@ CThread::~CThread()
     StopAndJoin();
 }
 
-qmplatform::ThreadPriority CThread::PriorityFromLevel(int priority)
+qm::platform::ThreadPriority CThread::PriorityFromLevel(int priority)
 {
-    using qmplatform::ThreadPriority;
+    using qm::platform::ThreadPriority;
     if (priority < 1)
         return ThreadPriority::Idle;
     if (priority == 1)
@@ -74,8 +74,8 @@ int CThread::Start(int priority)
 
 void CThread::ThreadProc(int priority, std::shared_ptr<std::promise<bool>> priorityResult)
 {
-    m_threadId.store(qmplatform::currentThreadId(), std::memory_order_release);
-    priorityResult->set_value(qmplatform::setCurrentThreadPriority(PriorityFromLevel(priority)));
+    m_threadId.store(qm::platform::currentThreadId(), std::memory_order_release);
+    priorityResult->set_value(qm::platform::setCurrentThreadPriority(PriorityFromLevel(priority)));
     priorityResult.reset();
 
     run();

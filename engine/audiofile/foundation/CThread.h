@@ -50,7 +50,7 @@ public:
     void StopAndJoin(std::chrono::milliseconds warnAfter = kStopWait);
 
     // The scheduling class of a priority argument (the table above).
-    static qmplatform::ThreadPriority PriorityFromLevel(int priority);
+    static qm::platform::ThreadPriority PriorityFromLevel(int priority);
 
     // True from Start until run() has returned.
     bool IsRunning() const { return m_running.load(std::memory_order_acquire); }

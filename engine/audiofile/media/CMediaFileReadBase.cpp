@@ -20,7 +20,7 @@ bool CMediaFileReadBase::OpenMedia(const char16_t* path)
     if (path == nullptr || CBinaryFile64::Open(path) < 0)
         return false;
     std::string narrow;
-    if (!PathToUtf8(GetPath(), narrow) || m_media.open(narrow) != qmplatform::MediaOpenResult::Ok)
+    if (!PathToUtf8(GetPath(), narrow) || m_media.open(narrow) != qm::platform::MediaOpenResult::Ok)
     {
         CloseMedia();
         return false;
@@ -30,7 +30,7 @@ bool CMediaFileReadBase::OpenMedia(const char16_t* path)
 
 bool CMediaFileReadBase::StartDecoding(size_t audioStreamIndex)
 {
-    if (m_media.chooseAudioStream(audioStreamIndex) != qmplatform::MediaChooseResult::Ok)
+    if (m_media.chooseAudioStream(audioStreamIndex) != qm::platform::MediaChooseResult::Ok)
         return false;
     m_fullLength = m_media.length();
     m_rangeStart = 0;

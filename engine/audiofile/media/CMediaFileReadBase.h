@@ -60,7 +60,7 @@ protected:
     // Stores UTF-8 text into a metadata field as wide text (cut to the field).
     void SetFieldUtf8(int field, const std::string& text);
 
-    qmplatform::MediaDecoder m_media;
+    qm::platform::MediaDecoder m_media;
     uint32_t m_sampleRate = 0;
     uint16_t m_channelCount = 0;
 

@@ -185,5 +185,5 @@ bool IsMp3EncoderAvailable()
 
 void SimulateMp3EncoderMissing(bool missing)
 {
-    qmplatform::Mp3Encoder::simulateUnavailable(missing);
+    qm::platform::Mp3Encoder::simulateUnavailable(missing);
 }

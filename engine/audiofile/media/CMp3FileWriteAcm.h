@@ -11,6 +11,7 @@
 // before the first audio. Samples are collected in blocks of one MPEG frame
 // (1152 frames). At Close the encoder's info frame is written over the
 // stream's first frame, so decoders give back the exact length.
+// On Linux the encoding runs on LAME, through platform/lame.
 class CMp3FileWriteAcm : public CPcmFileWriteBase
 {
 public:
@@ -52,7 +53,7 @@ private:
     // Writes encoded bytes; remembers where the first audio frame starts.
     bool WriteEncoded();
 
-    qmplatform::Mp3Encoder m_encoder;
+    qm::platform::Mp3Encoder m_encoder;
     uint32_t m_sampleRate = 44100;
     uint16_t m_channels = 2;
     uint16_t m_bitsPerSample = 16;

@@ -21,7 +21,7 @@ bool CQuickTimeFileRead::IsAvailable()
     const int state = g_availability;
     if (state >= 0)
         return state == 1;
-    return qmplatform::MediaDecoder::hasDecoder("aac");
+    return qm::platform::MediaDecoder::hasDecoder("aac");
 }
 
 void CQuickTimeFileRead::SetAvailabilityOverride(int state)

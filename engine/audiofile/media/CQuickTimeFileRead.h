@@ -9,6 +9,7 @@
 // only stream (besides a cover) is audio with one or two channels at 44100,
 // 48000, 88200, 96000, 176400 or 192000 Hz in AAC, ALAC or MP3. Texts come
 // from the MP4 tags and, for every file, from ID3v2 and ID3v1 tags.
+// On Linux the decoding runs on FFmpeg, through platform/media.
 class CQuickTimeFileRead : public CMediaFileReadBase
 {
 public:

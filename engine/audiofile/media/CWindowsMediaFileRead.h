@@ -9,6 +9,7 @@
 // audio stream at 44100, 48000, 88200, 96000, 176400 or 192000 Hz with one
 // or two channels. Texts come from the file's Windows Media attributes and,
 // for every file, from ID3v2 and ID3v1 tags (MP3 files carry theirs there).
+// On Linux the decoding runs on FFmpeg, through platform/media.
 class CWindowsMediaFileRead : public CMediaFileReadBase
 {
 public:

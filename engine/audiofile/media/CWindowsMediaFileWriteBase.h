@@ -9,7 +9,8 @@
 // layer, which writes the ASF file through this object's own file; the
 // derived class chooses the encoding (CreateProfile). At Close the
 // metadata's texts and picture are written into the finished file's header.
-class CWindowsMediaFileWriteBase : public CPcmFileWriteBase, private qmplatform::WmaEncoderOutput
+// On Linux the encoding runs on FFmpeg, through platform/media.
+class CWindowsMediaFileWriteBase : public CPcmFileWriteBase, private qm::platform::WmaEncoderOutput
 {
 public:
     CWindowsMediaFileWriteBase();
@@ -57,7 +58,7 @@ private:
     // Writes the metadata's attributes into the closed file at the path.
     void WriteAttributes(const char16_t* path);
 
-    qmplatform::WmaEncoder m_encoder;
+    qm::platform::WmaEncoder m_encoder;
     uint32_t m_sampleRate = 44100;
     uint16_t m_channels = 2;
     uint16_t m_bitsPerSample = 16;

@@ -4,5 +4,5 @@
 
 uint32_t LegacyBytesToWide(char16_t* dst, uint32_t capacity, const char* src, uint32_t byteCount)
 {
-    return qmplatform::decodeLegacyText(qmplatform::currentLegacyCodePage(), src, byteCount, dst, capacity);
+    return qm::platform::decodeLegacyText(qm::platform::currentLegacyCodePage(), src, byteCount, dst, capacity);
 }

@@ -86,7 +86,7 @@ void CDcCutFilter::Process(float* const* buffers, uint32_t frames)
     // Adding and subtracting the guard (1e-18) flushes values far below it to
     // exactly 0, so the feedback never decays into denormals; truncation
     // keeps a tiny value from rounding up to a step of the guard.
-    qmplatform::ScopedTruncatingRounding truncate;
+    qm::platform::ScopedTruncatingRounding truncate;
     for (uint16_t c = 0; c < m_channels; ++c)
     {
         float* samples = buffers[c];

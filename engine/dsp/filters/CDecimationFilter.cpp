@@ -99,7 +99,7 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
     }
     if (m_halfBand)
         return ProcessHalfBand(input, output, frames);
-    qmplatform::ScopedTruncatingRounding rounding;
+    qm::platform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t half = static_cast<uint32_t>(m_taps - 1) / 2;
     const uint32_t windowOffset = kHistoryLength + 1 - static_cast<uint32_t>(m_taps);
@@ -191,7 +191,7 @@ uint32_t CDecimationFilter::Process(const float* const* input, float* const* out
 
 uint32_t CDecimationFilter::ProcessHalfBand(const float* const* input, float* const* output, uint32_t frames)
 {
-    qmplatform::ScopedTruncatingRounding rounding;
+    qm::platform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t centre = static_cast<uint32_t>(m_taps - 1) / 2;
     const float* oddTaps = m_oddTaps.data();

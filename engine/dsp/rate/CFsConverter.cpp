@@ -16,7 +16,7 @@ uint32_t CFsConverter::Process(const float* const* input, float* const* output, 
 {
     if (m_channels == 0)
         return ProcessNoChannels();
-    qmplatform::ScopedTruncatingRounding rounding;
+    qm::platform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     const uint32_t l = m_interpolation;
     const uint32_t taps = m_tapsPerPhase;

@@ -33,7 +33,7 @@ uint32_t CFsCwInterpolation::Process(const float* const* input, float* const* ou
 {
     if (m_channels == 0)
         return ProcessNoChannels();
-    qmplatform::ScopedTruncatingRounding rounding;
+    qm::platform::ScopedTruncatingRounding rounding;
     const FirKernels& kernels = GetFirKernels();
     // Positions are 64-bit: L x 16384 per input frame overflows 32 bits after a few
     // thousand frames.

@@ -7,7 +7,7 @@
 
 namespace
 {
-using qmtest::TestResources;
+using qm::test::TestResources;
 
 // A PNG of noise, which does not compress: width x height x 4 bytes and more.
 juce::MemoryBlock NoisePng(int width, int height)

@@ -41,7 +41,7 @@ private:
 class Preferences : public ::testing::Test
 {
 protected:
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     ScopedEnv config{"XDG_CONFIG_HOME", folder.path().string()};
 
     std::filesystem::path SettingsPath() const { return folder.file("Quillmark") / "Quillmark.settings"; }

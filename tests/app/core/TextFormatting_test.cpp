@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using qmtest::TestResources;
+using qm::test::TestResources;
 
 TEST(TextFormatting, SampleRates)
 {

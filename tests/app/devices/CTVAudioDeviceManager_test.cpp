@@ -13,9 +13,9 @@
 
 namespace
 {
-using qmtest::FakeAudioDevice;
-using qmtest::FakeDeviceSpec;
-using qmtest::FakeDeviceWorld;
+using qm::test::FakeAudioDevice;
+using qm::test::FakeDeviceSpec;
+using qm::test::FakeDeviceWorld;
 
 std::vector<int> ToVector(const juce::Array<int>& sizes)
 {
@@ -97,8 +97,8 @@ protected:
         jack.devices = {FakeDeviceSpec{"system"}};
 
         CTVAudioDeviceManager::SetDeviceTypeFactory([this](juce::OwnedArray<juce::AudioIODeviceType>& types) {
-            types.add(new qmtest::FakeAudioDeviceType("ALSA", alsa));
-            types.add(new qmtest::FakeAudioDeviceType("JACK", jack));
+            types.add(new qm::test::FakeAudioDeviceType("ALSA", alsa));
+            types.add(new qm::test::FakeAudioDeviceType("JACK", jack));
         });
         manager = CTVAudioDeviceManager::GetInstance();
         manager->AddListener(&listener);
@@ -127,7 +127,7 @@ protected:
     FakeAudioDevice* Device() const { return alsa.current; }
 
     juce::ScopedJuceInitialiser_GUI m_juce;
-    qmtest::TempFolder m_folder;
+    qm::test::TempFolder m_folder;
     std::optional<std::string> m_oldConfig;
     FakeDeviceWorld alsa;
     FakeDeviceWorld jack;

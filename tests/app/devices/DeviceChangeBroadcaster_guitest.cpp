@@ -17,7 +17,7 @@ using qm::platform::MediaEvent;
 
 namespace
 {
-using qmtest::PumpUntil;
+using qm::test::PumpUntil;
 
 // Stands in for the system's watcher: a test hands it notices, which it
 // delivers from a thread of its own as the real one does.
@@ -118,8 +118,8 @@ TEST(DeviceChangeBroadcaster, RegistrationKeepsTheFirstTagAndEndsWithRemoval)
 
 TEST(DeviceChangeBroadcaster, PollingWatcherReportsAnImageDisc)
 {
-    qmtest::TempFolder folder;
-    const std::string name = qmtest::WriteCdImage(folder.path(), "disc", {{true, 75}});
+    qm::test::TempFolder folder;
+    const std::string name = qm::test::WriteCdImage(folder.path(), "disc", {{true, 75}});
     auto& registry = qm::platform::CdDriveRegistry::Instance();
     DeviceChangeBroadcaster broadcaster(std::make_unique<qm::platform::CdMediaWatcher>(std::chrono::milliseconds(20)));
     Listener listener;

@@ -78,7 +78,7 @@ std::string documentWithTrack(const std::string& trackBody, const std::string& v
 const std::string kCompleteParts = "<Name>n</Name><TextData/><DataSpec/><Control/><FileInfo/>";
 
 // Reads the one song of a document made from the given parts.
-std::unique_ptr<TrackInfo> readSong(const qmtest::TempFolder& folder, const std::string& trackBody)
+std::unique_ptr<TrackInfo> readSong(const qm::test::TempFolder& folder, const std::string& trackBody)
 {
     const fs::path list = folder.file("song.qmpl");
     writeText(list, documentWithTrack(trackBody));
@@ -185,7 +185,7 @@ TEST(SongListPaths, RelativePaths)
 
 TEST(SongListFile, RecordsComeBackAsTheyWereWritten)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path a = folder.file("sub/a one.wav");
     const fs::path b = folder.file("sub/b.wav");
     const fs::path left = folder.file("left.aif");
@@ -309,7 +309,7 @@ TEST(SongListFile, RecordsComeBackAsTheyWereWritten)
 
 TEST(SongListFile, FlatFileCopiesOnlyForPlainChains)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path list = folder.file("list.qmpl");
     auto countOf = [](const juce::XmlElement& parent, const char* name) {
         int count = 0;
@@ -360,7 +360,7 @@ TEST(SongListFile, FlatFileCopiesOnlyForPlainChains)
 
 TEST(SongListFile, FlatFilesAreReadOnlyWithoutSections)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string file1 =
         "<File><FilePath option=\"absolute\">/x/1.wav</FilePath><StartSample>1</StartSample></File>";
     const std::string file2 = "<File><FilePath option=\"absolute\">/x/2.wav</FilePath></File>";
@@ -384,7 +384,7 @@ TEST(SongListFile, FlatFilesAreReadOnlyWithoutSections)
 
 TEST(SongListFile, ValuesReadAsStoredWithTheirDefaults)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string rest = "<Name>n</Name><TextData/><FileInfo/>";
 
     auto defaults = readSong(folder, rest + "<DataSpec><Format>wav</Format></DataSpec><Control/>");
@@ -416,7 +416,7 @@ TEST(SongListFile, ValuesReadAsStoredWithTheirDefaults)
 
 TEST(SongListFile, MarksSkipEmptyTimesAndRepeatsOfAMillisecond)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     auto record =
         readSong(folder, kCompleteParts + "<Marker><Mark><Time>2,5</Time></Mark><Mark><Time></Time></Mark><Mark/>"
                                           "<Mark><Time>1.0</Time></Mark><Mark><Time>1.0004</Time></Mark></Marker>");
@@ -427,7 +427,7 @@ TEST(SongListFile, MarksSkipEmptyTimesAndRepeatsOfAMillisecond)
 
 TEST(SongListFile, MissingPartsAreReportedAndTheRestIsRead)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::vector<std::pair<std::string, const char*>> parts = {
         {"<Name>song</Name>", "Track name tag not found."},
         {"<TextData><Title>t</Title></TextData>", "Text data tag not found."},
@@ -467,7 +467,7 @@ TEST(SongListFile, MissingPartsAreReportedAndTheRestIsRead)
 
 TEST(SongListFile, SourcesAreFoundFromAnotherFolder)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path a = folder.file("A");
     const fs::path source = a / "sub" / "song.mp3";
     touch(source);
@@ -506,7 +506,7 @@ TEST(SongListFile, SourcesAreFoundFromAnotherFolder)
 
 TEST(SongListFile, PictureCandidatesAndTheFallbackToTheFirstFile)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string parts = "<Name>n</Name><TextData/><DataSpec/><Control/>";
     const std::string mp3 = "<File><FilePath option=\"absolute\">/x/song.MP3</FilePath></File>";
 
@@ -539,9 +539,9 @@ TEST(SongListFile, PictureCandidatesAndTheFallbackToTheFirstFile)
 
 TEST(SongListFile, DocumentChecks)
 {
-    qmtest::TestResources resources({qmtest::TestResources::StringTable(
+    qm::test::TestResources resources({qm::test::TestResources::StringTable(
         {{"Songlist_Invalid", "Invalid list."}, {"Songlist_NewerVersion", "Newer list.##Update."}})});
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string track = "<Track>" + kCompleteParts + "</Track>";
     auto root = [&](const std::string& attributes, const std::string& name = "n") {
         return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<QuillmarkProject" + attributes + "><Track><Name>" + name +
@@ -611,7 +611,7 @@ TEST(SongListFile, DocumentChecks)
 
 TEST(SongListFile, ReaderGoesThroughTheSongsInOrder)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path list = folder.file("list.qmpl");
     writeText(list, "<QuillmarkProject><ProjectProperties/><Track>" + kCompleteParts +
                         "</Track><Other/><Track>"
@@ -635,7 +635,7 @@ TEST(SongListFile, ReaderGoesThroughTheSongsInOrder)
 
 TEST(SongListFile, FailedWritesLeaveTheOldFile)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     TrackInfo record;
     record.text[TrackInfo::kSongName] = "new";
     auto siblings = [&] {
@@ -676,8 +676,8 @@ TEST(SongListFile, FailedWritesLeaveTheOldFile)
 
 TEST(SongListFile, OnlyRegularFilesAreRead)
 {
-    qmtest::TestResources resources({qmtest::TestResources::StringTable({{"Songlist_Invalid", "Invalid list."}})});
-    qmtest::TempFolder folder;
+    qm::test::TestResources resources({qm::test::TestResources::StringTable({{"Songlist_Invalid", "Invalid list."}})});
+    qm::test::TempFolder folder;
     const fs::path fifo = folder.file("fifo.qmpl");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const fs::path zero = folder.file("zero.qmpl");
@@ -695,7 +695,7 @@ TEST(SongListFile, OnlyRegularFilesAreRead)
 
 TEST(SongListFile, EveryTextRoundTripsExactly)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path source = folder.file("a.wav");
     touch(source);
     const std::vector<std::string> texts = {
@@ -721,7 +721,7 @@ TEST(SongListFile, EveryTextRoundTripsExactly)
 
 TEST(SongListFile, ASongWithoutFilesIsNotReadable)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     auto record = readSong(folder, kCompleteParts);
     ASSERT_NE(record, nullptr);
     EXPECT_FALSE(record->readable);
@@ -730,7 +730,7 @@ TEST(SongListFile, ASongWithoutFilesIsNotReadable)
 
 TEST(SongListFile, LeftoversOfAKilledSaveAreRemovedAtTheNextSave)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const fs::path list = folder.file("list.qmpl");
     const std::vector<std::string> leftovers = {"list.qmpl.1f.tmp", "list.qmpl.0123456789abcdef.tmp"};
     // Names that only look alike are someone else's.

@@ -18,7 +18,7 @@ using Tavrel::TrackInfo;
 TEST(SongListScale, AHundredThousandSongsWithLongPathsSaveAndReloadWhole)
 {
     constexpr int kSongs = 100000;
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     std::vector<std::unique_ptr<TrackInfo>> records;
     std::vector<TrackInfo*> list;
     records.reserve(kSongs);

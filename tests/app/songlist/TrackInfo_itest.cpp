@@ -16,7 +16,7 @@
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
-using qmtest::CdImageTrack;
+using qm::test::CdImageTrack;
 using Tavrel::CdDriveList;
 using Tavrel::TrackInfo;
 
@@ -27,9 +27,9 @@ namespace
 class Drive
 {
 public:
-    Drive(const qmtest::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks)
+    Drive(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks)
     {
-        m_name = qmtest::WriteCdImage(folder.path(), name, tracks);
+        m_name = qm::test::WriteCdImage(folder.path(), name, tracks);
         EXPECT_TRUE(CdDriveRegistry::Instance().RegisterImage(m_name + ".cue"));
     }
     ~Drive() { takeOut(); }
@@ -74,7 +74,7 @@ const CPlaylistFile& onlyFile(const TrackInfo& record)
 
 TEST(TrackInfoCd, RecordOfADiscTrackCarriesItsDisc)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Drive drive(folder, "disc", kDisc);
     const auto record = secondTrack(drive.name());
 
@@ -99,8 +99,8 @@ TEST(TrackInfoCd, RecordOfADiscTrackCarriesItsDisc)
 
 TEST(TrackInfoCd, DiscMovedToAnotherDriveIsFoundThere)
 {
-    qmtest::TempFolder first;
-    qmtest::TempFolder second;
+    qm::test::TempFolder first;
+    qm::test::TempFolder second;
     auto before = std::make_unique<Drive>(first, "disc", kDisc);
     const std::u16string oldDrive = before->name();
     const auto record = secondTrack(oldDrive);
@@ -141,7 +141,7 @@ TEST(TrackInfoCd, DiscMovedToAnotherDriveIsFoundThere)
 
 TEST(TrackInfoCd, DiscNowhereLeavesTheSongAsItWas)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     auto first = std::make_unique<Drive>(folder, "first", kDisc);
     const std::u16string firstDrive = first->name();
     const auto record = secondTrack(firstDrive);
@@ -174,14 +174,14 @@ TEST(TrackInfoCd, DiscNowhereLeavesTheSongAsItWas)
 
 TEST(TrackInfoFile, RecordOfAWavFileWithInfoTexts)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const auto path = folder.file("song.wav");
-    ASSERT_EQ(qmtest::runCommand(
+    ASSERT_EQ(qm::test::runCommand(
                   "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:sample_rate=48000:duration=1.5 "
                   "-ac 1 -ar 48000 -c:a pcm_s24le -fflags +bitexact "
                   "-metadata title='\xEF\xBC\xB4itle' -metadata artist=Artist -metadata genre=Jazz "
                   "-metadata date=2008-07-04 " +
-                  qmtest::shellQuote(path.string())),
+                  qm::test::shellQuote(path.string())),
               0);
 
     const std::u16string wide = path.u16string();

@@ -592,7 +592,7 @@ TEST(TrackInfo, FormatComparisons)
 
 TEST(TrackInfo, PictureFileSize)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     {
         std::ofstream(folder.file("cover.JPG"), std::ios::binary) << std::string(1234, 'x');
         std::ofstream(folder.file("notes.txt"), std::ios::binary) << "not a picture";
@@ -615,7 +615,7 @@ TEST(TrackInfo, PictureFileSize)
 
 TEST(TrackInfo, RefreshDataSpecMeasuresTheSongAndCentresAMonoBalance)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     TrackInfo record;
     addFile(record, writeWav(folder.file("mono.wav"), 1, 66150));
     record.setFloatControl(TrackInfo::kBalance, 0.5f);

@@ -17,9 +17,9 @@
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
-using qmtest::CdImageTrack;
+using qm::test::CdImageTrack;
 using Tavrel::TrackInfo;
-using Block = qmtest::CdTextPackBuilder::Block;
+using Block = qm::test::CdTextPackBuilder::Block;
 
 namespace
 {
@@ -27,10 +27,10 @@ namespace
 class Disc
 {
 public:
-    Disc(const qmtest::TempFolder& folder, const std::vector<CdImageTrack>& tracks,
+    Disc(const qm::test::TempFolder& folder, const std::vector<CdImageTrack>& tracks,
          const std::vector<uint8_t>& packs = {})
     {
-        m_name = qmtest::WriteCdImage(folder.path(), "disc", tracks, packs);
+        m_name = qm::test::WriteCdImage(folder.path(), "disc", tracks, packs);
         EXPECT_TRUE(CdDriveRegistry::Instance().RegisterImage(m_name + ".cue"));
     }
     ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
@@ -40,24 +40,24 @@ private:
     std::string m_name;
 };
 
-std::string makeWav(const qmtest::TempFolder& folder, const std::string& name, int rate)
+std::string makeWav(const qm::test::TempFolder& folder, const std::string& name, int rate)
 {
     const std::string path = folder.file(name).string();
-    EXPECT_EQ(qmtest::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " + qmtest::shellQuote(path) +
+    EXPECT_EQ(qm::test::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " + qm::test::shellQuote(path) +
                                  " synth 0.5 sine 440"),
               0);
     return path;
 }
 
-qmtest::TestResources englishStrings()
+qm::test::TestResources englishStrings()
 {
-    return qmtest::TestResources({qmtest::TestResources::StringTable({{"DiscOpen_SongNamePrefix", "Track"}})});
+    return qm::test::TestResources({qm::test::TestResources::StringTable({{"DiscOpen_SongNamePrefix", "Track"}})});
 }
 } // namespace
 
 TEST(AudioFileReader, OneRecordNamedAfterTheFile)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string path = makeWav(folder, "My.Song.wav", 44100);
 
     Tavrel::AudioFileReader reader(juce::String::fromUTF8(path.c_str()));
@@ -77,10 +77,10 @@ TEST(AudioFileReader, OneRecordNamedAfterTheFile)
 
 TEST(AudioFileReader, FilesThatCannotBePlayedGiveNoRecord)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const std::string tooFast = makeWav(folder, "fast.wav", 192000);
     const std::string garbage = folder.file("garbage.wav").string();
-    ASSERT_EQ(qmtest::runCommand("printf 'not audio' > " + qmtest::shellQuote(garbage)), 0);
+    ASSERT_EQ(qm::test::runCommand("printf 'not audio' > " + qm::test::shellQuote(garbage)), 0);
 
     for (const auto& path : {tooFast, garbage, folder.file("missing.wav").string()})
     {
@@ -93,7 +93,7 @@ TEST(AudioFileReader, FilesThatCannotBePlayedGiveNoRecord)
 TEST(AudioCDTrackReader, TracksWithoutCdTextAreNumbered)
 {
     const auto strings = englishStrings();
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const Disc disc(folder, std::vector<CdImageTrack>(12, CdImageTrack{true, 20}));
 
     Tavrel::AudioCDTrackReader reader(disc.drive());
@@ -121,8 +121,8 @@ TEST(AudioCDTrackReader, TracksWithoutCdTextAreNumbered)
 TEST(AudioCDTrackReader, CdTextTitlesNameTheTracks)
 {
     const auto strings = englishStrings();
-    qmtest::TempFolder folder;
-    qmtest::CdTextPackBuilder builder;
+    qm::test::TempFolder folder;
+    qm::test::CdTextPackBuilder builder;
     Block block;
     block.lastTrack = 2;
     block.texts[0x80] = {"Album", "  Intro  ", ""};
@@ -140,7 +140,7 @@ TEST(AudioCDTrackReader, CdTextTitlesNameTheTracks)
 
 TEST(AudioCDTrackReader, NoDiscGivesNoRecord)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const Disc dataOnly(folder, {{false, 30}});
     for (const juce::String& drive : {dataOnly.drive(), juce::String("/no/such/drive")})
     {
@@ -154,7 +154,7 @@ TEST(AudioCDTrackReader, NoDiscGivesNoRecord)
 TEST(SongListCdTracks, DiscImageSongsKeepTheirDriveWhenTheListMoves)
 {
     const auto strings = englishStrings();
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const Disc disc(folder, {{true, 20}, {true, 30}});
     Tavrel::AudioCDTrackReader tracks(disc.drive());
     std::unique_ptr<TrackInfo>(tracks.next()).reset();

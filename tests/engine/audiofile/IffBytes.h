@@ -8,7 +8,7 @@
 
 #include "tests/engine/audiofile/RiffBytes.h"
 
-namespace qmtest
+namespace qm::test
 {
 inline void putBE(Bytes& bytes, uint64_t value, int count)
 {
@@ -159,4 +159,4 @@ inline Bytes ssndBody(const Bytes& data, uint32_t offset = 0)
     bytes.insert(bytes.end(), data.begin(), data.end());
     return bytes;
 }
-} // namespace qmtest
+} // namespace qm::test

@@ -15,7 +15,7 @@
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 
-namespace qmtest
+namespace qm::test
 {
 // Audio files made once per test run with sox and ffmpeg from one source: a
 // rising sweep on the left channel and a falling one on the right, 99997
@@ -131,4 +131,4 @@ struct CaseFileName
         return name;
     }
 };
-} // namespace qmtest
+} // namespace qm::test

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 using Bytes = std::vector<uint8_t>;
 
@@ -151,4 +151,4 @@ inline Bytes readFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-} // namespace qmtest
+} // namespace qm::test

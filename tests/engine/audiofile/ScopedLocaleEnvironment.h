@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace qmtest
+namespace qm::test
 {
 // Sets LC_ALL for the scope (the variable that decides the user interface
 // language first) and restores what was there.
@@ -30,4 +30,4 @@ public:
 private:
     std::optional<std::string> m_saved;
 };
-} // namespace qmtest
+} // namespace qm::test

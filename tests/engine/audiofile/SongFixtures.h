@@ -21,7 +21,7 @@
 #include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/support/TempFolder.h"
 
-namespace qmtest
+namespace qm::test
 {
 // The sample of a file (tag 0..7) at a frame (below 1000000) and channel, as a
 // reader delivers it: a 24-bit value left-aligned in 32 bits; channel 1 is the
@@ -250,4 +250,4 @@ struct UseFakeReaders
         FakeReaders::specs().clear();
     }
 };
-} // namespace qmtest
+} // namespace qm::test

@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace qmtest
+namespace qm::test
 {
 
 using Channels = std::vector<std::vector<float>>;
@@ -131,4 +131,4 @@ Channels RunInBlocks(Stage& stage, const Channels& input, std::size_t block)
     return RunInBlocks(stage, input, block, static_cast<std::size_t>((block * l + m - 1) / m + 2));
 }
 
-} // namespace qmtest
+} // namespace qm::test

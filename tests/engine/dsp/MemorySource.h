@@ -8,7 +8,7 @@
 
 #include "engine/audiofile/io/CAudioPlayerInput.h"
 
-namespace qmtest
+namespace qm::test
 {
 
 // A song held in memory as floats per channel. Integer reads give the samples
@@ -95,4 +95,4 @@ inline std::vector<float> Noise16(size_t frames, double amplitude, uint32_t seed
     return out;
 }
 
-} // namespace qmtest
+} // namespace qm::test

@@ -6,7 +6,7 @@
 
 #include "engine/audiofile/io/CAudioRecorderOutput.h"
 
-namespace qmtest
+namespace qm::test
 {
 
 // A sink that keeps every sample written, as integers (left-aligned 32 bits)
@@ -70,4 +70,4 @@ public:
     bool cancelled = false;
 };
 
-} // namespace qmtest
+} // namespace qm::test

@@ -20,8 +20,8 @@ using Tavrel::ExportSessionListener;
 
 namespace
 {
-using qmtest::PumpPosted;
-using qmtest::PumpUntil;
+using qm::test::PumpPosted;
+using qm::test::PumpUntil;
 
 bool OnMessageThread()
 {

@@ -19,8 +19,8 @@ using Log = std::vector<std::string>;
 
 namespace
 {
-using qmtest::PumpPosted;
-using qmtest::PumpUntil;
+using qm::test::PumpPosted;
+using qm::test::PumpUntil;
 
 std::vector<juce::String> EntriesOf(const juce::ComboBox& box)
 {

@@ -166,7 +166,7 @@ protected:
     ExportParameterSettings() { preferences = CTVPreferences::GetInstance(); }
     ~ExportParameterSettings() override { CTVPreferences::Release(); }
 
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     ScopedEnv config{"XDG_CONFIG_HOME", folder.path().string()};
     CTVPreferences* preferences = nullptr;
 };

@@ -5,7 +5,7 @@
 
 namespace
 {
-using qmtest::TestResources;
+using qm::test::TestResources;
 
 TestResources::File Table(const std::string& language)
 {

@@ -5,7 +5,7 @@
 #include "ui/widgets/FadeInProxyComponent.h"
 #include "ui/widgets/UndoDisabledTextEditor.h"
 
-using qmtest::PumpUntil;
+using qm::test::PumpUntil;
 
 namespace
 {

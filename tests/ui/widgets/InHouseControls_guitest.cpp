@@ -7,9 +7,9 @@
 #include "ui/widgets/FourStateImageButton.h"
 #include "ui/widgets/SimpleImageButton.h"
 
-using qmtest::CentreColour;
-using qmtest::MakeStrip;
-using qmtest::MouseAt;
+using qm::test::CentreColour;
+using qm::test::MakeStrip;
+using qm::test::MouseAt;
 
 namespace
 {
@@ -173,7 +173,7 @@ TEST(CBfcCtrlButton, CustomHitRectangleDecidesWhatIsInside)
 TEST(FourStateImageButton, FrameFollowsToggleDownAndEnabled)
 {
     juce::Component parent;
-    juce::FourStateImageButton button("play");
+    Tavrel::FourStateImageButton button("play");
     parent.addAndMakeVisible(button);
     button.setImage(MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 4, 1.0f);
     EXPECT_EQ(button.getBounds(), juce::Rectangle<int>(0, 0, 8, 6));
@@ -200,7 +200,7 @@ TEST(FourStateImageButton, FrameFollowsToggleDownAndEnabled)
 
 TEST(FourStateImageButton, PressGoesToTheListenerAfterTheButton)
 {
-    juce::FourStateImageButton button;
+    Tavrel::FourStateImageButton button;
     button.setImage(MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 4, 1.0f);
     RecordingListener listener;
     button.setListener(&listener);
@@ -212,7 +212,7 @@ TEST(FourStateImageButton, PressGoesToTheListenerAfterTheButton)
 TEST(SimpleImageButton, FrameFollowsOverDownToggleAndEnabled)
 {
     juce::Component parent;
-    juce::SimpleImageButton button(MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 1,
+    Tavrel::SimpleImageButton button(MakeStrip({kFrames[0], kFrames[1], kFrames[2], kFrames[3], kFrames[4]}, 8, 6), 5, 1,
                                    3, 4, 1.0f);
     parent.addAndMakeVisible(button);
     EXPECT_EQ(button.getBounds(), juce::Rectangle<int>(0, 0, 8, 6));

@@ -3,7 +3,7 @@
 #include "tests/ui/GuiTestHelpers.h"
 #include "ui/windows/CBfcSheet.h"
 
-using qmtest::PumpUntil;
+using qm::test::PumpUntil;
 
 namespace
 {

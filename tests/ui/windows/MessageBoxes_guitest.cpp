@@ -215,5 +215,5 @@ TEST_F(MessageBoxFixture, SemiModalWindowCanRefuseEscape)
 
     window.setEscapeCloses(true);
     EXPECT_TRUE(window.keyPressed(juce::KeyPress(juce::KeyPress::escapeKey)));
-    EXPECT_TRUE(qmtest::PumpUntil([&] { return !window.isCurrentlyModal(false); }));
+    EXPECT_TRUE(qm::test::PumpUntil([&] { return !window.isCurrentlyModal(false); }));
 }

@@ -11,7 +11,7 @@
 #include "tests/engine/audiofile/IffBytes.h"
 #include "tests/support/TempFolder.h"
 
-using namespace qmtest;
+using namespace qm::test;
 
 namespace
 {

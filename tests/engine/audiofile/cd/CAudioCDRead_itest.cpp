@@ -9,8 +9,8 @@
 
 using qm::platform::CdDriveRegistry;
 using qm::platform::CdToc;
-using qmtest::CdImageTrack;
-using Block = qmtest::CdTextPackBuilder::Block;
+using qm::test::CdImageTrack;
+using Block = qm::test::CdTextPackBuilder::Block;
 
 namespace
 {
@@ -18,10 +18,10 @@ namespace
 class Disc
 {
 public:
-    Disc(const qmtest::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
+    Disc(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
          const std::vector<uint8_t>& packs = {})
     {
-        m_name = qmtest::WriteCdImage(folder.path(), name, tracks, packs);
+        m_name = qm::test::WriteCdImage(folder.path(), name, tracks, packs);
         CdDriveRegistry::Instance().RegisterImage(m_name + ".cue");
     }
     ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
@@ -49,14 +49,14 @@ void ExpectRamp(CAudioCDRead& reader, uint32_t frames, int track, uint64_t track
     ASSERT_EQ(reader.ReadInt32(channels, frames, 0), frames);
     for (uint32_t i = 0; i < frames; ++i)
     {
-        ASSERT_EQ(left[i], int32_t(qmtest::CdRampSample(track, trackFrame + i, 0)) * 65536) << i;
-        ASSERT_EQ(right[i], int32_t(qmtest::CdRampSample(track, trackFrame + i, 1)) * 65536) << i;
+        ASSERT_EQ(left[i], int32_t(qm::test::CdRampSample(track, trackFrame + i, 0)) * 65536) << i;
+        ASSERT_EQ(right[i], int32_t(qm::test::CdRampSample(track, trackFrame + i, 1)) * 65536) << i;
     }
 }
 
 std::vector<uint8_t> TwoLanguagePacks()
 {
-    qmtest::CdTextPackBuilder builder;
+    qm::test::CdTextPackBuilder builder;
     Block english;
     english.number = 0;
     english.language = 0x09;
@@ -79,7 +79,7 @@ std::vector<uint8_t> TwoLanguagePacks()
 
 TEST(CAudioCDRead, TwoTrackDisc)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "two", {{true, 225}, {true, 150}});
     CAudioCDRead reader(true);
     ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
@@ -131,11 +131,11 @@ TEST(CAudioCDRead, TwoTrackDisc)
 
 TEST(CAudioCDRead, TracksAgreeWithCdInfo)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "layout", {{false, 300}, {true, 225, 150}, {true, 150, 2}, {true, 75}});
     CAudioCDRead reader(false);
     ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
-    const auto info = qmtest::CdInfoTracks(disc.Name() + ".cue");
+    const auto info = qm::test::CdInfoTracks(disc.Name() + ".cue");
     ASSERT_EQ(info.size(), 5u);
     const uint64_t discStart = uint64_t(info[1].lsn) * 588; // the first audio track
     ASSERT_EQ(reader.GetTrackCount(), 3);
@@ -150,7 +150,7 @@ TEST(CAudioCDRead, TracksAgreeWithCdInfo)
 
 TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "clamp", {{true, 10}, {true, 10}});
     CAudioCDRead reader(false);
     ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
@@ -189,7 +189,7 @@ TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
     std::vector<float> left(50, 9.0f), right(50, 9.0f);
     float* channels[2] = {left.data(), nullptr};
     EXPECT_EQ(reader.ReadFloat(channels, 40, 5), 10u);
-    EXPECT_FLOAT_EQ(left[5], float(qmtest::CdRampSample(2, 5880 - 10, 0)) / 32768.0f);
+    EXPECT_FLOAT_EQ(left[5], float(qm::test::CdRampSample(2, 5880 - 10, 0)) / 32768.0f);
     for (int i = 15; i < 45; ++i)
         EXPECT_EQ(left[size_t(i)], 0.0f) << i;
     EXPECT_EQ(left[4], 9.0f);
@@ -200,7 +200,7 @@ TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
 
 TEST(CAudioCDRead, OpenResults)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc dataOnly(folder, "dataonly", {{false, 300}});
     Disc gone(folder, "gone", {{true, 100}});
     std::filesystem::remove(gone.Name() + ".bin");
@@ -222,7 +222,7 @@ TEST(CAudioCDRead, OpenResults)
 
 TEST(CAudioCDRead, EnhancedDiscEndsBeforeTheSessionGap)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     // Audio 12000 + 11500 sectors (mostly holes), then a data track.
     Disc disc(folder, "enhanced", {{true, 12000, 0, 4}, {true, 11500, 0, 4}, {false, 300}});
     CAudioCDRead reader(false);
@@ -277,7 +277,7 @@ TEST(CAudioCDRead, AudioPartBySessions)
 
 TEST(CAudioCDRead, CdTextWithDataTrackFirstAndLanguageChoice)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "text", {{false, 300}, {true, 225, 150}, {true, 150}}, TwoLanguagePacks());
     struct Case
     {
@@ -324,7 +324,7 @@ TEST(CAudioCDRead, CdTextWithDataTrackFirstAndLanguageChoice)
 
 TEST(CAudioCDRead, ReadFailureDeliversTheRealCountThenSilence)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     Disc disc(folder, "short", {{true, 100}});
     CAudioCDRead reader(false);
     ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
@@ -335,7 +335,7 @@ TEST(CAudioCDRead, ReadFailureDeliversTheRealCountThenSilence)
     int32_t* channels[2] = {left.data(), right.data()};
     EXPECT_EQ(reader.ReadInt32(channels, 100, 0), 8u);
     EXPECT_TRUE(reader.HasReadFailed());
-    EXPECT_EQ(left[7], int32_t(qmtest::CdRampSample(1, 50 * 588 - 1, 0)) * 65536);
+    EXPECT_EQ(left[7], int32_t(qm::test::CdRampSample(1, 50 * 588 - 1, 0)) * 65536);
     for (int i = 8; i < 100; ++i)
         ASSERT_EQ(left[size_t(i)] | right[size_t(i)], 0) << i;
     reader.SetPosition(0);

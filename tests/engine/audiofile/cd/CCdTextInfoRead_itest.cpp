@@ -6,12 +6,12 @@
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
-using Block = qmtest::CdTextPackBuilder::Block;
+using Block = qm::test::CdTextPackBuilder::Block;
 
 TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
 {
-    qmtest::TempFolder folder;
-    qmtest::CdTextPackBuilder builder;
+    qm::test::TempFolder folder;
+    qm::test::CdTextPackBuilder builder;
     // Block 0 Japanese, blocks 1 and 2 English: the lowest English block wins.
     for (int number = 0; number < 3; ++number)
     {
@@ -22,8 +22,8 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
         block.texts[0x80] = {"Album " + std::to_string(number) + "   ", "Title"};
         builder.AddBlock(block);
     }
-    const std::string withText = qmtest::WriteCdImage(folder.path(), "withtext", {{true, 100}}, builder.Build());
-    const std::string without = qmtest::WriteCdImage(folder.path(), "without", {{true, 100}});
+    const std::string withText = qm::test::WriteCdImage(folder.path(), "withtext", {{true, 100}}, builder.Build());
+    const std::string without = qm::test::WriteCdImage(folder.path(), "without", {{true, 100}});
     CdDriveRegistry::Instance().RegisterImage(withText + ".cue");
     CdDriveRegistry::Instance().RegisterImage(without + ".cue");
     const std::u16string withDrive(withText.begin(), withText.end());

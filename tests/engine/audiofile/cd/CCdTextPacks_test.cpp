@@ -3,13 +3,13 @@
 #include "engine/audiofile/cd/CCdTextPacks.h"
 #include "tests/support/CdImageBuilder.h"
 
-using Block = qmtest::CdTextPackBuilder::Block;
+using Block = qm::test::CdTextPackBuilder::Block;
 
 namespace
 {
 CCdTextPacks Assemble(const std::vector<Block>& blocks, int lastTrack)
 {
-    qmtest::CdTextPackBuilder builder;
+    qm::test::CdTextPackBuilder builder;
     for (const auto& block : blocks)
         builder.AddBlock(block);
     const std::vector<uint8_t> bytes = builder.Build();
@@ -103,7 +103,7 @@ TEST(CCdTextPacks, OtherCharacterCodesAreUtf8WhenValid)
 
 TEST(CCdTextPacks, MissingOrDamagedSizeInformation)
 {
-    qmtest::CdTextPackBuilder builder;
+    qm::test::CdTextPackBuilder builder;
     builder.AddBlock(MakeBlock(0, 0x00, 0x09, 1, {"Disc", "One"}));
     std::vector<uint8_t> bytes = builder.Build();
     // Without the third size-information pack the language codes are unknown,

@@ -44,9 +44,9 @@ std::string Stub(int track, const char* riff = "RIFF", const char* cdda = "CDDA"
 
 TEST(CCdaFileRead, TrackFilesOfADisc)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     // A data track first, then two audio tracks (the disc's tracks 2 and 3).
-    const std::string disc = qmtest::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
+    const std::string disc = qm::test::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(disc + ".cue"));
     std::filesystem::create_directory(disc); // a folder of stubs beside the image
     auto writeStub = [&disc](const std::string& name, const std::string& bytes) {
@@ -103,15 +103,15 @@ TEST(CCdaFileRead, TrackFilesOfADisc)
         std::vector<int32_t> left(4), right(4);
         int32_t* channels[2] = {left.data(), right.data()};
         ASSERT_EQ(reader.ReadInt32(channels, 4, 0), 4u);
-        EXPECT_EQ(right[0], int32_t(qmtest::CdRampSample(c.track, 0, 1)) * 65536);
+        EXPECT_EQ(right[0], int32_t(qm::test::CdRampSample(c.track, 0, 1)) * 65536);
     }
     CdDriveRegistry::Instance().UnregisterImage(disc);
 }
 
 TEST(CCdaFileRead, DriveWithoutAudioCdFailsBeforeTheFileIsRead)
 {
-    qmtest::TempFolder folder;
-    const std::string data = qmtest::WriteCdImage(folder.path(), "data", {{false, 300}});
+    qm::test::TempFolder folder;
+    const std::string data = qm::test::WriteCdImage(folder.path(), "data", {{false, 300}});
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(data + ".cue"));
     std::filesystem::create_directory(data);
     std::ofstream(data + "/Track01.cda", std::ios::binary) << Stub(1);

@@ -12,7 +12,7 @@
 #include "engine/audiofile/foundation/CThread.h"
 
 using namespace std::chrono_literals;
-using qmplatform::ThreadPriority;
+using qm::platform::ThreadPriority;
 
 namespace
 {

@@ -18,7 +18,7 @@
 #include "tests/engine/audiofile/MediaFixtures.h"
 #include "tests/support/CdImageBuilder.h"
 
-using qmtest::MediaFixtures;
+using qm::test::MediaFixtures;
 
 namespace
 {
@@ -100,8 +100,8 @@ TEST(AudioFileReaderFactory, Mp4NeedsItsDecoding)
 
 TEST(AudioFileReaderFactory, CdDrivesAndTheirTrackFiles)
 {
-    qmtest::TempFolder folder;
-    const std::string drive = qmtest::WriteCdImage(folder.path(), "disc", {{true, 300}, {true, 200}});
+    qm::test::TempFolder folder;
+    const std::string drive = qm::test::WriteCdImage(folder.path(), "disc", {{true, 300}, {true, 200}});
     ASSERT_TRUE(qm::platform::CdDriveRegistry::Instance().RegisterImage(drive + ".cue"));
     // A name without extension is tried as a CD drive first: a WAV file at
     // the drive's name would open as WAV otherwise.

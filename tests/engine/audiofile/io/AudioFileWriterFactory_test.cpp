@@ -13,7 +13,7 @@ using List = std::vector<uint32_t>;
 
 TEST(AudioFileWriterFactory, CreatesOpenWavWriters)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     for (const char* name : {"WAV", "wave", "Wav"})
     {
         const auto path = folder.file(std::string(name) + ".wav");
@@ -29,7 +29,7 @@ TEST(AudioFileWriterFactory, CreatesOpenWavWriters)
 
 TEST(AudioFileWriterFactory, NullWithoutAWriter)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const auto path = folder.file("x").u16string();
     EXPECT_EQ(CreateAudioFileWriter(path.c_str(), "flac", 44100, 16, 2, 0), nullptr);
     EXPECT_EQ(CreateAudioFileWriter(path.c_str(), "", 44100, 16, 2, 0), nullptr);

@@ -178,7 +178,7 @@ TEST(CAsfAttributeWriter, RefusesMalformedHeaders)
 // A file that cannot be rewritten stays as it was, with nothing left beside it.
 TEST(CAsfAttributeWriter, FailedRewriteLeavesTheFile)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const auto path = folder.file("x.wma");
     const Bytes properties = Object(kFileProperties, Bytes(80, 0));
     Bytes truncated = HeaderOf({properties});

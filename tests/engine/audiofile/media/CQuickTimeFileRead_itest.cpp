@@ -5,8 +5,8 @@
 #include "engine/audiofile/media/CQuickTimeFileRead.h"
 #include "tests/engine/audiofile/MediaFixtures.h"
 
-using qmtest::MediaFixtures;
-using qmtest::metaField;
+using qm::test::MediaFixtures;
+using qm::test::metaField;
 
 namespace
 {
@@ -72,7 +72,7 @@ TEST_P(QuickTimeRead, DescribesAndDecodesTheFile)
     EXPECT_NEAR(static_cast<double>(reader.GetLength()), static_cast<double>(kSource + c.lengthVsSource),
                 static_cast<double>(c.lengthTolerance));
 
-    const auto decoded = qmtest::readAllInt32(reader);
+    const auto decoded = qm::test::readAllInt32(reader);
     ASSERT_EQ(decoded[0].size(), reader.GetLength());
     if (c.lossless)
     {
@@ -82,7 +82,7 @@ TEST_P(QuickTimeRead, DescribesAndDecodesTheFile)
     {
         for (size_t ch = 0; ch < 2; ++ch)
         {
-            const auto m = qmtest::findLag(source[ch], decoded[ch], 20000, 8000, 2500);
+            const auto m = qm::test::findLag(source[ch], decoded[ch], 20000, 8000, 2500);
             EXPECT_EQ(m.lag, c.lag) << "channel " << ch;
             EXPECT_GT(m.correlation, 0.999) << "channel " << ch;
         }
@@ -99,7 +99,7 @@ TEST_P(QuickTimeRead, DescribesAndDecodesTheFile)
     EXPECT_EQ(reader.GetPosition(), 60u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, QuickTimeRead, ::testing::ValuesIn(kCases), qmtest::CaseFileName());
+INSTANTIATE_TEST_SUITE_P(Files, QuickTimeRead, ::testing::ValuesIn(kCases), qm::test::CaseFileName());
 
 TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
 {

@@ -7,8 +7,8 @@
 #include "engine/audiofile/media/CWindowsMediaFileRead.h"
 #include "tests/engine/audiofile/MediaFixtures.h"
 
-using qmtest::MediaFixtures;
-using qmtest::metaField;
+using qm::test::MediaFixtures;
+using qm::test::metaField;
 
 namespace
 {
@@ -80,12 +80,12 @@ TEST_P(WindowsMediaRead, DescribesAndDecodesTheFile)
     else
         EXPECT_EQ(static_cast<long>(reader.GetLength()), kSource + c.lengthVsSource);
 
-    const auto decoded = qmtest::readAllInt32(reader);
+    const auto decoded = qm::test::readAllInt32(reader);
     ASSERT_EQ(decoded[0].size(), reader.GetLength());
     EXPECT_FALSE(reader.HasReadFailed());
     for (size_t ch = 0; ch < source.size(); ++ch)
     {
-        const auto m = qmtest::findLag(source[ch], decoded[ch], 20000, 8000, 2500);
+        const auto m = qm::test::findLag(source[ch], decoded[ch], 20000, 8000, 2500);
         EXPECT_EQ(m.lag, c.lag) << "channel " << ch;
         EXPECT_GT(m.correlation, 0.999) << "channel " << ch;
     }
@@ -117,7 +117,7 @@ TEST_P(WindowsMediaRead, DescribesAndDecodesTheFile)
     EXPECT_EQ(reader.GetRemaining(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, WindowsMediaRead, ::testing::ValuesIn(kCases), qmtest::CaseFileName());
+INSTANTIATE_TEST_SUITE_P(Files, WindowsMediaRead, ::testing::ValuesIn(kCases), qm::test::CaseFileName());
 
 TEST(WindowsMediaReadTags, Mp3TextsAndPictureComeFromTheId3Tag)
 {
@@ -205,7 +205,7 @@ TEST(WindowsMediaReadOpen, ReadsTheAudioOfAVideo)
     ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), 0);
     EXPECT_STREQ(reader.GetFormatName(), "WMA");
     EXPECT_EQ(reader.GetChannelCount(), 2);
-    const auto decoded = qmtest::readAllInt32(reader);
+    const auto decoded = qm::test::readAllInt32(reader);
     EXPECT_EQ(decoded[0].size(), reader.GetLength());
     EXPECT_GT(reader.GetLength(), 90000u);
 }

@@ -19,7 +19,7 @@
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 
-using qmplatform::MediaDecoder;
+using qm::platform::MediaDecoder;
 
 namespace
 {
@@ -38,17 +38,17 @@ public:
     Fixtures()
     {
         const std::string ffmpeg = "ffmpeg -v error -y -f lavfi -i ";
-        Run(ffmpeg + "color=c=red:s=32x32 -frames:v 1 " + qmtest::shellQuote(smallCover().string()));
+        Run(ffmpeg + "color=c=red:s=32x32 -frames:v 1 " + qm::test::shellQuote(smallCover().string()));
         // Noise compresses badly: a picture well over 64 KB.
         Run(ffmpeg + "\"nullsrc=s=320x240,geq=random(1)*255:128:128\" -frames:v 1 -q:v 2 " +
-            qmtest::shellQuote(largeCover().string()));
+            qm::test::shellQuote(largeCover().string()));
     }
     std::filesystem::path smallCover() const { return folder.file("small.jpg"); }
     std::filesystem::path largeCover() const { return folder.file("large.jpg"); }
 
-    static void Run(const std::string& command) { ASSERT_EQ(qmtest::runCommand(command), 0) << command; }
+    static void Run(const std::string& command) { ASSERT_EQ(qm::test::runCommand(command), 0) << command; }
 
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
 };
 
 Fixtures& fixtures()
@@ -109,7 +109,7 @@ void SetMetaData(CAudioMetaData& metaData, const std::filesystem::path& picture)
 
 struct Decoded
 {
-    qmplatform::MediaAudioStreamInfo stream;
+    qm::platform::MediaAudioStreamInfo stream;
     Planar samples;
     std::vector<uint8_t> picture;
 };
@@ -118,8 +118,8 @@ Decoded Decode(const std::filesystem::path& path)
 {
     Decoded result;
     MediaDecoder decoder;
-    if (decoder.open(path.string()) != qmplatform::MediaOpenResult::Ok ||
-        decoder.chooseAudioStream(0) != qmplatform::MediaChooseResult::Ok)
+    if (decoder.open(path.string()) != qm::platform::MediaOpenResult::Ok ||
+        decoder.chooseAudioStream(0) != qm::platform::MediaChooseResult::Ok)
         return result;
     result.stream = decoder.chosenStream();
     result.picture = decoder.attachedPicture();
@@ -135,8 +135,8 @@ Decoded Decode(const std::filesystem::path& path)
 
 std::string ProbeTag(const std::filesystem::path& path, const std::string& tag)
 {
-    std::string value = qmtest::runCommandOutput("ffprobe -v error -show_entries format_tags=" + tag +
-                                                 " -of default=nw=1:nk=1 " + qmtest::shellQuote(path.string()));
+    std::string value = qm::test::runCommandOutput("ffprobe -v error -show_entries format_tags=" + tag +
+                                                 " -of default=nw=1:nk=1 " + qm::test::shellQuote(path.string()));
     while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
         value.pop_back();
     return value;
@@ -146,7 +146,7 @@ std::string ProbeTag(const std::filesystem::path& path, const std::string& tag)
 uint64_t CommandLineFrames(const std::filesystem::path& path, uint16_t channels)
 {
     const std::string bytes =
-        qmtest::runCommandOutput("ffmpeg -v error -i " + qmtest::shellQuote(path.string()) + " -f s16le - | wc -c");
+        qm::test::runCommandOutput("ffmpeg -v error -i " + qm::test::shellQuote(path.string()) + " -f s16le - | wc -c");
     return std::stoull(bytes) / (2u * channels);
 }
 
@@ -182,7 +182,7 @@ TEST(CompressedFileWrite, WrittenFilesReadBack)
         {"wma", 48000, 2, 192000, 192000, true},
         {"WMA", 44100, 1, 48024, 48024, false},
     };
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const uint32_t frames = 30011;
     for (const Case& c : cases)
     {
@@ -213,7 +213,7 @@ TEST(CompressedFileWrite, WrittenFilesReadBack)
         const uint64_t expectedFrames = mp3 ? frames : (frames + 2047) / 2048 * 2048;
         EXPECT_EQ(decoded.samples[0].size(), expectedFrames);
         EXPECT_EQ(CommandLineFrames(path, c.channels), expectedFrames);
-        const qmtest::LagMatch match = qmtest::findLag(source[0], decoded.samples[0], 3000, 20000, 2500);
+        const qm::test::LagMatch match = qm::test::findLag(source[0], decoded.samples[0], 3000, 20000, 2500);
         EXPECT_EQ(match.lag, 0);
         EXPECT_GT(match.correlation, 0.99);
 
@@ -248,7 +248,7 @@ TEST(CompressedFileWrite, WrittenFilesReadBack)
 // something in it; short songs are whole; refused formats leave no file.
 TEST(CompressedFileWrite, Mp3TagsShortSongsAndRefusals)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     struct Case
     {
         const char* name;
@@ -299,7 +299,7 @@ TEST(CompressedFileWrite, Mp3TagsShortSongsAndRefusals)
 
 TEST(CompressedFileWrite, WmaWithoutGenreHasNoGenreAttribute)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     const auto path = folder.file("nogenre.wma");
     auto writer = Create(path, "wma", 44100, 16, 2, 128016);
     ASSERT_NE(writer, nullptr);
@@ -308,7 +308,7 @@ TEST(CompressedFileWrite, WmaWithoutGenreHasNoGenreAttribute)
     EXPECT_TRUE(writer->Close());
     EXPECT_EQ(ProbeTag(path, "title"), "Title");
     const std::string all =
-        qmtest::runCommandOutput("ffprobe -v error -show_entries format_tags " + qmtest::shellQuote(path.string()));
+        qm::test::runCommandOutput("ffprobe -v error -show_entries format_tags " + qm::test::shellQuote(path.string()));
     EXPECT_EQ(all.find("genre"), std::string::npos) << all;
     EXPECT_EQ(all.find("Lavf"), std::string::npos) << "the library's name stays out: " << all;
 }
@@ -317,7 +317,7 @@ TEST(CompressedFileWrite, WmaWithoutGenreHasNoGenreAttribute)
 // frames, take nothing more, and Close fails.
 TEST(CompressedFileWrite, FullDiskIsReported)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     for (const char* format : {"mp3", "wma"})
     {
         SCOPED_TRACE(format);

@@ -3,7 +3,7 @@
 #include "engine/audiofile/song/CSongRead.h"
 #include "tests/engine/audiofile/SongFixtures.h"
 
-using namespace qmtest;
+using namespace qm::test;
 
 namespace
 {

@@ -92,7 +92,7 @@ TEST(CSongWrite, FileNamesByPiecesAndChannels)
     {
         SCOPED_TRACE(std::to_string(c.channels) + "/" + std::to_string(c.channelsPerFile) + " x" +
                      std::to_string(c.pieces));
-        qmtest::TempFolder folder;
+        qm::test::TempFolder folder;
         CSongWrite song("wav", kRate, 16, c.channels, c.channelsPerFile, 0);
         song.GetMetaData()->GetField(CAudioMetaData::kTitle)->SetWide(-1, u"Tune");
         song.UpdateMetaData();
@@ -128,7 +128,7 @@ TEST(CSongWrite, FileNamesByPiecesAndChannels)
 // piece's end belongs to the next.
 TEST(CSongWrite, MarksMoveIntoTheirPiece)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     CSongWrite song("wav", kRate, 16, 2, 2, 0);
     for (const double mark : {10.0, 60.0, 65.0})
         song.GetMarker()->Add(mark);
@@ -146,7 +146,7 @@ TEST(CSongWrite, CancelDeletesEveryPiece)
 {
     for (const uint16_t channelsPerFile : {uint16_t(2), uint16_t(1)})
     {
-        qmtest::TempFolder folder;
+        qm::test::TempFolder folder;
         CSongWrite song("wav", kRate, 16, 2, channelsPerFile, 0);
         ASSERT_TRUE(song.Open((folder.path() / "Song").u16string(), u".wav"));
         WriteSeconds(song, 2, 1.0);
@@ -164,7 +164,7 @@ TEST(CSongWrite, CancelDeletesEveryPiece)
 // under the plain name, and Cancel removes only the song's own files.
 TEST(CSongWrite, TakenNumberedNameFailsAndKeepsBothFiles)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     std::ofstream(folder.file("Song.001.wav")) << "someone else's";
     CSongWrite song("wav", kRate, 16, 2, 2, 0);
     ASSERT_TRUE(song.Open((folder.path() / "Song").u16string(), u".wav"));
@@ -184,7 +184,7 @@ TEST(CSongWrite, TakenNumberedNameFailsAndKeepsBothFiles)
 // Long paths are used whole, never cut to another file's name.
 TEST(CSongWrite, LongPathsAreKeptWhole)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     std::filesystem::path deep = folder.path();
     for (int i = 0; i < 6; ++i)
         deep /= std::string(200, char('a' + i));
@@ -204,7 +204,7 @@ TEST(CSongWrite, LongPathsAreKeptWhole)
 
 TEST(CSongWrite, OpenFailsWhenAFileCannotBeMade)
 {
-    qmtest::TempFolder folder;
+    qm::test::TempFolder folder;
     CSongWrite missingFolder("wav", kRate, 16, 2, 2, 0);
     EXPECT_FALSE(missingFolder.Open((folder.path() / "no" / "Song").u16string(), u".wav"));
     CSongWrite noWriter("flac", kRate, 16, 2, 2, 0);

@@ -6,7 +6,7 @@
 #include "engine/audiofile/song/CTrackRead.h"
 #include "tests/engine/audiofile/SongFixtures.h"
 
-using namespace qmtest;
+using namespace qm::test;
 
 namespace
 {

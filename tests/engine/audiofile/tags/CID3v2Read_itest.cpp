@@ -9,7 +9,7 @@
 #include "tests/engine/audiofile/IffBytes.h"
 #include "tests/support/TempFolder.h"
 
-using namespace qmtest;
+using namespace qm::test;
 
 TEST(Id3Interop, FfmpegTags)
 {

@@ -8,7 +8,7 @@
 #include "tests/engine/audiofile/ScopedLocaleEnvironment.h"
 #include "tests/support/TempFolder.h"
 
-using namespace qmtest;
+using namespace qm::test;
 
 // Old tag bytes follow the code page of the user interface language, in the
 // ID3 readers and in the WAV reader's INFO texts alike.

@@ -8,7 +8,7 @@
 #include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/support/TempFolder.h"
 
-using namespace qmtest;
+using namespace qm::test;
 namespace fs = std::filesystem;
 
 namespace

@@ -8,9 +8,9 @@
 #include "tests/engine/dsp/MemorySource.h"
 #include "tests/engine/dsp/RecordingOutput.h"
 
-using qmtest::MemorySource;
-using qmtest::Noise16;
-using qmtest::RecordingOutput;
+using qm::test::MemorySource;
+using qm::test::Noise16;
+using qm::test::RecordingOutput;
 
 namespace
 {

@@ -7,8 +7,8 @@
 #include "engine/dsp/convert/CNormalizeGainDetect.h"
 #include "tests/engine/dsp/MemorySource.h"
 
-using qmtest::MemorySource;
-using qmtest::Noise16;
+using qm::test::MemorySource;
+using qm::test::Noise16;
 
 namespace
 {

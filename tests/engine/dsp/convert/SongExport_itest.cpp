@@ -17,10 +17,10 @@
 #include "engine/dsp/convert/CAudioFileConverterPcmOutput.h"
 #include "tests/support/TempFolder.h"
 
-using qmtest::runCommand;
-using qmtest::runCommandOutput;
-using qmtest::shellQuote;
-using qmtest::TempFolder;
+using qm::test::runCommand;
+using qm::test::runCommandOutput;
+using qm::test::shellQuote;
+using qm::test::TempFolder;
 
 namespace
 {

@@ -7,7 +7,7 @@
 #include "engine/dsp/dynamics/WordLengthStages.h"
 #include "tests/engine/dsp/RecordingOutput.h"
 
-using qmtest::RecordingOutput;
+using qm::test::RecordingOutput;
 
 namespace
 {

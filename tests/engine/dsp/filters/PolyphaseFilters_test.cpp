@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-using qmtest::Channels;
+using qm::test::Channels;
 
 namespace
 {
@@ -92,9 +92,9 @@ TEST(FscBase, SettingsBeyondTheTablesAreCut)
     // A step of 0 would never move on: it becomes 1.
     auto still = MakeConverter(1, 193, 44100, 20000, 2, 0);
     EXPECT_EQ(still->GetDecimation(), 1u);
-    const Channels in{qmtest::Noise(3000, 1)};
-    EXPECT_EQ(qmtest::RunInBlocks(*wide, in, 1000)[0].size(), 3000u);
-    EXPECT_EQ(qmtest::RunInBlocks(*still, in, 1000)[0].size(), 6000u);
+    const Channels in{qm::test::Noise(3000, 1)};
+    EXPECT_EQ(qm::test::RunInBlocks(*wide, in, 1000)[0].size(), 3000u);
+    EXPECT_EQ(qm::test::RunInBlocks(*still, in, 1000)[0].size(), 6000u);
 }
 
 TEST(DecimationFilter, TapsAreCutDownToEightKPlusOne)
@@ -118,7 +118,7 @@ TEST(DecimationFilter, TapsAreCutDownToEightKPlusOne)
 TEST(FsConverter, EveryBlockOf147FramesGives160)
 {
     auto f = MakeConverter(2, 15361, 88200, 24000, 160, 147);
-    Channels in{qmtest::Noise(147, 1), qmtest::Noise(147, 2)};
+    Channels in{qm::test::Noise(147, 1), qm::test::Noise(147, 2)};
     std::vector<float> out0(200), out1(200);
     const float* inputs[] = {in[0].data(), in[1].data()};
     float* outputs[] = {out0.data(), out1.data()};
@@ -141,7 +141,7 @@ TEST(FsConverter, EveryBlockOf147FramesGives160)
 // Feeding one frame at a time, odd sizes or 4096 at a time gives the same samples.
 TEST(PolyphaseFilters, OutputDoesNotDependOnBlockSize)
 {
-    const Channels in{qmtest::Noise(20000, 3), qmtest::Noise(20000, 4)};
+    const Channels in{qm::test::Noise(20000, 3), qm::test::Noise(20000, 4)};
     struct Maker
     {
         const char* name;
@@ -178,9 +178,9 @@ TEST(PolyphaseFilters, OutputDoesNotDependOnBlockSize)
         auto single = m.make();
         auto odd = m.make();
         // The fractional interpolator reports no ratio of its own: size its blocks generously.
-        const Channels a = qmtest::RunInBlocks(*whole, in, 4096, 4096 * 4);
-        const Channels b = qmtest::RunInBlocks(*single, in, 1, 8);
-        const Channels c = qmtest::RunInBlocks(*odd, in, 997, 997 * 4);
+        const Channels a = qm::test::RunInBlocks(*whole, in, 4096, 4096 * 4);
+        const Channels b = qm::test::RunInBlocks(*single, in, 1, 8);
+        const Channels c = qm::test::RunInBlocks(*odd, in, 997, 997 * 4);
         ASSERT_GT(a[0].size(), 1000u);
         EXPECT_EQ(a, b);
         EXPECT_EQ(a, c);
@@ -190,11 +190,11 @@ TEST(PolyphaseFilters, OutputDoesNotDependOnBlockSize)
 TEST(FsCwInterpolation, LongBlocksKeepTheirPositions)
 {
     // One block of 300000 frames counts 16 x 16384 x 300000 units of time, far beyond 32 bits.
-    const Channels in{qmtest::Sine(300000, 1000.0, 48000.0)};
+    const Channels in{qm::test::Sine(300000, 1000.0, 48000.0)};
     auto big = MakeInterpolator(1, 48000, 44100);
     auto small = MakeInterpolator(1, 48000, 44100);
-    const Channels a = qmtest::RunInBlocks(*big, in, 300000, 300000);
-    const Channels b = qmtest::RunInBlocks(*small, in, 1000, 1000);
+    const Channels a = qm::test::RunInBlocks(*big, in, 300000, 300000);
+    const Channels b = qm::test::RunInBlocks(*small, in, 1000, 1000);
     ASSERT_EQ(a[0].size(), b[0].size());
     EXPECT_NEAR(static_cast<double>(a[0].size()), 300000.0 * 44100 / 48000, 2.0);
     EXPECT_EQ(a, b);
@@ -237,10 +237,10 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
         levels.push_back(FirKernelLevel::Avx2Fma);
 
     // Raw kernels on every length that the tables use (multiples of four).
-    const std::vector<float> x = qmtest::Noise(1100, 5, 1.0f);
-    const std::vector<float> x1 = qmtest::Noise(1100, 9, 1.0f);
-    const std::vector<float> h = qmtest::Noise(1100, 6, 0.1f);
-    const std::vector<float> h1 = qmtest::Noise(1100, 7, 0.1f);
+    const std::vector<float> x = qm::test::Noise(1100, 5, 1.0f);
+    const std::vector<float> x1 = qm::test::Noise(1100, 9, 1.0f);
+    const std::vector<float> h = qm::test::Noise(1100, 6, 0.1f);
+    const std::vector<float> h1 = qm::test::Noise(1100, 7, 0.1f);
     SetFirKernelLevel(FirKernelLevel::Scalar);
     const FirKernels scalar = GetFirKernels();
     for (FirKernelLevel level : levels)
@@ -275,23 +275,23 @@ TEST(FirKernels, VectorVariantsAgreeWithScalar)
     }
 
     // Whole filters on noise, in stereo (channel pairs share a pass) and mono.
-    const Channels in{qmtest::Noise(30000, 8), qmtest::Noise(30000, 9), qmtest::Noise(30000, 10)};
+    const Channels in{qm::test::Noise(30000, 8), qm::test::Noise(30000, 9), qm::test::Noise(30000, 10)};
     auto run = [&](FirKernelLevel level) {
         SetFirKernelLevel(level);
         std::vector<Channels> outs;
         auto conv = MakeConverter(3, 56449, 96000, 22050, 147, 320);
-        outs.push_back(qmtest::RunInBlocks(*conv, in, 4096));
+        outs.push_back(qm::test::RunInBlocks(*conv, in, 4096));
         COversamplingFilter over(3);
         over.Init(193, 44100, 22050, 2, 1, 0.0);
-        outs.push_back(qmtest::RunInBlocks(over, in, 4096));
+        outs.push_back(qm::test::RunInBlocks(over, in, 4096));
         CDecimationFilter dec(3);
         dec.Init(289, 11289600, 60000, 6.0, 64);
-        outs.push_back(qmtest::RunInBlocks(dec, in, 4096));
+        outs.push_back(qm::test::RunInBlocks(dec, in, 4096));
         CDecimationFilter halfBand(3);
         halfBand.Init(193, 88200, 22050, 0.0, 2);
-        outs.push_back(qmtest::RunInBlocks(halfBand, in, 4096));
+        outs.push_back(qm::test::RunInBlocks(halfBand, in, 4096));
         auto interp = MakeInterpolator(3, 44100, 48000);
-        outs.push_back(qmtest::RunInBlocks(*interp, in, 4096, 4096 * 2));
+        outs.push_back(qm::test::RunInBlocks(*interp, in, 4096, 4096 * 2));
         return outs;
     };
     const std::vector<Channels> reference = run(FirKernelLevel::Scalar);

@@ -8,7 +8,7 @@
 
 #include <typeindex>
 
-using qmtest::Channels;
+using qm::test::Channels;
 
 namespace
 {
@@ -70,9 +70,9 @@ Channels ConvertSong(CConverterDspBase& stage, const Channels& song, std::size_t
         primed[c].assign(song[c].begin(), song[c].begin() + static_cast<std::ptrdiff_t>(latency));
         body[c].assign(song[c].begin() + static_cast<std::ptrdiff_t>(latency), song[c].end());
     }
-    qmtest::RunInBlocks(stage, primed, block);
-    Channels out = qmtest::RunInBlocks(stage, body, block);
-    const Channels flushed = qmtest::RunInBlocks(stage, tail, block);
+    qm::test::RunInBlocks(stage, primed, block);
+    Channels out = qm::test::RunInBlocks(stage, body, block);
+    const Channels flushed = qm::test::RunInBlocks(stage, tail, block);
     for (std::size_t c = 0; c < channels; ++c)
         out[c].insert(out[c].end(), flushed[c].begin(), flushed[c].end());
     return out;
@@ -130,8 +130,8 @@ TEST(RateConverters, StageOfEveryCodeWithItsRatioAndLatency)
 TEST(RateConverters, SameRateStageCopies)
 {
     CConverterPcmOutputSameRate stage(2);
-    const Channels in{qmtest::Noise(1000, 1), qmtest::Noise(1000, 2)};
-    EXPECT_EQ(qmtest::RunInBlocks(stage, in, 333), in);
+    const Channels in{qm::test::Noise(1000, 1), qm::test::Noise(1000, 2)};
+    EXPECT_EQ(qm::test::RunInBlocks(stage, in, 333), in);
 }
 
 // A song of exactly one second gives exactly one second at every pair, primed and flushed
@@ -143,7 +143,7 @@ TEST(RateConverters, OneSecondStaysOneSecond)
         for (uint32_t out : kRates)
         {
             SCOPED_TRACE(testing::Message() << in << " -> " << out);
-            const Channels song{qmtest::Noise(in, 9), qmtest::Noise(in, 10)};
+            const Channels song{qm::test::Noise(in, 9), qm::test::Noise(in, 10)};
             auto stage = ExportStage(in, out, 2);
             const Channels converted = ConvertSong(*stage, song, 4096);
             EXPECT_EQ(converted[0].size(), out);
@@ -161,10 +161,10 @@ TEST(RateConverters, OutputDoesNotDependOnBlockSize)
     for (auto [in, out] : {std::pair{44100u, 48000u}, {96000u, 44100u}, {88200u, 44100u}, {44100u, 88200u}})
     {
         SCOPED_TRACE(testing::Message() << in << " -> " << out);
-        const Channels song{qmtest::Noise(12000, 11), qmtest::Noise(12000, 12)};
+        const Channels song{qm::test::Noise(12000, 11), qm::test::Noise(12000, 12)};
         auto a = ExportStage(in, out, 2);
         auto b = ExportStage(in, out, 2);
-        EXPECT_EQ(qmtest::RunInBlocks(*a, song, 4096), qmtest::RunInBlocks(*b, song, 1));
+        EXPECT_EQ(qm::test::RunInBlocks(*a, song, 4096), qm::test::RunInBlocks(*b, song, 1));
     }
 }
 
@@ -184,7 +184,7 @@ TEST(RateConverters, ImpulseDelayAndUnityGain)
             const std::size_t at = 1000;
             Channels impulse{std::vector<float>(at + 2000, 0.0f)};
             impulse[0][at] = 1.0f;
-            const std::vector<float> y = qmtest::RunInBlocks(*stage, impulse, 4096)[0];
+            const std::vector<float> y = qm::test::RunInBlocks(*stage, impulse, 4096)[0];
             const auto peak =
                 std::max_element(y.begin(), y.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); });
             const double peakTime = static_cast<double>(peak - y.begin()) / ratio; // in input frames
@@ -192,7 +192,7 @@ TEST(RateConverters, ImpulseDelayAndUnityGain)
 
             stage->Reset();
             const Channels dc{std::vector<float>(4000, 0.5f)};
-            const std::vector<float> s = qmtest::RunInBlocks(*stage, dc, 4096)[0];
+            const std::vector<float> s = qm::test::RunInBlocks(*stage, dc, 4096)[0];
             const std::size_t settled = static_cast<std::size_t>(2 * stage->GetLatency() * ratio) + 2;
             for (std::size_t i = settled; i < s.size(); ++i)
                 ASSERT_NEAR(s[i], 0.5f, 2e-6f) << "frame " << i;
@@ -224,22 +224,22 @@ TEST(RateConverters, PassBandAndStopBand)
     {
         SCOPED_TRACE(testing::Message() << c.in << " -> " << c.out << " at " << c.frequency << " Hz");
         auto stage = ExportStage(c.in, c.out);
-        const Channels tone{qmtest::Sine(c.in / 4, c.frequency, c.in, 0.5)};
-        const std::vector<float> y = qmtest::RunInBlocks(*stage, tone, 4096)[0];
+        const Channels tone{qm::test::Sine(c.in / 4, c.frequency, c.in, 0.5)};
+        const std::vector<float> y = qm::test::RunInBlocks(*stage, tone, 4096)[0];
         const std::size_t from = static_cast<std::size_t>(stage->GetLatency() * 2.0 * c.out / c.in) + 16;
         const std::size_t to = y.size() - 16;
         if (c.passes)
         {
-            const qmtest::ToneFit fit = qmtest::FitTone(y, c.frequency, c.out, from, to);
-            EXPECT_NEAR(qmtest::ToDecibels(fit.amplitude / 0.5), 0.0, 0.001);
-            EXPECT_LT(qmtest::ToDecibels(fit.residualRms / 0.5), -110.0);
+            const qm::test::ToneFit fit = qm::test::FitTone(y, c.frequency, c.out, from, to);
+            EXPECT_NEAR(qm::test::ToDecibels(fit.amplitude / 0.5), 0.0, 0.001);
+            EXPECT_LT(qm::test::ToDecibels(fit.residualRms / 0.5), -110.0);
         }
         else
         {
             double sum = 0.0;
             for (std::size_t i = from; i < to; ++i)
                 sum += static_cast<double>(y[i]) * y[i];
-            EXPECT_LT(qmtest::ToDecibels(std::sqrt(sum / static_cast<double>(to - from)) / 0.5), -110.0);
+            EXPECT_LT(qm::test::ToDecibels(std::sqrt(sum / static_cast<double>(to - from)) / 0.5), -110.0);
         }
     }
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using qmtest::Channels;
+using qm::test::Channels;
 
 namespace
 {
@@ -83,13 +83,13 @@ TEST(RealTimeFsConverter, SetUpByRates)
 
 TEST(RealTimeFsConverter, EqualOrUnknownRatesCopy)
 {
-    const Channels in{qmtest::Noise(5000, 1), qmtest::Noise(5000, 2)};
+    const Channels in{qm::test::Noise(5000, 1), qm::test::Noise(5000, 2)};
     for (auto [inRate, outRate] : {std::pair{48000u, 48000u}, {0u, 44100u}, {44100u, 0u}})
     {
         CRealTimeFsConverterPcmOutput conv(2);
         conv.SetSampleRates(inRate, outRate);
         EXPECT_FALSE(conv.IsInterpolationActive());
-        EXPECT_EQ(qmtest::RunInBlocks(conv, in, 1024, 1024), in) << inRate << " -> " << outRate;
+        EXPECT_EQ(qm::test::RunInBlocks(conv, in, 1024, 1024), in) << inRate << " -> " << outRate;
     }
 }
 
@@ -133,15 +133,15 @@ TEST(RealTimeFsConverter, TonesKeepLevelWithoutImages)
         const double speed = static_cast<double>(f.GetStep()) / (f.GetInterpolation() * 16384.0) * c.out / rate;
         const double frequency = c.frequency * speed;
         const std::size_t frames = c.in / 5;
-        const Channels tone{qmtest::Sine(frames, c.frequency, c.in, 0.25)};
-        const std::vector<float> y = qmtest::RunInBlocks(conv, tone, 4096, Capacity(c.in, c.out, 4096))[0];
+        const Channels tone{qm::test::Sine(frames, c.frequency, c.in, 0.25)};
+        const std::vector<float> y = qm::test::RunInBlocks(conv, tone, 4096, Capacity(c.in, c.out, 4096))[0];
         EXPECT_NEAR(static_cast<double>(y.size()), static_cast<double>(frames) * c.out / c.in, 2.0);
         const std::size_t from = 2000;
         const std::size_t to = y.size() - 100;
-        const qmtest::ToneFit fit = qmtest::FitTone(y, frequency, c.out, from, to);
+        const qm::test::ToneFit fit = qm::test::FitTone(y, frequency, c.out, from, to);
         EXPECT_NEAR(fit.amplitude, 0.25 * gain, 0.25 * gain * 0.01);
         // Images, aliases and the interpolation between phases stay below -65 dB.
-        EXPECT_LT(qmtest::ToDecibels(fit.residualRms / (0.25 * gain)), -65.0);
+        EXPECT_LT(qm::test::ToDecibels(fit.residualRms / (0.25 * gain)), -65.0);
     }
 }
 
@@ -151,16 +151,16 @@ TEST(RealTimeFsConverter, OutputDoesNotDependOnBlockSize)
     {
         SCOPED_TRACE(testing::Message() << in << " -> " << out);
         const std::size_t frames = in == 2822400u ? 200000 : 30000;
-        const Channels song{qmtest::Noise(frames, 3), qmtest::Noise(frames, 4)};
+        const Channels song{qm::test::Noise(frames, 3), qm::test::Noise(frames, 4)};
         CRealTimeFsConverterPcmOutput a(2), b(2), c(2);
         for (auto* conv : {&a, &b, &c})
             conv->SetSampleRates(in, out);
-        const Channels big = qmtest::RunInBlocks(a, song, 100000, Capacity(in, out, 100000));
-        EXPECT_EQ(big, qmtest::RunInBlocks(b, song, 1, 8));
-        EXPECT_EQ(big, qmtest::RunInBlocks(c, song, 4096, Capacity(in, out, 4096)));
+        const Channels big = qm::test::RunInBlocks(a, song, 100000, Capacity(in, out, 100000));
+        EXPECT_EQ(big, qm::test::RunInBlocks(b, song, 1, 8));
+        EXPECT_EQ(big, qm::test::RunInBlocks(c, song, 4096, Capacity(in, out, 4096)));
 
         // A reset starts the stream again from silence.
         a.Reset();
-        EXPECT_EQ(big, qmtest::RunInBlocks(a, song, 4096, Capacity(in, out, 4096)));
+        EXPECT_EQ(big, qm::test::RunInBlocks(a, song, 4096, Capacity(in, out, 4096)));
     }
 }
