@@ -5,6 +5,9 @@
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 bash "$top/scripts/setup.sh" --tests
+# An include that goes up the layers, or a system library's header outside
+# platform/, fails the run before anything is built.
+bash "$top/scripts/check-layers.sh"
 build="$top/build/asan"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON -DQM_BUILD_BENCH=OFF
 cmake --build "$build"
