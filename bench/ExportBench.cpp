@@ -55,7 +55,7 @@ double RunOurs(const std::string& in, const std::string& out, const Job& job)
         std::exit(1);
     }
     CAudioFileConverterPcmOutput converter(2);
-    converter.SetDitherMode(job.dither);
+    converter.SetDitherMode(ditherModeFromSetting(job.dither));
     converter.GetDynamicControl()->SetGain(job.gainDb);
     if (!converter.Open(&reader, &writer, false))
     {

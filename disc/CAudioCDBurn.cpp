@@ -113,10 +113,10 @@ uint64_t CAudioCDBurn::GetDiscUsedSpace()
     return m_burnImp != nullptr ? m_burnImp->GetDiscUsedSpace(kAudioCdSpaceKind) : 0;
 }
 
-int CAudioCDBurn::SetTempDirectory(const std::u16string& directory)
+DiscResult CAudioCDBurn::SetTempDirectory(const std::u16string& directory)
 {
     ClearTempFiles();
-    return m_tempFileCreator.SetDirectory(directory) ? 0 : 1;
+    return m_tempFileCreator.SetDirectory(directory) ? DiscResult::Ok : DiscResult::Failed;
 }
 
 void CAudioCDBurn::ClearTempFiles()
@@ -125,18 +125,19 @@ void CAudioCDBurn::ClearTempFiles()
     m_tempFileCreator.SetDirectory(u"");
 }
 
-int CAudioCDBurn::BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t,
-                              uint32_t, uint32_t)
+DiscResult CAudioCDBurn::BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t,
+                                     uint32_t, uint32_t)
 {
-    return m_tempFileCreator.BeginTracks(albumTitle, albumPerformer) ? 0 : 1;
+    return m_tempFileCreator.BeginTracks(albumTitle, albumPerformer) ? DiscResult::Ok : DiscResult::Failed;
 }
 
-int CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool keepGap, float gapSeconds, float tailSeconds)
+DiscResult CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool keepGap, float gapSeconds,
+                                  float tailSeconds)
 {
     // With joinPrevious the last partial sector of the previous track opens
     // the new track's file.
     if (!m_tempFileCreator.FinishTrack(joinPrevious))
-        return 1;
+        return DiscResult::Failed;
 
     uint32_t gapSectors = SecondsToSectors(gapSeconds);
     uint32_t tailSectors = SecondsToSectors(tailSeconds);
@@ -152,30 +153,30 @@ int CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool keepGa
         tailSectors = sum > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(sum);
         gapSectors = 0;
     }
-    return m_tempFileCreator.AddTrack(gapSectors, tailSectors) ? 0 : 1;
+    return m_tempFileCreator.AddTrack(gapSectors, tailSectors) ? DiscResult::Ok : DiscResult::Failed;
 }
 
-int CAudioCDBurn::StartBurn()
+DiscResult CAudioCDBurn::StartBurn()
 {
     std::lock_guard lock(m_lock.m_section);
     if (m_burnImp == nullptr)
-        return 1;
-    if (m_burnImp->RefreshDiscInfo() != 0)
-        return 1;
+        return DiscResult::Failed;
+    if (m_burnImp->RefreshDiscInfo() != DiscResult::Ok)
+        return DiscResult::Failed;
     if (!m_burnImp->IsDiscBlank())
-        return 1;
+        return DiscResult::Failed;
     const DiscTypeCode type = m_burnImp->GetDiscType();
     bool accepted = false;
     for (DiscTypeCode code : m_acceptedDiscTypes)
         accepted = accepted || code == type;
     if (!accepted)
-        return 1;
-    if (ApplyWriteSpeed() != 0)
-        return 1;
+        return DiscResult::Failed;
+    if (ApplyWriteSpeed() != DiscResult::Ok)
+        return DiscResult::Failed;
     // A job whose track files are not all complete, or that has none, is not
     // burned.
     if (!m_tempFileCreator.FinishTrack(false) || m_tempFileCreator.HasFailed() ||
         m_tempFileCreator.GetJob().tracks.empty())
-        return 1;
-    return m_burnImp->StartBurn(m_tempFileCreator.GetJob()) == 0 ? 0 : 1;
+        return DiscResult::Failed;
+    return m_burnImp->StartBurn(m_tempFileCreator.GetJob());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscResult.h"
+
 #include <memory>
 #include <vector>
 
@@ -39,16 +41,16 @@ public:
     const std::vector<DiscTypeCode>& GetAcceptedDiscTypes() override;
     uint64_t GetDiscFreeSpace() override;
     uint64_t GetDiscUsedSpace() override;
-    int SetTempDirectory(const std::u16string& directory) override;
+    DiscResult SetTempDirectory(const std::u16string& directory) override;
     void ClearTempFiles() override;
-    int BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t sampleRate,
-                    uint32_t discFormat, uint32_t reserved) override;
-    int AddTrack(const std::u16string& songName, bool joinPrevious, bool keepGap, float gapSeconds,
-                 float tailSeconds) override;
+    DiscResult BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t sampleRate,
+                           uint32_t discFormat, uint32_t reserved) override;
+    DiscResult AddTrack(const std::u16string& songName, bool joinPrevious, bool keepGap, float gapSeconds,
+                        float tailSeconds) override;
     // 1 when the disc cannot be read, is not blank or not a CD-R or CD-RW,
     // the write speed cannot be set, a track file is missing or incomplete,
     // or the disc writer finds no usable write mode; 0 when writing started.
-    int StartBurn() override;
+    DiscResult StartBurn() override;
 
     const CAudioCDTempFileCreator& GetTempFileCreator() const { return m_tempFileCreator; }
 

@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/audiofile/wav/CWavFileWrite.h"
+#include "platform/files/FileSafety.h"
 
 namespace
 {
@@ -19,13 +18,6 @@ std::u16string TrackFileName(size_t number)
     char name[32];
     std::snprintf(name, sizeof name, "Track %02zu.wav", number);
     return std::u16string(name, name + std::strlen(name));
-}
-
-// True when something (a file, a folder, a dangling link) already has the path.
-bool PathTaken(const std::string& path)
-{
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
 }
 } // namespace
 
@@ -76,7 +68,7 @@ bool CAudioCDTempFileCreator::AddTrack(uint32_t gapSectors, uint32_t tailSectors
     // The file is made by this job or not at all: a file that is already
     // there belongs to someone else and is neither truncated nor, later,
     // deleted by Reset.
-    if (!CBinaryFile64::PathToUtf8(path, narrowPath) || PathTaken(narrowPath))
+    if (!CBinaryFile64::PathToUtf8(path, narrowPath) || qm::platform::pathExists(narrowPath))
     {
         m_failed = true;
         return false;
@@ -88,7 +80,7 @@ bool CAudioCDTempFileCreator::AddTrack(uint32_t gapSectors, uint32_t tailSectors
     m_job.tracks.push_back(std::move(entry));
 
     auto writer = std::make_unique<CWavFileWrite>();
-    if (writer->Open(path.c_str(), kSampleRate, kBitsPerSample, kChannelCount, 0) != 0)
+    if (writer->Open(path.c_str(), kSampleRate, kBitsPerSample, kChannelCount, 0) != WriterOpenResult::Ok)
     {
         m_job.tracks.pop_back();
         // A job without this track must not be burned as if it were whole.
@@ -240,7 +232,7 @@ void CAudioCDTempFileCreator::Reset()
     {
         std::string narrow;
         if (CBinaryFile64::PathToUtf8(entry.path, narrow))
-            ::unlink(narrow.c_str());
+            (void)qm::platform::removeFile(narrow);
     }
     m_job = CAudioCDBurnJob();
     ClearBuffers();

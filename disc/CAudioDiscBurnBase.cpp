@@ -15,11 +15,11 @@ DiscTypeCode CAudioDiscBurnBase::GetDiscType()
     return m_burnImp != nullptr ? m_burnImp->GetDiscType() : -1;
 }
 
-int CAudioDiscBurnBase::ApplyWriteSpeed()
+DiscResult CAudioDiscBurnBase::ApplyWriteSpeed()
 {
     std::lock_guard lock(m_lock.m_section);
     if (m_burnImp == nullptr)
-        return 1;
+        return DiscResult::Failed;
     uint32_t speed = m_requestedWriteSpeed;
     const std::vector<uint32_t> speeds = m_burnImp->GetSpeeds();
     if (speed > 0 && !speeds.empty())

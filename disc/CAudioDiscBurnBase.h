@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscResult.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -39,7 +41,7 @@ public:
     // Sets the requested write speed, brought into the range of the drive's
     // speed list (below the slowest: the slowest; above the fastest: the
     // fastest), and returns the disc writer's answer (0 success).
-    int ApplyWriteSpeed();
+    DiscResult ApplyWriteSpeed();
 
     // The disc types this burner writes.
     virtual const std::vector<DiscTypeCode>& GetAcceptedDiscTypes() = 0;
@@ -47,25 +49,25 @@ public:
     virtual uint64_t GetDiscUsedSpace() = 0;
     // Abandons the current job (deleting its files) and sets the directory
     // of the next job's temporary files; 1 for an empty directory.
-    virtual int SetTempDirectory(const std::u16string& directory) = 0;
+    virtual DiscResult SetTempDirectory(const std::u16string& directory) = 0;
     // Abandons the current job and deletes its temporary files.
     virtual void ClearTempFiles() = 0;
     // Starts a job with the album's CD-TEXT; 1 when no temporary directory
     // is set. The further values are the session's disc settings (its output
     // sample rate and values of the disc-burn parameters) for burners whose
     // disc format needs them; the audio-CD burner does not.
-    virtual int BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer, uint32_t sampleRate,
-                            uint32_t discFormat, uint32_t reserved) = 0;
+    virtual DiscResult BeginTracks(const std::u16string& albumTitle, const std::u16string& albumPerformer,
+                                   uint32_t sampleRate, uint32_t discFormat, uint32_t reserved) = 0;
     // Starts the next track; the song's samples follow as writes. songName
     // is informational. joinPrevious: the song follows the previous one
     // without a gap. keepGap: the pause before the song stays a pause that
     // the disc writer makes, rather than silence in the track. gapSeconds:
     // the pause before the song; tailSeconds: silence after it.
-    virtual int AddTrack(const std::u16string& songName, bool joinPrevious, bool keepGap, float gapSeconds,
-                         float tailSeconds) = 0;
+    virtual DiscResult AddTrack(const std::u16string& songName, bool joinPrevious, bool keepGap, float gapSeconds,
+                                float tailSeconds) = 0;
     // Checks the disc, finishes the last track and starts writing the disc
     // on the disc writer's worker.
-    virtual int StartBurn() = 0;
+    virtual DiscResult StartBurn() = 0;
 
 protected:
     std::unique_ptr<CDiscBurnImp> m_burnImp;

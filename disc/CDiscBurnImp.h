@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscResult.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,7 +38,7 @@ public:
 
     virtual const std::vector<DiscBurnDeviceRecord>& GetDevices() const = 0;
     virtual void RescanDevices() = 0;
-    virtual int SelectDevice(int index) = 0;
+    virtual DiscResult SelectDevice(int index) = 0;
     virtual void CloseDevice() = 0;
     virtual std::u16string GetDrivePath() const = 0;
 
@@ -46,7 +48,7 @@ public:
     virtual bool WillWriteTrackAtOnce() = 0;
     virtual bool CannotWriteRawPW() = 0;
 
-    virtual int RefreshDiscInfo() = 0;
+    virtual DiscResult RefreshDiscInfo() = 0;
     virtual DiscTypeCode GetDiscType() const = 0;
     virtual bool IsDiscErasable() const = 0;
     virtual bool IsDiscBlank() const = 0;
@@ -55,12 +57,12 @@ public:
     // Write speeds of the inserted disc in KB/s, ascending, no duplicates.
     virtual std::vector<uint32_t> GetSpeeds() const = 0;
     // 0xFFFF asks for the drive's maximum.
-    virtual int SetWriteSpeed(uint32_t kilobytesPerSecond) = 0;
+    virtual DiscResult SetWriteSpeed(uint32_t kilobytesPerSecond) = 0;
 
     // Starts writing the job's track files on the worker: 0 started, 1 not.
-    virtual int StartBurn(const CAudioCDBurnJob& job) = 0;
+    virtual DiscResult StartBurn(const CAudioCDBurnJob& job) = 0;
     virtual int GetState() const = 0;
-    virtual int StartErase(bool quick) = 0;
+    virtual DiscResult StartErase(bool quick) = 0;
     virtual bool IsBusy() const = 0;
     virtual void Cancel() = 0;
     virtual void Eject() = 0;

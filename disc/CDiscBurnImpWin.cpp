@@ -84,10 +84,10 @@ void CDiscBurnImpWin::RescanDevices()
     ScanDevices();
 }
 
-int CDiscBurnImpWin::SelectDevice(int index)
+DiscResult CDiscBurnImpWin::SelectDevice(int index)
 {
     if (IsBusy())
-        return 1;
+        return DiscResult::Failed;
     // The same index names another drive after a rescan that changed the list.
     const bool selected = index >= 0 && index == m_selected && m_recorder != nullptr &&
                           size_t(index) < m_devices.size() && m_recorder->GetName() == m_devices[size_t(index)].drive;
@@ -95,18 +95,20 @@ int CDiscBurnImpWin::SelectDevice(int index)
     {
         CloseDevice();
         if (index < 0 || size_t(index) >= m_devices.size())
-            return 1;
+            return DiscResult::Failed;
         m_recorder = m_system->OpenRecorder(m_devices[size_t(index)].drive);
-        if (m_recorder == nullptr || SetWriteSpeed(qm::platform::DiscRecorder::kMaxSpeed) != 0)
+        if (m_recorder == nullptr || SetWriteSpeed(qm::platform::DiscRecorder::kMaxSpeed) != DiscResult::Ok)
         {
             CloseDevice();
-            return 1;
+            return DiscResult::Failed;
         }
     }
-    RefreshDiscInfo();
+    // A drive without a disc is still selected; its disc data stay empty
+    // until a disc is inserted and refreshed again.
+    (void)RefreshDiscInfo();
     m_selected = index;
     m_drivePath = WideFromUtf8(m_devices[size_t(index)].drive);
-    return 0;
+    return DiscResult::Ok;
 }
 
 void CDiscBurnImpWin::CloseDevice()
@@ -123,20 +125,20 @@ void CDiscBurnImpWin::CloseDevice()
     m_drivePath.clear();
 }
 
-int CDiscBurnImpWin::RefreshDiscInfo()
+DiscResult CDiscBurnImpWin::RefreshDiscInfo()
 {
     if (IsBusy())
-        return 1;
+        return DiscResult::Failed;
     m_discType = -1;
     m_erasable = false;
     m_blank = false;
     m_speeds.clear();
     if (m_recorder == nullptr)
-        return 1;
+        return DiscResult::Failed;
 
     qm::platform::RecorderDiscInfo info;
     if (!m_recorder->ReadDiscInfo(info) || info.media == qm::platform::DiscMedia::None)
-        return 1;
+        return DiscResult::Failed;
     m_erasable = info.erasable;
     m_discType = static_cast<DiscTypeCode>(info.media);
     m_blank = info.blank;
@@ -158,7 +160,7 @@ int CDiscBurnImpWin::RefreshDiscInfo()
     {
         for (size_t i = 0; i < count && table[i] <= maxSpeed; ++i)
         {
-            if (SetWriteSpeed(table[i]) != 0)
+            if (SetWriteSpeed(table[i]) != DiscResult::Ok)
                 continue;
             const uint32_t current = m_recorder->GetCurrentWriteSpeed();
             if (current != 0 && std::find(m_speeds.begin(), m_speeds.end(), current) == m_speeds.end())
@@ -166,7 +168,7 @@ int CDiscBurnImpWin::RefreshDiscInfo()
         }
         std::sort(m_speeds.begin(), m_speeds.end());
     }
-    return 0;
+    return DiscResult::Ok;
 }
 
 uint64_t CDiscBurnImpWin::GetDiscFreeSpace(int kind)
@@ -185,22 +187,23 @@ uint64_t CDiscBurnImpWin::GetDiscUsedSpace(int kind)
     return info.usedSectors * (kind == 1 ? kAudioSectorBytes : kDataSectorBytes);
 }
 
-int CDiscBurnImpWin::SetWriteSpeed(uint32_t kilobytesPerSecond)
+DiscResult CDiscBurnImpWin::SetWriteSpeed(uint32_t kilobytesPerSecond)
 {
     if (m_recorder == nullptr || IsBusy())
-        return 1;
-    return m_recorder->SetSpeeds(qm::platform::DiscRecorder::kMaxSpeed, kilobytesPerSecond) ? 0 : 1;
+        return DiscResult::Failed;
+    return m_recorder->SetSpeeds(qm::platform::DiscRecorder::kMaxSpeed, kilobytesPerSecond) ? DiscResult::Ok
+                                                                                            : DiscResult::Failed;
 }
 
-int CDiscBurnImpWin::StartBurn(const CAudioCDBurnJob&)
+DiscResult CDiscBurnImpWin::StartBurn(const CAudioCDBurnJob&)
 {
-    return 1;
+    return DiscResult::Failed;
 }
 
-int CDiscBurnImpWin::StartErase(bool quick)
+DiscResult CDiscBurnImpWin::StartErase(bool quick)
 {
-    if (IsBusy() || RefreshDiscInfo() != 0 || !m_erasable)
-        return 1;
+    if (IsBusy() || RefreshDiscInfo() != DiscResult::Ok || !m_erasable)
+        return DiscResult::Failed;
     m_recorder->SetSpeeds(qm::platform::DiscRecorder::kMaxSpeed, qm::platform::DiscRecorder::kMaxSpeed);
 
     // The amount a blanking covers, in KB.
@@ -234,14 +237,16 @@ int CDiscBurnImpWin::StartErase(bool quick)
     if (!StartWorker())
     {
         m_command.store(kCommandWrite);
-        return 1;
+        return DiscResult::Failed;
     }
-    return 0;
+    return DiscResult::Ok;
 }
 
 bool CDiscBurnImpWin::StartWorker()
 {
-    Start(kWorkerPriority);
+    // A worker at the priority it inherited still writes the disc; only one
+    // that could not be made is a failure.
+    (void)Start(kWorkerPriority);
     return m_thread.joinable();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscResult.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -45,13 +47,13 @@ public:
 
     const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return m_devices; }
     void RescanDevices() override;
-    int SelectDevice(int index) override;
+    DiscResult SelectDevice(int index) override;
     void CloseDevice() override;
     // The selected drive's name (a device node or an image target); empty
     // when none is selected.
     std::u16string GetDrivePath() const override { return m_drivePath; }
 
-    int RefreshDiscInfo() override;
+    DiscResult RefreshDiscInfo() override;
     DiscTypeCode GetDiscType() const override { return m_discType; }
     bool IsDiscErasable() const override { return m_erasable; }
     bool IsDiscBlank() const override { return m_blank; }
@@ -60,10 +62,10 @@ public:
     uint64_t GetDiscFreeSpace(int kind) override;
     uint64_t GetDiscUsedSpace(int kind) override;
     std::vector<uint32_t> GetSpeeds() const override { return m_speeds; }
-    int SetWriteSpeed(uint32_t kilobytesPerSecond) override;
+    DiscResult SetWriteSpeed(uint32_t kilobytesPerSecond) override;
 
-    int StartBurn(const CAudioCDBurnJob& job) override;
-    int StartErase(bool quick) override;
+    DiscResult StartBurn(const CAudioCDBurnJob& job) override;
+    DiscResult StartErase(bool quick) override;
     bool IsBusy() const override;
     // Asks the running job to stop; the worker ends it at its next check.
     void Cancel() override;

@@ -124,16 +124,16 @@ bool CDiscBurnImpWinAudioCD::PrepareTrackAtOnce(const CAudioCDBurnJob& job)
     return true;
 }
 
-int CDiscBurnImpWinAudioCD::StartBurn(const CAudioCDBurnJob& job)
+DiscResult CDiscBurnImpWinAudioCD::StartBurn(const CAudioCDBurnJob& job)
 {
     if (IsBusy())
-        return 1;
+        return DiscResult::Failed;
     m_progress.store(0.0f);
     m_progressBase = 0.0;
     m_progressScale = 1.0;
     m_cancel.store(false);
     if (Recorder() == nullptr)
-        return 1;
+        return DiscResult::Failed;
 
     RecorderWriteModes modes;
     if (!ProbeModes(modes))
@@ -166,7 +166,7 @@ int CDiscBurnImpWinAudioCD::StartBurn(const CAudioCDBurnJob& job)
     if (mode == kModeIdle || !prepared || m_disc.tracks.empty())
     {
         m_mode.store(kModeIdle);
-        return 1;
+        return DiscResult::Failed;
     }
 
     m_mode.store(mode);
@@ -175,16 +175,16 @@ int CDiscBurnImpWinAudioCD::StartBurn(const CAudioCDBurnJob& job)
     if (IsCancelled())
     {
         m_mode.store(kModeIdle);
-        return 1;
+        return DiscResult::Failed;
     }
     m_state.store(kStateStarting);
     if (!StartWorker())
     {
         m_state.store(kStateIdle);
         m_mode.store(kModeIdle);
-        return 1;
+        return DiscResult::Failed;
     }
-    return 0;
+    return DiscResult::Ok;
 }
 
 bool CDiscBurnImpWinAudioCD::IsBusy() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "disc/DiscResult.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -48,7 +50,7 @@ public:
 
     // 0 started, 1 not started (no drive, a job running, no usable write
     // mode, the job cannot be prepared, or cancelled before the start).
-    int StartBurn(const CAudioCDBurnJob& job) override;
+    DiscResult StartBurn(const CAudioCDBurnJob& job) override;
     int GetState() const override { return m_state.load(); }
     bool IsBusy() const override;
     float GetProgress() const override { return m_progress.load(); }

@@ -52,7 +52,7 @@ bool DiscOpenManager::readDiscInfo(const juce::String& drive, juce::OwnedArray<D
     CAudioCDRead reader(true);
     // Fails for a name that is no drive, an empty drive and a disc without
     // an audio track.
-    if (reader.Open(ToUtf16(drive).c_str()) != 0 || reader.GetTrackCount() < 1)
+    if (reader.Open(ToUtf16(drive).c_str()) != ReaderOpenResult::Ok || reader.GetTrackCount() < 1)
         return false;
 
     auto info = std::make_unique<DiscInfo>();

@@ -2,8 +2,10 @@
 # Checks the one-way layering of the sources: platform <- engine <- disc <- app
 # <- session <- ui. A file may include our own headers only from its own layer
 # and the layers below it, and the system libraries' C headers (FFmpeg, LAME,
-# libcdio, libburn, libudev, fontconfig) only under platform/. Tests follow the
-# layer they test. Prints every breach and fails when there is one.
+# libcdio, libburn, libudev, fontconfig) only under platform/. The system's
+# file headers (<fcntl.h>, <unistd.h>, <sys/stat.h>) are platform/'s too: the
+# program's files are written, replaced and removed through platform/files/.
+# Tests follow the layer they test, and may make fixtures with those headers. Prints every breach and fails when there is one.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$top"
@@ -27,6 +29,7 @@ grep -rnE --include='*.h' --include='*.cpp' --include='*.c' '^\s*#\s*include\s*[
       allowed["ui"] = " platform engine disc app resources session ui "
       allowed["resources"] = " resources "
       library = "^(libavcodec|libavformat|libavutil|libswresample|libswscale|lame|cdio|libburn|libudev|fontconfig)/|^(lame\\.h|libudev\\.h|libburn\\.h)$"
+      posix = "^(fcntl\\.h|unistd\\.h|sys/stat\\.h)$"
       status = 0
     }
     {
@@ -40,6 +43,13 @@ grep -rnE --include='*.h' --include='*.cpp' --include='*.c' '^\s*#\s*include\s*[
       if (header ~ library) {
         if (layer != "platform") {
           print file ":" number ": the library header <" header "> belongs under platform/"
+          status = 1
+        }
+        next
+      }
+      if (header ~ posix) {
+        if (layer != "platform" && file !~ /^tests\//) {
+          print file ":" number ": <" header "> is used only under platform/ (files go through platform/files/)"
           status = 1
         }
         next

@@ -12,15 +12,16 @@ build="$top/build/asan"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_SANITIZE=ON -DQM_BUILD_BENCH=OFF
 cmake --build "$build"
 
-# The player's threads, the dynamics' cross-thread settings and the CD media
-# watcher's thread are also checked under ThreadSanitizer, in a build of their
+# The player's threads, the dynamics' cross-thread settings, the CD media
+# watcher's thread and the wake event the player's reader sleeps on are also
+# checked under ThreadSanitizer, in a build of their
 # own (it cannot share a build with AddressSanitizer). JUCE stays
 # uninstrumented there too.
 tsan="$top/build/tsan"
 cmake -S "$top" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_TSAN=ON -DQM_BUILD_BENCH=OFF
 cmake --build "$tsan" --target test_engine_dsp_unit test_platform_unit
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/test_engine_dsp_unit" --gtest_filter='PlayerTest.*:DynamicControl.*'
-TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/test_platform_unit" --gtest_filter='CdMediaWatcher.*'
+TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/test_platform_unit" --gtest_filter='CdMediaWatcher.*:WakeEvent.*'
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -28,14 +28,14 @@ std::int64_t ToMilliseconds(double seconds)
 
 // The text of a duration in whole milliseconds. Integer arithmetic keeps every
 // millisecond: a floating-point total of an hour and more cannot hold them all.
-juce::String FormatMilliseconds(std::int64_t total, int style)
+juce::String FormatMilliseconds(std::int64_t total, TimeStyle style)
 {
     total = std::clamp<std::int64_t>(total, 0, kMaxMilliseconds);
     const auto milliseconds = static_cast<int>(total % 1000);
     const auto seconds = static_cast<int>((total / 1000) % 60);
     const auto minutes = static_cast<int>((total / 60000) % 60);
     const auto hours = total / 3600000;
-    if (style == 1)
+    if (style == TimeStyle::Compact)
     {
         if (hours > 0)
             return juce::String::formatted("%lld:%02d:%02d", static_cast<long long>(hours), minutes, seconds);
@@ -67,14 +67,19 @@ juce::String formatSampleRate(double rateHz, bool withSpace)
     return juce::String(v / 10) + "." + juce::String(v % 10) + (withSpace ? " " : "") + unit;
 }
 
-juce::String formatTimeParts(int hours, int minutes, float seconds, int style)
+TimeStyle timeStyleFromSetting(int value)
+{
+    return value == static_cast<int>(TimeStyle::Compact) ? TimeStyle::Compact : TimeStyle::Precise;
+}
+
+juce::String formatTimeParts(int hours, int minutes, float seconds, TimeStyle style)
 {
     // Out-of-range minutes and seconds carry over into the larger units.
     const std::int64_t total = (std::int64_t(hours) * 60 + minutes) * 60000 + ToMilliseconds(seconds);
     return FormatMilliseconds(total, style);
 }
 
-juce::String formatTime(double seconds, int style)
+juce::String formatTime(double seconds, TimeStyle style)
 {
     int hours = 0;
     int minutes = 0;

@@ -11,14 +11,24 @@
 // "kHz" from 1000 Hz, else in "Hz"; withSpace puts a blank before the unit.
 juce::String formatSampleRate(double rateHz, bool withSpace);
 
+// How a duration is shown. The numbers are the ones stored settings hold;
+// timeStyleFromSetting maps any other number to Precise.
+enum class TimeStyle : int
+{
+    // "hh:mm:ss.mmm"
+    Precise = 0,
+    // "h:mm:ss" from one hour on, else "m:ss"
+    Compact = 1,
+};
+TimeStyle timeStyleFromSetting(int value);
+
 // A duration given as hours, minutes and seconds (which may overflow into the
-// larger units), rounded to whole milliseconds. Style 1: "h:mm:ss" from one
-// hour on, else "m:ss"; any other style: "hh:mm:ss.mmm". Negative durations
-// show as zero.
-juce::String formatTimeParts(int hours, int minutes, float seconds, int style);
+// larger units), rounded to whole milliseconds. Negative durations show as
+// zero.
+juce::String formatTimeParts(int hours, int minutes, float seconds, TimeStyle style);
 
 // The same for a number of seconds.
-juce::String formatTime(double seconds, int style);
+juce::String formatTime(double seconds, TimeStyle style);
 
 // A byte count: "1 " and the singular unit text, a count below the base with
 // the plural unit text, else two decimals of KB, MB or GB. The base is 1000

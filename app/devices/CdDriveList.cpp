@@ -28,7 +28,7 @@ uint32_t readDiscId(const std::string& driveName)
     const std::u16string wide = toEngineText(juce::String::fromUTF8(driveName.c_str(), int(driveName.size())));
     // The identifier comes from the table of contents; CD-TEXT is not needed.
     CAudioCDRead reader(false);
-    if (reader.Open(wide.c_str()) != 0)
+    if (reader.Open(wide.c_str()) != ReaderOpenResult::Ok)
         return 0;
     return static_cast<uint32_t>(reader.GetDiscId());
 }

@@ -11,7 +11,7 @@ AudioCDTrackReader::AudioCDTrackReader(const juce::String& drive)
     : m_reader(std::make_unique<CAudioCDRead>(true))
 {
     const std::u16string wide = toEngineText(drive);
-    if (m_reader->Open(wide.c_str()) != 0)
+    if (m_reader->Open(wide.c_str()) != ReaderOpenResult::Ok)
         m_reader.reset();
 }
 

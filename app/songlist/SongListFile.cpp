@@ -1,6 +1,5 @@
 #include "app/songlist/SongListFile.h"
 
-#include <cerrno>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -10,16 +9,13 @@
 #include <string_view>
 #include <system_error>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "app/core/TextFormatting.h"
 #include "app/core/WideText.h"
 #include "app/songlist/RelativePath.h"
 #include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
 #include "platform/cd/CdDriveRegistry.h"
+#include "platform/files/FileSafety.h"
 #include "platform/files/RegularFileRead.h"
 
 namespace Tavrel
@@ -417,128 +413,11 @@ void writeDocument(juce::MemoryOutputStream& out, const std::vector<TrackInfo*>&
     out << "\r\n</" << kRootName << ">\r\n";
 }
 
-bool writeAll(int fd, const char* data, size_t size)
+bool writeDocumentText(const juce::MemoryBlock& text, const std::string& target)
 {
-    while (size > 0)
-    {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0)
-        {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// Creates a new file beside the target for the new content; -1 on failure.
-int createSibling(const std::string& target, std::string& siblingPath)
-{
-    juce::Random random;
-    for (int attempt = 0; attempt < 100; ++attempt)
-    {
-        siblingPath = target + "." + juce::String::toHexString(random.nextInt64()).toStdString() + ".tmp";
-        const int fd = ::open(siblingPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// A file counts as read-only when no one may write it by its permission bits
-// (so that this holds for every user, root included) or when this process
-// may not.
-bool isReadOnly(const struct stat& info, const std::string& path)
-{
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
-// True for the name of a sibling that a save of `targetName` writes first:
-// "<target name>.<1 to 16 lowercase hex digits>.tmp".
-bool isSiblingName(const std::string& name, const std::string& targetName)
-{
-    const std::string tail = ".tmp";
-    if (name.size() <= targetName.size() + 1 + tail.size() || name.compare(0, targetName.size(), targetName) != 0 ||
-        name[targetName.size()] != '.' || name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
-        return false;
-    const size_t first = targetName.size() + 1;
-    const size_t digits = name.size() - tail.size() - first;
-    if (digits < 1 || digits > 16)
-        return false;
-    for (size_t i = first; i < first + digits; ++i)
-        if (!((name[i] >= '0' && name[i] <= '9') || (name[i] >= 'a' && name[i] <= 'f')))
-            return false;
-    return true;
-}
-
-// A save that was killed leaves its sibling behind. Such leftovers of this
-// list, regular files of this user only, are removed at its next save.
-void removeLeftoverSiblings(const std::string& target)
-{
-    const std::filesystem::path path(target);
-    const std::string targetName = path.filename().string();
-    std::error_code error;
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-    {
-        const std::string name = it->path().filename().string();
-        if (!isSiblingName(name, targetName))
-            continue;
-        struct stat info = {};
-        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
-            ::unlink(it->path().c_str());
-    }
-}
-
-bool writeDocumentText(const juce::MemoryBlock& text, const std::string& requestedTarget)
-{
-    std::string target = requestedTarget;
-    struct stat info = {};
-    const bool exists = ::lstat(target.c_str(), &info) == 0;
-    if (exists && S_ISLNK(info.st_mode))
-    {
-        // Replace the file the link points to and keep the link.
-        std::error_code error;
-        const auto resolved = std::filesystem::canonical(target, error);
-        if (error)
-            return false;
-        target = resolved.string();
-        if (::stat(target.c_str(), &info) != 0)
-            return false;
-    }
-    if (exists && (!S_ISREG(info.st_mode) || isReadOnly(info, target)))
-        return false;
-
-    removeLeftoverSiblings(target);
-    std::string siblingPath;
-    const int fd = createSibling(target, siblingPath);
-    if (fd < 0)
-        return false;
-
-    bool ok = writeAll(fd, static_cast<const char*>(text.getData()), text.getSize());
-    if (ok && exists)
-        ok = ::fchmod(fd, info.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(siblingPath.c_str(), target.c_str()) == 0;
-    if (!ok)
-    {
-        ::unlink(siblingPath.c_str());
-        return false;
-    }
-
-    // Makes the new name durable too; a failure here loses nothing.
-    const std::string folder = std::filesystem::path(target).parent_path().string();
-    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0)
-    {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return true;
+    // A save that was killed leaves its sibling behind; it goes now.
+    qm::platform::removeLeftoverSiblings(target);
+    return qm::platform::replaceFile(target, text.getData(), text.getSize()) == qm::platform::ReplaceResult::Ok;
 }
 
 bool existsAsAnything(const juce::String& path, bool mayBeDrive)

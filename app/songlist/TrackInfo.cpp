@@ -545,7 +545,7 @@ void TrackInfo::getSourceFiles(std::vector<CPlaylistFile*>& files) const
     }
 }
 
-void TrackInfo::writeMetadata(CAudioMetaData& metaData) const
+MetadataWriteResult TrackInfo::writeMetadata(CAudioMetaData& metaData) const
 {
     metaData.Clear();
     const std::pair<int, int> texts[] = {{kTitle, CAudioMetaData::kTitle},
@@ -566,12 +566,15 @@ void TrackInfo::writeMetadata(CAudioMetaData& metaData) const
 
     // The attached picture goes with the texts, so that formats that carry a
     // picture get the one the user chose. A path too long for the record is
-    // left out rather than cut (a cut path would name another file).
+    // left out rather than cut (a cut path would name another file), and the
+    // caller hears of it.
     if (picturePath.isNotEmpty())
     {
         const std::u16string path = toEngineText(picturePath);
-        metaData.SetPicturePath(path.c_str());
+        if (!metaData.SetPicturePath(path.c_str()))
+            return MetadataWriteResult::PictureLeftOut;
     }
+    return MetadataWriteResult::Written;
 }
 
 void TrackInfo::applyControls(CDynamicControlParams& dynamics, bool withNormalizeGain) const

@@ -12,11 +12,20 @@
 
 class CAudioFileReadBase;
 class CAudioMetaData;
+
 class CDynamicControlParams;
 class CSongRead;
 
 namespace Tavrel
 {
+// What writeMetadata says about the song's picture.
+enum class [[nodiscard]] MetadataWriteResult{
+    Written,
+    // The picture's path does not fit the metadata record; the exported file
+    // goes without the picture.
+    PictureLeftOut,
+};
+
 // One song of the song list as the application sees it: the engine's song
 // tree with its marks, the song's name and text information, its format data
 // as the song's reader last reported it, its control values (gain, fades, DC
@@ -123,8 +132,10 @@ public:
     // Replaces the metadata with the song's texts for export: title, artist,
     // album, genre and location when not empty, the recording date as
     // "YYYY-MM-DD" and time as "HH:MM:SS" (blank parts stay blank), and the
-    // attached picture.
-    void writeMetadata(CAudioMetaData& metaData) const;
+    // attached picture. PictureLeftOut when the song has a picture whose path
+    // is too long for the metadata record: everything else is written and
+    // the caller must tell the user that the file goes without its picture.
+    [[nodiscard]] MetadataWriteResult writeMetadata(CAudioMetaData& metaData) const;
 
     // Sets gain (with the normalise gain when asked and there is one), fades,
     // DC cut and balance on a dynamics stage, in that order.

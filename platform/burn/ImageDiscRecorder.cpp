@@ -10,6 +10,7 @@
 
 #include "platform/burn/CdAudioWavSource.h"
 #include "platform/burn/CdTextPackWriter.h"
+#include "platform/files/FileSafety.h"
 
 namespace qm::platform
 {
@@ -37,21 +38,6 @@ void RemoveQuietly(const std::filesystem::path& path)
 {
     std::error_code error;
     std::filesystem::remove(path, error);
-}
-
-bool WriteAll(int fd, const uint8_t* bytes, size_t size)
-{
-    size_t done = 0;
-    while (done < size)
-    {
-        const ssize_t n = ::write(fd, bytes + done, size - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
 }
 
 bool ReadAll(int fd, uint64_t offset, uint8_t* bytes, size_t size)
@@ -182,7 +168,7 @@ uint32_t ImageDiscRecorder::AppendTrack(const RecorderTrack& track, uint64_t tot
         const uint64_t sectors = std::min(left, kChunkSectors);
         if (cancel.load())
             result = kRecorderCancelled;
-        else if (!WriteAll(m_binFd, buffer.data(), size_t(sectors * kSectorBytes)))
+        else if (!qm::platform::writeAll(m_binFd, buffer.data(), size_t(sectors * kSectorBytes)))
             result = kRecorderFailed;
         else
         {
@@ -204,7 +190,7 @@ uint32_t ImageDiscRecorder::AppendTrack(const RecorderTrack& track, uint64_t tot
             result = kRecorderCancelled;
         else if (!ReadAll(source, data.offset + done, buffer.data(), size_t(bytes)))
             result = kRecorderBadSource;
-        else if (!WriteAll(m_binFd, buffer.data(), size_t(padded)))
+        else if (!qm::platform::writeAll(m_binFd, buffer.data(), size_t(padded)))
             result = kRecorderFailed;
         else
         {

@@ -267,65 +267,19 @@ public:
         uint64_t totalSectors = 0;
         for (size_t i = 0; i < disc.tracks.size(); ++i)
         {
-            const RecorderTrack& track = disc.tracks[i];
-            CdAudioWavData data;
-            if (!FindCdAudioWavData(track.wavPath, data) || data.bytes == 0)
-                return kRecorderBadSource;
-            const int fd = ::open(track.wavPath.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd < 0)
-                return kRecorderBadSource;
-            if (::lseek(fd, off_t(data.offset), SEEK_SET) != off_t(data.offset))
-            {
-                ::close(fd);
-                return kRecorderBadSource;
-            }
-            // The source owns the descriptor from here on.
-            burn_source* source = burn_fd_source_new(fd, -1, off_t(data.bytes));
-            if (source == nullptr)
-            {
-                ::close(fd);
-                return kRecorderFailed;
-            }
-            burn_track* burnTrack = burn_track_create();
-            if (burnTrack == nullptr)
-            {
-                burn_source_free(source);
-                return kRecorderFailed;
-            }
-            job.tracks.push_back(burnTrack);
-            // Audio, the last sector filled up with silence.
-            burn_track_define_data(burnTrack, 0, 0, 1, BURN_AUDIO);
-            const bool sourceSet = burn_track_set_source(burnTrack, source) == BURN_SOURCE_OK;
-            burn_source_free(source);
-            if (!sourceSet)
-                return kRecorderFailed;
-            // The first track always has its 150 sectors; a gap adds to them.
-            const int pregap = i == 0 ? (track.pregapSectors > 0 ? int(150 + track.pregapSectors) : 150)
-                                      : (track.pregapSectors > 0 ? int(track.pregapSectors) : -1);
-            if (burn_track_set_pregap_size(burnTrack, pregap, 0) <= 0)
-                return kRecorderFailed;
-            if (burn_session_add_track(job.session, burnTrack, BURN_POS_END) <= 0)
-                return kRecorderFailed;
-            trackSectors.push_back(SectorsOf(data.bytes));
-            totalSectors += trackSectors.back() + track.pregapSectors;
+            uint64_t sectors = 0;
+            if (const uint32_t added = AddTrack(job, disc.tracks[i], i == 0, sectors); added != kRecorderOk)
+                return added;
+            trackSectors.push_back(sectors);
+            totalSectors += sectors + disc.tracks[i].pregapSectors;
         }
 
         std::vector<uint8_t> packs;
         if (method != RecorderWriteMethod::SessionAtOnce && disc.withCdText && !BuildCdTextPacks(disc, packs))
             return kRecorderFailed;
 
-        job.options = burn_write_opts_new(drive);
-        if (job.options == nullptr)
-            return kRecorderFailed;
-        if (burn_write_opts_set_write_type(job.options, BURN_WRITE_SAO, BURN_BLOCK_SAO) <= 0)
-            return kRecorderUnsupported;
-        burn_write_opts_set_underrun_proof(job.options, 1);
-        burn_write_opts_set_perform_opc(job.options, 1);
-        burn_write_opts_set_multi(job.options, 0);
-        burn_write_opts_set_simulate(job.options, 0);
-        if (!packs.empty() &&
-            burn_write_opts_set_leadin_text(job.options, packs.data(), int(packs.size() / 18), 0) <= 0)
-            return kRecorderFailed;
+        if (const uint32_t set = SetWriteOptions(job, drive, packs); set != kRecorderOk)
+            return set;
         char reasons[BURN_REASONS_LEN] = {};
         if (burn_precheck_write(job.options, job.disc, reasons, 1) <= 0)
             return kRecorderUnsupported;
@@ -417,6 +371,71 @@ private:
                 burn_track_free(track);
         }
     };
+
+    // Adds one track to the job's session: the audio data of its WAV file,
+    // the last sector filled up with silence, after its pause. `sectors`
+    // receives the track's length without the pause.
+    static uint32_t AddTrack(Job& job, const RecorderTrack& track, bool first, uint64_t& sectors)
+    {
+        CdAudioWavData data;
+        if (!FindCdAudioWavData(track.wavPath, data) || data.bytes == 0)
+            return kRecorderBadSource;
+        const int fd = ::open(track.wavPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return kRecorderBadSource;
+        if (::lseek(fd, off_t(data.offset), SEEK_SET) != off_t(data.offset))
+        {
+            ::close(fd);
+            return kRecorderBadSource;
+        }
+        // The source owns the descriptor from here on.
+        burn_source* source = burn_fd_source_new(fd, -1, off_t(data.bytes));
+        if (source == nullptr)
+        {
+            ::close(fd);
+            return kRecorderFailed;
+        }
+        burn_track* burnTrack = burn_track_create();
+        if (burnTrack == nullptr)
+        {
+            burn_source_free(source);
+            return kRecorderFailed;
+        }
+        job.tracks.push_back(burnTrack);
+        burn_track_define_data(burnTrack, 0, 0, 1, BURN_AUDIO);
+        const bool sourceSet = burn_track_set_source(burnTrack, source) == BURN_SOURCE_OK;
+        burn_source_free(source);
+        if (!sourceSet)
+            return kRecorderFailed;
+        // The first track always has its 150 sectors; a gap adds to them.
+        const int pregap = first ? (track.pregapSectors > 0 ? int(150 + track.pregapSectors) : 150)
+                                 : (track.pregapSectors > 0 ? int(track.pregapSectors) : -1);
+        if (burn_track_set_pregap_size(burnTrack, pregap, 0) <= 0)
+            return kRecorderFailed;
+        if (burn_session_add_track(job.session, burnTrack, BURN_POS_END) <= 0)
+            return kRecorderFailed;
+        sectors = SectorsOf(data.bytes);
+        return kRecorderOk;
+    }
+
+    // Session at once, no test write, one session; the CD-TEXT packs (when
+    // there are any) go into the lead-in.
+    static uint32_t SetWriteOptions(Job& job, burn_drive* drive, std::vector<uint8_t>& packs)
+    {
+        job.options = burn_write_opts_new(drive);
+        if (job.options == nullptr)
+            return kRecorderFailed;
+        if (burn_write_opts_set_write_type(job.options, BURN_WRITE_SAO, BURN_BLOCK_SAO) <= 0)
+            return kRecorderUnsupported;
+        burn_write_opts_set_underrun_proof(job.options, 1);
+        burn_write_opts_set_perform_opc(job.options, 1);
+        burn_write_opts_set_multi(job.options, 0);
+        burn_write_opts_set_simulate(job.options, 0);
+        if (!packs.empty() &&
+            burn_write_opts_set_leadin_text(job.options, packs.data(), int(packs.size() / 18), 0) <= 0)
+            return kRecorderFailed;
+        return kRecorderOk;
+    }
 
     burn_drive* Drive() const { return m_info != nullptr ? m_info[0].drive : nullptr; }
 

@@ -45,7 +45,7 @@ std::vector<int16_t> TrackSamples(uint32_t frames, uint32_t seed)
 void WriteWav(const std::filesystem::path& path, const std::vector<int16_t>& samples)
 {
     CWavFileWrite writer;
-    ASSERT_EQ(writer.Open(Wide(path.string()).c_str(), 44100, 16, 2, 0), 0);
+    ASSERT_EQ(writer.Open(Wide(path.string()).c_str(), 44100, 16, 2, 0), WriterOpenResult::Ok);
     const uint32_t frames = uint32_t(samples.size() / 2);
     std::vector<int32_t> left(frames), right(frames);
     for (uint32_t i = 0; i < frames; ++i)
@@ -128,7 +128,7 @@ struct Fixture
 
 void Burn(CDiscBurnImpWinAudioCD& burner, const CAudioCDBurnJob& job)
 {
-    ASSERT_EQ(burner.StartBurn(job), 0);
+    ASSERT_EQ(burner.StartBurn(job), DiscResult::Ok);
     ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }, std::chrono::seconds(60)));
     EXPECT_EQ(burner.GetLastResult(), 0u);
     EXPECT_FLOAT_EQ(burner.GetProgress(), 100.0f);
@@ -143,7 +143,7 @@ TEST(AudioCdImageBurn, WritesADiscThatReadsBackBitIdenticalWithGapsAndCdText)
     const int index = IndexOf(burner, target.Name());
     ASSERT_GE(index, 0);
     EXPECT_EQ(burner.GetDevices()[size_t(index)].mediaFlags[2], 1);
-    ASSERT_EQ(burner.SelectDevice(index), 0);
+    ASSERT_EQ(burner.SelectDevice(index), DiscResult::Ok);
     EXPECT_EQ(burner.GetDrivePath(), Wide(target.Name()));
     EXPECT_EQ(burner.GetDiscType(), 2);
     EXPECT_TRUE(burner.IsDiscBlank());
@@ -151,13 +151,13 @@ TEST(AudioCdImageBurn, WritesADiscThatReadsBackBitIdenticalWithGapsAndCdText)
     EXPECT_TRUE(burner.CanWriteCdText());
 
     Burn(burner, fixture.job);
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_FALSE(burner.IsDiscBlank());
     EXPECT_EQ(burner.GetDiscUsedSpace(1), (300 + 150 + 377) * 2352ull);
 
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(target.Name() + ".cue"));
     CAudioCDRead reader(true);
-    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), 0);
+    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), ReaderOpenResult::Ok);
     ASSERT_EQ(reader.GetTrackCount(), 2);
     EXPECT_EQ(reader.GetTrackStart(0), 0u);
     // The second track starts after the first one and its 2-second pregap.
@@ -176,10 +176,10 @@ TEST(AudioCdImageBurn, WritesADiscThatReadsBackBitIdenticalWithGapsAndCdText)
     EXPECT_EQ(Field(reader, CAudioMetaData::kAlbum), u"Quiet Album");
 
     // A written CD-R takes no second burn, and cannot be erased.
-    ASSERT_EQ(burner.StartBurn(fixture.job), 0);
+    ASSERT_EQ(burner.StartBurn(fixture.job), DiscResult::Ok);
     ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_NE(burner.GetLastResult(), 0u);
-    EXPECT_EQ(burner.StartErase(true), 1);
+    EXPECT_EQ(burner.StartErase(true), DiscResult::Failed);
 }
 
 TEST(AudioCdImageBurn, TrackAtOnceWritesTheGapsAndClosesTheSession)
@@ -189,14 +189,14 @@ TEST(AudioCdImageBurn, TrackAtOnceWritesTheGapsAndClosesTheSession)
     options.modes = {true, false, false, false};
     Target target(fixture.folder, "tao", options);
     CDiscBurnImpWinAudioCD burner;
-    ASSERT_EQ(burner.SelectDevice(IndexOf(burner, target.Name())), 0);
+    ASSERT_EQ(burner.SelectDevice(IndexOf(burner, target.Name())), DiscResult::Ok);
     EXPECT_TRUE(burner.WillWriteTrackAtOnce());
     EXPECT_FALSE(burner.CanWriteCdText());
     Burn(burner, fixture.job);
 
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(target.Name() + ".cue"));
     CAudioCDRead reader(true);
-    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), 0);
+    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), ReaderOpenResult::Ok);
     ASSERT_EQ(reader.GetTrackCount(), 2);
     EXPECT_EQ(reader.GetTrackStart(1), uint64_t(300 + 150) * kSectorFrames);
     ASSERT_TRUE(reader.SelectTrack(1));
@@ -210,28 +210,28 @@ TEST(AudioCdImageBurn, ARewritableImageIsErasedAndAMissingTrackFileFailsTheBurn)
     options.rewritable = true;
     Target target(fixture.folder, "rw", options);
     CDiscBurnImpWinAudioCD burner;
-    ASSERT_EQ(burner.SelectDevice(IndexOf(burner, target.Name())), 0);
+    ASSERT_EQ(burner.SelectDevice(IndexOf(burner, target.Name())), DiscResult::Ok);
     EXPECT_EQ(burner.GetDiscType(), 3);
     EXPECT_TRUE(burner.IsDiscErasable());
 
     // A track file that is gone: nothing is written, the disc stays blank.
     CAudioCDBurnJob broken = fixture.job;
     broken.tracks[1].path = Wide(fixture.folder.file("missing.wav").string());
-    ASSERT_EQ(burner.StartBurn(broken), 0);
+    ASSERT_EQ(burner.StartBurn(broken), DiscResult::Ok);
     ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_NE(burner.GetLastResult(), 0u);
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_TRUE(burner.IsDiscBlank());
     for (const auto& entry : std::filesystem::directory_iterator(fixture.folder.path()))
         EXPECT_EQ(entry.path().extension(), ".wav") << entry.path();
 
     Burn(burner, fixture.job);
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_FALSE(burner.IsDiscBlank());
-    ASSERT_EQ(burner.StartErase(true), 0);
+    ASSERT_EQ(burner.StartErase(true), DiscResult::Ok);
     ASSERT_TRUE(qm::test::WaitFor([&burner] { return !burner.IsBusy(); }));
     EXPECT_EQ(burner.GetLastResult(), 0u);
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_TRUE(burner.IsDiscBlank());
     EXPECT_FALSE(std::filesystem::exists(target.Name() + ".cue"));
 }
@@ -254,7 +254,7 @@ TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
         if (disc->GetDevices()[i].drive == target.Name())
             index = int(i);
     ASSERT_GE(index, 0);
-    ASSERT_EQ(disc->SelectDevice(index), 0);
+    ASSERT_EQ(disc->SelectDevice(index), DiscResult::Ok);
 
     // Song 1 ends 100 frames into a sector; song 2 follows it seamlessly.
     const uint32_t firstFrames = 300 * kSectorFrames + 100;
@@ -272,13 +272,13 @@ TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
         int32_t* channels[2] = {left.data(), right.data()};
         EXPECT_EQ(burner->WriteInt32(channels, frames), frames);
     };
-    ASSERT_EQ(burner->SetTempDirectory(Wide(folder.file("tracks").string())), 0);
-    ASSERT_EQ(burner->BeginTracks(u"Album", u"Artist", 44100, 0, 0), 0);
-    ASSERT_EQ(burner->AddTrack(u"one", false, false, 0.0f, 0.0f), 0);
+    ASSERT_EQ(burner->SetTempDirectory(Wide(folder.file("tracks").string())), DiscResult::Ok);
+    ASSERT_EQ(burner->BeginTracks(u"Album", u"Artist", 44100, 0, 0), DiscResult::Ok);
+    ASSERT_EQ(burner->AddTrack(u"one", false, false, 0.0f, 0.0f), DiscResult::Ok);
     write(first);
-    ASSERT_EQ(burner->AddTrack(u"two", true, false, 0.0f, 0.0f), 0);
+    ASSERT_EQ(burner->AddTrack(u"two", true, false, 0.0f, 0.0f), DiscResult::Ok);
     write(second);
-    ASSERT_EQ(burner->StartBurn(), 0);
+    ASSERT_EQ(burner->StartBurn(), DiscResult::Ok);
     ASSERT_TRUE(qm::test::WaitFor([disc] { return !disc->IsBusy(); }, std::chrono::seconds(60)));
     ASSERT_EQ(disc->GetLastResult(), 0u);
 
@@ -286,7 +286,7 @@ TEST(AudioCdImageBurn, TheProxysBurnerWritesTheSongsItIsGiven)
     // first song's whole sectors, the second begins with its last 100 frames.
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(target.Name() + ".cue"));
     CAudioCDRead reader(true);
-    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), 0);
+    ASSERT_EQ(reader.Open(Wide(target.Name()).c_str()), ReaderOpenResult::Ok);
     ASSERT_EQ(reader.GetTrackCount(), 2);
     std::vector<int16_t> joined = first;
     joined.insert(joined.end(), second.begin(), second.end());

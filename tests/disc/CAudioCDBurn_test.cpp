@@ -113,11 +113,11 @@ TEST(CAudioCDBurn, GapBecomesPauseOrSilence)
         Burner b;
         b.imp->rawPW = c.rawPW;
         b.imp->trackAtOnce = c.trackAtOnce;
-        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
-        ASSERT_EQ(b->AddTrack(u"song", false, c.keepGap, c.gapSeconds, c.tailSeconds), 0);
+        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
+        ASSERT_EQ(b->AddTrack(u"song", false, c.keepGap, c.gapSeconds, c.tailSeconds), DiscResult::Ok);
         writeRampAsFloats(*b.burner, 0, 441000);
-        ASSERT_EQ(b->StartBurn(), 0);
+        ASSERT_EQ(b->StartBurn(), DiscResult::Ok);
 
         ASSERT_TRUE(b.imp->startedJob.has_value());
         const CAudioCDTrackEntry& entry = b.imp->startedJob->tracks.at(0);
@@ -148,12 +148,12 @@ TEST(CAudioCDBurn, WriteSpeedIsBroughtIntoTheDrivesRange)
         Burner b;
         b.imp->speeds = c.speeds;
         b->SetRequestedWriteSpeed(c.requested);
-        EXPECT_EQ(b->ApplyWriteSpeed(), 0);
+        EXPECT_EQ(b->ApplyWriteSpeed(), DiscResult::Ok);
         EXPECT_EQ(b.imp->speedsSet, std::vector<uint32_t>{c.set});
     }
     Burner refused;
-    refused.imp->setSpeedResult = 1;
-    EXPECT_EQ(refused->ApplyWriteSpeed(), 1);
+    refused.imp->setSpeedResult = DiscResult::Failed;
+    EXPECT_EQ(refused->ApplyWriteSpeed(), DiscResult::Failed);
 }
 
 // A successful start hands the whole job to the disc writer: album texts,
@@ -165,18 +165,18 @@ TEST(CAudioCDBurn, StartBurnHandsTheJobToTheDiscWriter)
     Burner b;
     b.imp->speeds = {600, 1200, 7200};
     b->SetRequestedWriteSpeed(0xFFFF);
-    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string() + u"/"), 0);
-    ASSERT_EQ(b->BeginTracks(u"Album", u"Band", 44100, 0, 0), 0);
+    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string() + u"/"), DiscResult::Ok);
+    ASSERT_EQ(b->BeginTracks(u"Album", u"Band", 44100, 0, 0), DiscResult::Ok);
 
     const char16_t* titles[] = {u"First", u"Second"};
     for (int i = 0; i < 2; ++i)
     {
-        ASSERT_EQ(b->AddTrack(titles[i], false, true, i == 0 ? 2.0f : 1.0f, 0.0f), 0);
+        ASSERT_EQ(b->AddTrack(titles[i], false, true, i == 0 ? 2.0f : 1.0f, 0.0f), DiscResult::Ok);
         b->GetMetaData()->GetField(CAudioMetaData::kTitle)->SetWide(-1, titles[i]);
         b->GetMetaData()->GetField(CAudioMetaData::kArtist)->SetWide(-1, u"Singer");
         writeRampAsFloats(*b.burner, 0, 200000);
     }
-    ASSERT_EQ(b->StartBurn(), 0);
+    ASSERT_EQ(b->StartBurn(), DiscResult::Ok);
 
     EXPECT_EQ(b.imp->speedsSet, std::vector<uint32_t>{7200});
     ASSERT_EQ(b.imp->startCalls, 1);
@@ -224,22 +224,22 @@ TEST(CAudioCDBurn, StartBurnRefusals)
         Burner b;
         b.imp->discType = c.discType;
         b.imp->blank = c.blank;
-        b.imp->refreshResult = c.refreshResult;
-        b.imp->setSpeedResult = c.setSpeedResult;
-        b.imp->startResult = c.startResult;
-        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
+        b.imp->refreshResult = DiscResult(c.refreshResult);
+        b.imp->setSpeedResult = DiscResult(c.setSpeedResult);
+        b.imp->startResult = DiscResult(c.startResult);
+        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
         if (c.addTrack)
         {
-            ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+            ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
         }
-        EXPECT_EQ(b->StartBurn(), 1);
+        EXPECT_EQ(b->StartBurn(), DiscResult::Failed);
         EXPECT_EQ(b.imp->startCalls, c.startCalls);
     }
 
     // A burner without a disc writer refuses too.
     CAudioCDBurn none(nullptr);
-    EXPECT_EQ(none.StartBurn(), 1);
+    EXPECT_EQ(none.StartBurn(), DiscResult::Failed);
     EXPECT_EQ(none.GetDiscType(), -1);
     EXPECT_FALSE(none.CanWrite());
 }
@@ -248,22 +248,22 @@ TEST(CAudioCDBurn, TracksNeedATempDirectoryAndCancelDeletesThem)
 {
     TempFolder folder;
     Burner b;
-    EXPECT_EQ(b->SetTempDirectory(u""), 1);
-    EXPECT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 1);
-    EXPECT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 1);
+    EXPECT_EQ(b->SetTempDirectory(u""), DiscResult::Failed);
+    EXPECT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Failed);
+    EXPECT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Failed);
 
-    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
-    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
+    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
     writeRampAsFloats(*b.burner, 0, 1000);
-    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
     EXPECT_TRUE(fs::exists(folder.file("Track 02.wav")));
 
     b->Cancel();
     EXPECT_TRUE(fs::is_empty(folder.path()));
     EXPECT_TRUE(b->GetTempFileCreator().GetJob().tracks.empty());
     // The directory went with the job.
-    EXPECT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 1);
+    EXPECT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Failed);
 }
 
 // The disc writer, which reads the track files, ends before they are deleted.
@@ -274,10 +274,10 @@ TEST(CAudioCDBurn, DiscWriterEndsBeforeTheTrackFilesGo)
     {
         Burner b;
         b.imp->onDelete = [&] { fileThereAtEnd = fs::exists(folder.file("Track 01.wav")); };
-        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
-        ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
-        ASSERT_EQ(b->StartBurn(), 0);
+        ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+        ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
+        ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
+        ASSERT_EQ(b->StartBurn(), DiscResult::Ok);
     }
     EXPECT_TRUE(fileThereAtEnd);
     EXPECT_TRUE(fs::is_empty(folder.path()));
@@ -289,8 +289,8 @@ TEST(CAudioCDBurn, MarksAndTextsGoToTheOpenTrack)
 {
     TempFolder folder;
     Burner b;
-    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
+    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
     CAudioMetaData* own = b->GetMetaData();
     CMarker* ownMarks = b->GetMarker();
     int32_t left[4] = {};
@@ -300,17 +300,17 @@ TEST(CAudioCDBurn, MarksAndTextsGoToTheOpenTrack)
     uint8_t* dsd[2] = {};
     EXPECT_EQ(b->WriteDsd(dsd, 4), 0u);
 
-    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
     CWavFileWrite* writer = b->GetTempFileCreator().GetOpenWriter();
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(b->GetMetaData(), writer->GetMetaData());
     EXPECT_EQ(b->GetMarker(), writer->GetMarker());
     b->GetMarker()->Add(1.0);
-    ASSERT_EQ(b->StartBurn(), 0);
+    ASSERT_EQ(b->StartBurn(), DiscResult::Ok);
     EXPECT_EQ(b->GetMetaData(), own);
     EXPECT_EQ(b->GetMarker(), ownMarks);
     CWavFileRead reader;
-    ASSERT_EQ(reader.Open(b.imp->startedJob->tracks.at(0).path.c_str()), 0);
+    ASSERT_EQ(reader.Open(b.imp->startedJob->tracks.at(0).path.c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(reader.GetMarker()->GetCount(), 1);
 }
 
@@ -320,12 +320,12 @@ TEST(CAudioCDBurn, JobWithAMissingTrackIsNotBurned)
 {
     TempFolder folder;
     Burner b;
-    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), 0);
-    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), 0);
-    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 0);
+    ASSERT_EQ(b->SetTempDirectory(folder.path().u16string()), DiscResult::Ok);
+    ASSERT_EQ(b->BeginTracks(u"", u"", 44100, 0, 0), DiscResult::Ok);
+    ASSERT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Ok);
     fs::create_directory(folder.file("Track 02.wav"));
-    EXPECT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), 1);
-    EXPECT_EQ(b->StartBurn(), 1);
+    EXPECT_EQ(b->AddTrack(u"", false, true, 0.0f, 0.0f), DiscResult::Failed);
+    EXPECT_EQ(b->StartBurn(), DiscResult::Failed);
     EXPECT_EQ(b.imp->startCalls, 0);
 }
 

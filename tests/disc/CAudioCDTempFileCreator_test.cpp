@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fstream>
-#include <sys/resource.h>
 
 #include "disc/CAudioCDTempFileCreator.h"
 #include "engine/audiofile/wav/CWavFileWrite.h"
 #include "tests/disc/CdTrackFiles.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 using namespace qm::test::cd;
@@ -232,15 +231,10 @@ TEST(CAudioCDTempFileCreator, FailedTrackWriteIsReported)
 
     // A file-size limit stands in for a full disk: the padding to 4 seconds
     // does not fit.
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 300000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    qm::test::ScopedFileSizeLimit limit(300000);
+    ASSERT_TRUE(limit.isSet());
     const bool added = creator.AddTrack(0, 0);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, savedHandler);
+    limit.lift();
 
     EXPECT_FALSE(added);
     EXPECT_TRUE(creator.HasFailed());

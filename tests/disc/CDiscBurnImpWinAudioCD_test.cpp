@@ -40,16 +40,16 @@ TEST(CDiscBurnImpWinAudioCD, WithoutDrivesNothingCanBeSelectedOrStarted)
     FakeRecorderSystem none(script, {});
     CDiscBurnImpWinAudioCD burner(&none);
     EXPECT_TRUE(burner.GetDevices().empty());
-    EXPECT_EQ(burner.SelectDevice(0), 1);
-    EXPECT_EQ(burner.SelectDevice(-1), 1);
-    EXPECT_EQ(burner.RefreshDiscInfo(), 1);
+    EXPECT_EQ(burner.SelectDevice(0), DiscResult::Failed);
+    EXPECT_EQ(burner.SelectDevice(-1), DiscResult::Failed);
+    EXPECT_EQ(burner.RefreshDiscInfo(), DiscResult::Failed);
     EXPECT_EQ(burner.GetDiscType(), -1);
     EXPECT_FALSE(burner.CanWriteRawPW());
     EXPECT_FALSE(burner.CanWriteCdText());
     EXPECT_FALSE(burner.WillWriteTrackAtOnce());
     EXPECT_TRUE(burner.CannotWriteRawPW());
-    EXPECT_EQ(burner.StartBurn(MakeJob({176400})), 1);
-    EXPECT_EQ(burner.StartErase(true), 1);
+    EXPECT_EQ(burner.StartBurn(MakeJob({176400})), DiscResult::Failed);
+    EXPECT_EQ(burner.StartErase(true), DiscResult::Failed);
     EXPECT_FALSE(burner.IsBusy());
 
     // A library that does not start gives no drives and is not shut down.
@@ -72,8 +72,8 @@ TEST(CDiscBurnImpWinAudioCD, SelectsADriveAndReadsItsDisc)
         EXPECT_EQ(burner.GetDevices()[1].drive, "/dev/sr1");
         EXPECT_EQ(burner.GetDevices()[1].vendor, "Vendor");
         EXPECT_EQ(burner.GetDevices()[1].mediaFlags[2], 1);
-        EXPECT_EQ(burner.SelectDevice(2), 1);
-        ASSERT_EQ(burner.SelectDevice(1), 0);
+        EXPECT_EQ(burner.SelectDevice(2), DiscResult::Failed);
+        ASSERT_EQ(burner.SelectDevice(1), DiscResult::Ok);
         EXPECT_EQ(burner.GetDrivePath(), u"/dev/sr1");
         EXPECT_EQ(burner.GetDiscType(), 2);
         EXPECT_TRUE(burner.IsDiscBlank());
@@ -84,7 +84,7 @@ TEST(CDiscBurnImpWinAudioCD, SelectsADriveAndReadsItsDisc)
         // After a rescan the same index may name another drive.
         system.SetNames({"/dev/sr2", "/dev/sr3"});
         burner.RescanDevices();
-        ASSERT_EQ(burner.SelectDevice(1), 0);
+        ASSERT_EQ(burner.SelectDevice(1), DiscResult::Ok);
         EXPECT_EQ(burner.GetDrivePath(), u"/dev/sr3");
 
         burner.Eject();
@@ -92,7 +92,7 @@ TEST(CDiscBurnImpWinAudioCD, SelectsADriveAndReadsItsDisc)
         EXPECT_TRUE(burner.GetSpeeds().empty());
         burner.CloseDevice();
         EXPECT_TRUE(burner.GetDrivePath().empty());
-        EXPECT_EQ(burner.RefreshDiscInfo(), 1);
+        EXPECT_EQ(burner.RefreshDiscInfo(), DiscResult::Failed);
     }
     EXPECT_EQ(system.starts, 1);
     EXPECT_EQ(system.shutdowns, 1);
@@ -105,7 +105,7 @@ TEST(CDiscBurnImpWinAudioCD, TriesTheCdSpeedsUpToTheDrivesMaximum)
     script.speeds = {353, 706, 1400, 1760};
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
-    ASSERT_EQ(burner.SelectDevice(0), 0);
+    ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
 
     // The drive's maximum first (selection), then the table up to 1760.
     const std::vector<uint32_t> expected{0xFFFF, 176, 353, 387, 528, 706, 1056, 1400, 1760};
@@ -118,11 +118,11 @@ TEST(CDiscBurnImpWinAudioCD, TriesTheCdSpeedsUpToTheDrivesMaximum)
     script.maxSpeed = 5540;
     script.speeds = {2770, 5540};
     script.speedRequests.clear();
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_EQ(script.speedRequests, (std::vector<uint32_t>{1385, 2770, 3324, 4155, 5540}));
     EXPECT_EQ(burner.GetSpeeds(), (std::vector<uint32_t>{2770, 5540}));
     script.media = qm::platform::DiscMedia::BdR;
-    ASSERT_EQ(burner.RefreshDiscInfo(), 0);
+    ASSERT_EQ(burner.RefreshDiscInfo(), DiscResult::Ok);
     EXPECT_TRUE(burner.GetSpeeds().empty());
 }
 
@@ -132,14 +132,14 @@ TEST(CDiscBurnImpWinAudioCD, ChoosesTheFirstSupportedWriteMode)
     {
         RecorderWriteModes modes; // TAO, SAO, DAO PQ, DAO raw P-W
         int expectedMode;
-        int started;
+        DiscResult started;
     };
     const Case cases[] = {
-        {{true, false, false, false}, CDiscBurnImpWinAudioCD::kModeTrackAtOnce, 0},
-        {{true, false, false, true}, CDiscBurnImpWinAudioCD::kModeDiscAtOnceRawPW, 0},
-        {{false, true, true, false}, CDiscBurnImpWinAudioCD::kModeDiscAtOncePQ, 0},
-        {{false, true, false, false}, CDiscBurnImpWinAudioCD::kModeSessionAtOnce, 0},
-        {{false, false, false, false}, CDiscBurnImpWinAudioCD::kModeIdle, 1},
+        {{true, false, false, false}, CDiscBurnImpWinAudioCD::kModeTrackAtOnce, DiscResult::Ok},
+        {{true, false, false, true}, CDiscBurnImpWinAudioCD::kModeDiscAtOnceRawPW, DiscResult::Ok},
+        {{false, true, true, false}, CDiscBurnImpWinAudioCD::kModeDiscAtOncePQ, DiscResult::Ok},
+        {{false, true, false, false}, CDiscBurnImpWinAudioCD::kModeSessionAtOnce, DiscResult::Ok},
+        {{false, false, false, false}, CDiscBurnImpWinAudioCD::kModeIdle, DiscResult::Failed},
     };
     for (const auto& c : cases)
     {
@@ -159,7 +159,7 @@ TEST(CDiscBurnImpWinAudioCD, ChoosesTheFirstSupportedWriteMode)
         FakeRecorderSystem system(script);
         CDiscBurnImpWinAudioCD burner(&system);
         current = &burner;
-        ASSERT_EQ(burner.SelectDevice(0), 0);
+        ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
         EXPECT_EQ(burner.CanWriteRawPW(), c.modes.discAtOnceRawPW);
         EXPECT_EQ(burner.CanWriteCdText(), c.modes.discAtOnceRawPW);
         EXPECT_EQ(burner.CannotWriteRawPW(), !c.modes.discAtOnceRawPW);
@@ -169,7 +169,7 @@ TEST(CDiscBurnImpWinAudioCD, ChoosesTheFirstSupportedWriteMode)
         ASSERT_TRUE(WaitIdle(burner));
         EXPECT_EQ(burner.GetWriteMode(), CDiscBurnImpWinAudioCD::kModeIdle);
         EXPECT_EQ(burner.GetState(), CDiscBurnImpWinAudioCD::kStateIdle);
-        if (c.started != 0)
+        if (c.started != DiscResult::Ok)
         {
             EXPECT_EQ(seenMode, -1);
             continue;
@@ -216,10 +216,10 @@ TEST(CDiscBurnImpWinAudioCD, CdTextKeepsOnlyPrintableAscii)
     script.modes = {false, false, false, true};
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
-    ASSERT_EQ(burner.SelectDevice(0), 0);
+    ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
     CAudioCDBurnJob job = MakeJob({176400});
     job.tracks[0].title = u"Na\u00efve";
-    ASSERT_EQ(burner.StartBurn(job), 0);
+    ASSERT_EQ(burner.StartBurn(job), DiscResult::Ok);
     ASSERT_TRUE(WaitIdle(burner));
     ASSERT_EQ(script.disc.tracks.size(), 1u);
     EXPECT_EQ(script.disc.tracks[0].title, "");
@@ -244,8 +244,8 @@ TEST(CDiscBurnImpWinAudioCD, DiscAtOnceProgressAndState)
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
     current = &burner;
-    ASSERT_EQ(burner.SelectDevice(0), 0);
-    ASSERT_EQ(burner.StartBurn(MakeJob({176400})), 0);
+    ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
+    ASSERT_EQ(burner.StartBurn(MakeJob({176400})), DiscResult::Ok);
     ASSERT_TRUE(WaitIdle(burner));
 
     ASSERT_EQ(seen.size(), 9u);
@@ -285,9 +285,9 @@ TEST(CDiscBurnImpWinAudioCD, TrackAtOnceProgressRunsOverTheWholeDisc)
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
     current = &burner;
-    ASSERT_EQ(burner.SelectDevice(0), 0);
+    ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
     ASSERT_TRUE(burner.WillWriteTrackAtOnce());
-    ASSERT_EQ(burner.StartBurn(MakeJob({441000, 441000, 882000})), 0);
+    ASSERT_EQ(burner.StartBurn(MakeJob({441000, 441000, 882000})), DiscResult::Ok);
     ASSERT_TRUE(WaitIdle(burner));
 
     ASSERT_EQ(seen.size(), 3u);
@@ -310,8 +310,8 @@ TEST(CDiscBurnImpWinAudioCD, FailedOrCancelledTrackAtOnceLeavesTheSessionOpenAnd
         script.writeTrack = [](size_t index, const auto&, auto*, const auto&) { return index == 1 ? 1u : 0u; };
         FakeRecorderSystem system(script);
         CDiscBurnImpWinAudioCD burner(&system);
-        ASSERT_EQ(burner.SelectDevice(0), 0);
-        ASSERT_EQ(burner.StartBurn(MakeJob({176400, 176400, 176400})), 0);
+        ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
+        ASSERT_EQ(burner.StartBurn(MakeJob({176400, 176400, 176400})), DiscResult::Ok);
         ASSERT_TRUE(WaitIdle(burner));
         EXPECT_EQ(script.tracks.size(), 2u);
         EXPECT_EQ(script.closeCalls, 0);
@@ -331,8 +331,8 @@ TEST(CDiscBurnImpWinAudioCD, FailedOrCancelledTrackAtOnceLeavesTheSessionOpenAnd
         FakeRecorderSystem system(script);
         CDiscBurnImpWinAudioCD burner(&system);
         current = &burner;
-        ASSERT_EQ(burner.SelectDevice(0), 0);
-        ASSERT_EQ(burner.StartBurn(MakeJob({176400, 176400})), 0);
+        ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
+        ASSERT_EQ(burner.StartBurn(MakeJob({176400, 176400})), DiscResult::Ok);
         ASSERT_TRUE(WaitIdle(burner));
         EXPECT_EQ(script.closeCalls, 0);
         EXPECT_NE(burner.GetLastResult(), 0u);
@@ -358,16 +358,16 @@ TEST(CDiscBurnImpWinAudioCD, ARunningBurnHoldsTheDriveAndEndsOnCancelOrDestructi
     FakeRecorderSystem system(script);
     {
         CDiscBurnImpWinAudioCD burner(&system);
-        ASSERT_EQ(burner.SelectDevice(0), 0);
-        ASSERT_EQ(burner.StartBurn(MakeJob({176400})), 0);
+        ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
+        ASSERT_EQ(burner.StartBurn(MakeJob({176400})), DiscResult::Ok);
         ASSERT_TRUE(WaitFor([&] { return writing.load(); }));
         EXPECT_TRUE(burner.IsBusy());
         // The drive is not touched while it writes.
-        EXPECT_EQ(burner.StartBurn(MakeJob({176400})), 1);
-        EXPECT_EQ(burner.StartErase(true), 1);
-        EXPECT_EQ(burner.RefreshDiscInfo(), 1);
+        EXPECT_EQ(burner.StartBurn(MakeJob({176400})), DiscResult::Failed);
+        EXPECT_EQ(burner.StartErase(true), DiscResult::Failed);
+        EXPECT_EQ(burner.RefreshDiscInfo(), DiscResult::Failed);
         EXPECT_EQ(burner.GetDiscType(), 2);
-        EXPECT_EQ(burner.SelectDevice(0), 1);
+        EXPECT_EQ(burner.SelectDevice(0), DiscResult::Failed);
         burner.CloseDevice();
         EXPECT_EQ(burner.GetDrivePath(), u"/dev/sr0");
 
@@ -379,7 +379,7 @@ TEST(CDiscBurnImpWinAudioCD, ARunningBurnHoldsTheDriveAndEndsOnCancelOrDestructi
         // A new burn after the cancel runs again; destroying the burner
         // while it writes cancels the job and waits for the worker.
         writing = false;
-        ASSERT_EQ(burner.StartBurn(MakeJob({176400})), 0);
+        ASSERT_EQ(burner.StartBurn(MakeJob({176400})), DiscResult::Ok);
         ASSERT_TRUE(WaitFor([&] { return writing.load(); }));
     }
     EXPECT_EQ(system.shutdowns, 1);
@@ -390,8 +390,8 @@ TEST(CDiscBurnImpWinAudioCD, EraseNeedsAnErasableDiscAndEstimatesItsDuration)
     FakeRecorderScript script;
     FakeRecorderSystem system(script);
     CDiscBurnImpWinAudioCD burner(&system);
-    ASSERT_EQ(burner.SelectDevice(0), 0);
-    EXPECT_EQ(burner.StartErase(true), 1); // a CD-R
+    ASSERT_EQ(burner.SelectDevice(0), DiscResult::Ok);
+    EXPECT_EQ(burner.StartErase(true), DiscResult::Failed); // a CD-R
     EXPECT_EQ(script.blankCalls, 0);
 
     script.media = qm::platform::DiscMedia::CdRw;
@@ -406,14 +406,14 @@ TEST(CDiscBurnImpWinAudioCD, EraseNeedsAnErasableDiscAndEstimatesItsDuration)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return 0u;
     };
-    ASSERT_EQ(burner.StartErase(true), 0);
+    ASSERT_EQ(burner.StartErase(true), DiscResult::Ok);
     // 40960 KB at 1760 KB/s, in milliseconds.
     EXPECT_EQ(burner.GetEraseDurationEstimate(), 23272);
     EXPECT_TRUE(burner.IsBusy());
     const float progress = burner.GetEraseProgress();
     EXPECT_GE(progress, 0.0f);
     EXPECT_LE(progress, 100.0f);
-    EXPECT_EQ(burner.StartErase(true), 1); // one job at a time
+    EXPECT_EQ(burner.StartErase(true), DiscResult::Failed); // one job at a time
     release = true;
     ASSERT_TRUE(WaitIdle(burner));
     EXPECT_EQ(blankKind.load(), 1);
@@ -421,7 +421,7 @@ TEST(CDiscBurnImpWinAudioCD, EraseNeedsAnErasableDiscAndEstimatesItsDuration)
 
     // A full erase covers the whole disc as well: (free + used) / 1024 KB more.
     script.blank_ = [](bool, const std::atomic<bool>&) { return 1u; };
-    ASSERT_EQ(burner.StartErase(false), 0);
+    ASSERT_EQ(burner.StartErase(false), DiscResult::Ok);
     ASSERT_TRUE(WaitIdle(burner));
     EXPECT_EQ(burner.GetEraseDurationEstimate(), int32_t((1000ull * 2048 / 1024 + 40960) * 1000 / 1760));
     EXPECT_EQ(burner.GetLastResult(), 1u);

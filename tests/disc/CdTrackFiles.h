@@ -52,7 +52,7 @@ inline TrackFile readTrackFile(const std::u16string& path)
 {
     TrackFile file;
     CWavFileRead reader;
-    if (reader.Open(path.c_str()) != 0)
+    if (reader.Open(path.c_str()) != ReaderOpenResult::Ok)
         return file;
     file.opened = true;
     file.rate = reader.GetSampleRate();

@@ -8,6 +8,7 @@
 #include "engine/audiofile/io/CAudioFileReadBase.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/support/CdImageBuilder.h"
+#include "tests/support/RegisteredCdImage.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
@@ -19,22 +20,12 @@ namespace
 {
 const juce::String kFallback = "Audio CD";
 
-// A disc image registered as a drive for the life of the object.
-class Disc
+// A registered disc image named as the disc layer names drives.
+class Disc : public qm::test::RegisteredCdImage
 {
 public:
-    Disc(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
-         const std::vector<uint8_t>& packs = {})
-    {
-        m_name = qm::test::WriteCdImage(folder.path(), name, tracks, packs);
-        CdDriveRegistry::Instance().RegisterImage(m_name + ".cue");
-    }
-    ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
-    juce::String Drive() const { return juce::String::fromUTF8(m_name.c_str()); }
-    const std::string& Name() const { return m_name; }
-
-private:
-    std::string m_name;
+    using RegisteredCdImage::RegisteredCdImage;
+    juce::String Drive() const { return juce::String::fromUTF8(Name().c_str()); }
 };
 
 // CD-TEXT with one block whose disc title is `title` (raw bytes in the

@@ -14,12 +14,12 @@ public:
     // Drive and disc.
     bool rawPW = true;
     bool trackAtOnce = false;
-    int refreshResult = 0;
+    DiscResult refreshResult = DiscResult::Ok;
     DiscTypeCode discType = 2; // CD-R
     bool blank = true;
     std::vector<uint32_t> speeds;
-    int setSpeedResult = 0;
-    int startResult = 0;
+    DiscResult setSpeedResult = DiscResult::Ok;
+    DiscResult startResult = DiscResult::Ok;
     uint64_t freeSpace = 0;
 
     // What the burner did.
@@ -38,7 +38,7 @@ public:
 
     const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return m_devices; }
     void RescanDevices() override {}
-    int SelectDevice(int) override { return 0; }
+    DiscResult SelectDevice(int) override { return DiscResult::Ok; }
     void CloseDevice() override {}
     std::u16string GetDrivePath() const override { return u"/dev/sr0"; }
 
@@ -47,7 +47,7 @@ public:
     bool WillWriteTrackAtOnce() override { return !rawPW && trackAtOnce; }
     bool CannotWriteRawPW() override { return !rawPW; }
 
-    int RefreshDiscInfo() override { return refreshResult; }
+    DiscResult RefreshDiscInfo() override { return refreshResult; }
     DiscTypeCode GetDiscType() const override { return discType; }
     bool IsDiscErasable() const override { return discType == 3; }
     bool IsDiscBlank() const override { return blank; }
@@ -62,20 +62,20 @@ public:
         return 0;
     }
     std::vector<uint32_t> GetSpeeds() const override { return speeds; }
-    int SetWriteSpeed(uint32_t kilobytesPerSecond) override
+    DiscResult SetWriteSpeed(uint32_t kilobytesPerSecond) override
     {
         speedsSet.push_back(kilobytesPerSecond);
         return setSpeedResult;
     }
 
-    int StartBurn(const CAudioCDBurnJob& job) override
+    DiscResult StartBurn(const CAudioCDBurnJob& job) override
     {
         ++startCalls;
         startedJob = job;
         return startResult;
     }
     int GetState() const override { return 0; }
-    int StartErase(bool) override { return 1; }
+    DiscResult StartErase(bool) override { return DiscResult::Failed; }
     bool IsBusy() const override { return false; }
     void Cancel() override {}
     void Eject() override {}

@@ -14,7 +14,7 @@ namespace
 {
 void exercise(CAiffFileRead& reader, const qm::fuzz::InputFile& input, const uint8_t* data, size_t size)
 {
-    if (reader.Open(input.widePath()) != 0)
+    if (reader.Open(input.widePath()) != ReaderOpenResult::Ok)
         return;
     CAudioMetaData* metadata = reader.GetMetaData();
     for (int field = 0; field < CAudioMetaData::kFieldCount; ++field)

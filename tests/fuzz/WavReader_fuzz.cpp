@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     input.write(data, size);
 
     CWavFileRead reader;
-    if (reader.Open(input.widePath()) != 0)
+    if (reader.Open(input.widePath()) != ReaderOpenResult::Ok)
         return 0;
 
     CAudioMetaData* metadata = reader.GetMetaData();

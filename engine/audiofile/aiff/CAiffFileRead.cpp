@@ -43,22 +43,22 @@ void CAiffFileRead::Close()
     m_pictureSize = 0;
 }
 
-int CAiffFileRead::Open(const char16_t* path)
+ReaderOpenResult CAiffFileRead::Open(const char16_t* path)
 {
     std::lock_guard lock(m_lock.m_section);
     Close();
     if (CBinaryFile64::Open(path) < 0)
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     if (!ReadFormHeader())
     {
         Close();
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     }
     m_headerEnd = Tell();
     if (!ReadCommChunk())
     {
         Close();
-        return 3;
+        return ReaderOpenResult::FormatNotAccepted;
     }
 
     Seek(m_headerEnd, SEEK_SET);
@@ -66,7 +66,7 @@ int CAiffFileRead::Open(const char16_t* path)
     if (ssndChunk < 16)
     {
         Close();
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     }
     const int64_t chunkStart = Tell();
     Read(m_ssndId, 4);
@@ -90,7 +90,7 @@ int CAiffFileRead::Open(const char16_t* path)
         ReadFileDateTime();
 
     StartAtData();
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 bool CAiffFileRead::ReadFormHeader()

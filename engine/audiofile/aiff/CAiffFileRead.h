@@ -21,7 +21,7 @@ public:
 
     // 0 success, 2 the file cannot be opened, 3 no acceptable "COMM" chunk,
     // 4 a wrong header or no usable "SSND" chunk.
-    int Open(const char16_t* path) override;
+    ReaderOpenResult Open(const char16_t* path) override;
     void Close() override;
     const char* GetFormatName() override;
     uint32_t GetPictureDataSize() override;

@@ -37,16 +37,16 @@ const char* CAiffFileWrite::GetFormatName()
     return "AIFF";
 }
 
-int CAiffFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-                         uint32_t)
+WriterOpenResult CAiffFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                      uint16_t channelCount, uint32_t)
 {
     Close();
     // Only 16 and 24 bits: other widths do not fill the staging buffer with
     // whole frames, and no reader here takes them back.
     if ((bitsPerSample != 16 && bitsPerSample != 24) || (channelCount != 1 && channelCount != 2) || sampleRate == 0)
-        return 2;
+        return WriterOpenResult::CannotCreate;
     if (CBinaryFile64::Open(path) < 0)
-        return 2;
+        return WriterOpenResult::CannotCreate;
 
     RateToExtended(sampleRate, m_sampleRate);
     m_sampleSize = bitsPerSample;
@@ -58,9 +58,9 @@ int CAiffFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bit
         // Not even the header fits (a full disk): leave no file behind.
         DeleteCreatedFile();
         ResetAiffFormat();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
-    return 0;
+    return WriterOpenResult::Ok;
 }
 
 bool CAiffFileWrite::WriteHeader()
@@ -100,7 +100,7 @@ bool CAiffFileWrite::WriteId3Chunk()
         // The picture does not fit below the size limit: the texts still do.
         CAudioMetaData withoutPicture;
         withoutPicture.CopyFrom(m_metaData);
-        withoutPicture.SetPicturePath(u"");
+        (void)withoutPicture.SetPicturePath(u""); // an empty path always fits
         tag.CreateId3v2Tag(withoutPicture);
     }
     if (tag.GetSize() <= 10 || uint64_t(tag.GetSize()) + 9 > room)

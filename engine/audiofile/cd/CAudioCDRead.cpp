@@ -30,24 +30,24 @@ CAudioCDRead::~CAudioCDRead()
     Close();
 }
 
-int CAudioCDRead::Open(const char16_t* drive)
+ReaderOpenResult CAudioCDRead::Open(const char16_t* drive)
 {
     Close();
     if (drive == nullptr || drive[0] == 0)
-        return 1;
+        return ReaderOpenResult::NoSuchDrive;
     std::string name;
     if (!PathToUtf8(drive, name))
-        return 1;
+        return ReaderOpenResult::NoSuchDrive;
     auto device = qm::platform::CdDriveRegistry::Instance().OpenDrive(name);
     if (device == nullptr)
-        return 1;
+        return ReaderOpenResult::NoSuchDrive;
     qm::platform::CdToc toc;
     if (!device->IsMediaPresent() || !device->ReadToc(toc))
-        return 2;
+        return ReaderOpenResult::CannotOpen;
 
     AudioPart part;
     if (!FindAudioPart(toc, part))
-        return 2;
+        return ReaderOpenResult::CannotOpen;
 
     m_drive = std::move(device);
     m_toc = std::move(toc);
@@ -59,12 +59,12 @@ int CAudioCDRead::Open(const char16_t* drive)
     m_rangeStart = part.start;
     m_rangeEnd = part.end;
     m_position = 0;
-    if (m_readCdText && m_cdText.Open(drive) == 0)
+    if (m_readCdText && m_cdText.Open(drive) == CdTextOpenResult::Ok)
         m_hasCdText = true;
     SetTrackMarks();
     UpdateDiscMetadata();
     m_discId = int(m_toc.DiscId());
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 bool CAudioCDRead::FindAudioPart(const qm::platform::CdToc& toc, AudioPart& part)

@@ -36,9 +36,9 @@ public:
     CAudioCDRead(bool readCdText, int preferredLanguage);
     ~CAudioCDRead() override;
 
-    // Opens the drive of that name. 0 success, 1 no CD drive of that name,
-    // 2 the drive holds no disc or no audio track.
-    int Open(const char16_t* drive) override;
+    // Opens the drive of that name: NoSuchDrive when no CD drive has it,
+    // CannotOpen when it holds no disc or no audio track.
+    ReaderOpenResult Open(const char16_t* drive) override;
     void Close() override;
     const char* GetFormatName() override { return "CD"; }
     // The CDDB-style identifier of the open disc; 0 when closed.

@@ -29,13 +29,13 @@ int CCdTextInfoRead::LanguageOfLocale(const char* localeName)
     return kEnglish;
 }
 
-int CCdTextInfoRead::Open(const char16_t* drive)
+CdTextOpenResult CCdTextInfoRead::Open(const char16_t* drive)
 {
     m_imp->Close();
     m_preferredBlock = 0;
     m_englishBlock = 0;
-    const int result = m_imp->Open(drive);
-    if (result == 0)
+    const CdTextOpenResult result = m_imp->Open(drive);
+    if (result == CdTextOpenResult::Ok)
     {
         // From the highest block down, so the lowest matching block wins.
         for (int block = 7; block >= 0; --block)

@@ -22,8 +22,8 @@ public:
     CCdTextInfoRead(const CCdTextInfoRead&) = delete;
     CCdTextInfoRead& operator=(const CCdTextInfoRead&) = delete;
 
-    // 0 success; otherwise the reader stays closed and answers empty texts.
-    int Open(const char16_t* drive);
+    // Anything but Ok leaves the reader closed; it then answers empty texts.
+    CdTextOpenResult Open(const char16_t* drive);
     void Close();
 
     int GetTitle(char16_t* dst, int capacity, int block, int track);

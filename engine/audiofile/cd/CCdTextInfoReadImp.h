@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/audiofile/cd/CdTextOpenResult.h"
+
 // Reads the CD-TEXT of the disc in a drive. The platform's implementation
 // opens the drive, reads its table of contents and its CD-TEXT packs, and
 // assembles the text of one pack type for one track in one block.
@@ -13,7 +15,7 @@ public:
     CCdTextInfoReadImp& operator=(const CCdTextInfoReadImp&) = delete;
 
     // 0 success, 1 failure (no such drive, no disc, no CD-TEXT).
-    virtual int Open(const char16_t* drive) = 0;
+    virtual CdTextOpenResult Open(const char16_t* drive) = 0;
     virtual void Close() = 0;
     // Store the title or performer of a track (0: the disc) in a block into
     // dst (capacity units, terminator included), without trailing blanks;

@@ -11,25 +11,25 @@ CCdTextInfoReadImpLinux::~CCdTextInfoReadImpLinux()
     Close();
 }
 
-int CCdTextInfoReadImpLinux::Open(const char16_t* drive)
+CdTextOpenResult CCdTextInfoReadImpLinux::Open(const char16_t* drive)
 {
     Close();
     if (drive == nullptr || drive[0] == 0)
-        return 1;
+        return CdTextOpenResult::NoCdText;
     std::string name;
     if (!CBinaryFile64::PathToUtf8(drive, name))
-        return 1;
+        return CdTextOpenResult::NoCdText;
     auto device = qm::platform::CdDriveRegistry::Instance().OpenDrive(name);
     if (device == nullptr || !device->IsMediaPresent())
-        return 1;
+        return CdTextOpenResult::NoCdText;
     qm::platform::CdToc toc;
     if (!device->ReadToc(toc))
-        return 1;
+        return CdTextOpenResult::NoCdText;
     const std::vector<uint8_t> packs = device->ReadCdTextPacks();
     if (packs.empty())
-        return 1;
+        return CdTextOpenResult::NoCdText;
     m_packs.Assign(packs.data(), packs.size(), toc.tracks.back().number);
-    return 0;
+    return CdTextOpenResult::Ok;
 }
 
 void CCdTextInfoReadImpLinux::Close()

@@ -12,7 +12,7 @@ public:
     CCdTextInfoReadImpLinux() = default;
     ~CCdTextInfoReadImpLinux() override;
 
-    int Open(const char16_t* drive) override;
+    CdTextOpenResult Open(const char16_t* drive) override;
     void Close() override;
     int GetTitle(char16_t* dst, int capacity, int block, int track) override;
     int GetPerformer(char16_t* dst, int capacity, int block, int track) override;

@@ -60,25 +60,25 @@ int CCdaFileRead::TrackNumberFromName(const char16_t* name)
     return number;
 }
 
-int CCdaFileRead::Open(const char16_t* path)
+ReaderOpenResult CCdaFileRead::Open(const char16_t* path)
 {
     Close();
     if (path == nullptr)
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     const std::u16string full(path);
     const size_t slash = full.find_last_of(u'/');
     if (slash == std::u16string::npos || slash == 0 || slash + 1 == full.size())
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     const std::u16string drive = full.substr(0, slash);
     const std::u16string name = full.substr(slash + 1);
 
-    if (CAudioCDRead::Open(drive.c_str()) != 0)
-        return 2;
+    if (CAudioCDRead::Open(drive.c_str()) != ReaderOpenResult::Ok)
+        return ReaderOpenResult::CannotOpen;
 
     if (CBinaryFile64::Open(path) >= 0)
     {
-        const int result = ReadStub();
-        if (result != 0)
+        const ReaderOpenResult result = ReadStub();
+        if (result != ReaderOpenResult::Ok)
         {
             Close();
             return result;
@@ -90,7 +90,7 @@ int CCdaFileRead::Open(const char16_t* path)
         if (m_trackNumber < 0)
         {
             Close();
-            return 2;
+            return ReaderOpenResult::CannotOpen;
         }
     }
 
@@ -99,12 +99,12 @@ int CCdaFileRead::Open(const char16_t* path)
     // selected.
     for (int index = 0; index < GetTrackCount(); ++index)
         if (GetTrackNumber(index) == m_trackNumber && SelectTrack(index))
-            return 0;
+            return ReaderOpenResult::Ok;
     Close();
-    return 4;
+    return ReaderOpenResult::NoUsableAudio;
 }
 
-int CCdaFileRead::ReadStub()
+ReaderOpenResult CCdaFileRead::ReadStub()
 {
     uint8_t riff[4] = {};
     uint8_t cdda[4] = {};
@@ -112,7 +112,7 @@ int CCdaFileRead::ReadStub()
     const uint32_t riffSize = uint32_t(ReadUInt(4));
     Read(cdda, 4);
     if (std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(cdda, "CDDA", 4) != 0)
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     std::memcpy(m_riffId, riff, 4);
     m_riffSize = riffSize;
     std::memcpy(m_cddaId, cdda, 4);
@@ -120,7 +120,7 @@ int CCdaFileRead::ReadStub()
 
     const uint64_t size = FindRiffChunk("fmt ", -1);
     if (size < kFormatChunkBytes || Tell() + int64_t(kFormatChunkBytes) > GetFileLength())
-        return 3;
+        return ReaderOpenResult::FormatNotAccepted;
     Read(m_formatId, 4);
     m_formatSize = uint32_t(ReadUInt(4));
     m_version = uint16_t(ReadUInt(2));
@@ -130,7 +130,7 @@ int CCdaFileRead::ReadStub()
     m_sectorCount = uint32_t(ReadUInt(4));
     m_startMsf = uint32_t(ReadUInt(4));
     m_lengthMsf = uint32_t(ReadUInt(4));
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 void CCdaFileRead::Close()

@@ -19,7 +19,7 @@ public:
     // stub file nor a track name gives the track; 3 the stub has no usable
     // "fmt " chunk; 4 the stub is not RIFF "CDDA", or its track is not an
     // audio track of the disc.
-    int Open(const char16_t* path) override;
+    ReaderOpenResult Open(const char16_t* path) override;
     void Close() override;
 
     // The disc's number of the track, as the stub or the name gave it.
@@ -30,7 +30,7 @@ public:
     static int TrackNumberFromName(const char16_t* name);
 
 private:
-    int ReadStub();
+    ReaderOpenResult ReadStub();
     void ResetHeader();
 
     // The stub's fields; only the track number is used.

@@ -1,17 +1,14 @@
 #include "engine/audiofile/foundation/CBinaryFile64.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/audiofile/foundation/EngineText.h"
 #include "engine/audiofile/foundation/NumberHelpers.h"
+#include "platform/files/FileAccess.h"
 
 namespace
 {
@@ -45,8 +42,7 @@ bool CBinaryFile64::PathToUtf8(const std::u16string& path, std::string& out)
 }
 
 CBinaryFile64::CBinaryFile64(bool forWriting)
-    : m_flags(forWriting ? (O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC)),
-      m_mode(forWriting ? 0644 : 0)
+    : m_forWriting(forWriting)
 {
 }
 
@@ -64,20 +60,11 @@ int CBinaryFile64::Open(const char16_t* path)
     if (!PathToUtf8(path, narrow))
         return -1;
 
-    // O_NONBLOCK keeps a FIFO or a device node from blocking the open; such
-    // files are refused below, and for a regular file the flag means nothing.
-    const int fd = ::open(narrow.c_str(), m_flags | O_NONBLOCK, m_mode);
+    // Folders, FIFOs and devices are refused without blocking on them.
+    const int fd = qm::platform::openRegularFile(narrow, m_forWriting ? qm::platform::FileOpenMode::CreateOrTruncate
+                                                                      : qm::platform::FileOpenMode::Read);
     if (fd < 0)
         return -1;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
-    {
-        ::close(fd);
-        return -1;
-    }
-    const int statusFlags = ::fcntl(fd, F_GETFL);
-    if (statusFlags != -1)
-        ::fcntl(fd, F_SETFL, statusFlags & ~O_NONBLOCK);
 
     m_path = path;
     m_fd = fd;
@@ -90,7 +77,7 @@ int CBinaryFile64::Close()
     int result = 0;
     if (m_fd >= 0)
     {
-        result = ::close(m_fd);
+        result = qm::platform::closeFile(m_fd) ? 0 : -1;
         m_fd = -1;
     }
     m_path.clear();
@@ -103,20 +90,8 @@ uint32_t CBinaryFile64::Read(void* buffer, uint32_t size)
     std::lock_guard lock(m_lock.m_section);
     if (m_fd < 0 || buffer == nullptr)
         return 0;
-    uint8_t* bytes = static_cast<uint8_t*>(buffer);
-    int64_t position = m_position;
-    uint32_t done = 0;
-    while (done < size)
-    {
-        const ssize_t got = ::pread(m_fd, bytes + done, size - done, position);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<uint32_t>(got);
-        position += got;
-    }
-    m_position = position;
+    const auto done = static_cast<uint32_t>(qm::platform::readAt(m_fd, buffer, size, m_position));
+    m_position += done;
     return done;
 }
 
@@ -124,20 +99,8 @@ uint32_t CBinaryFile64::Write(const void* buffer, uint32_t size)
 {
     if (m_fd < 0 || buffer == nullptr)
         return 0;
-    const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
-    int64_t position = m_position;
-    uint32_t done = 0;
-    while (done < size)
-    {
-        const ssize_t put = ::pwrite(m_fd, bytes + done, size - done, position);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            break;
-        done += static_cast<uint32_t>(put);
-        position += put;
-    }
-    m_position = position;
+    const auto done = static_cast<uint32_t>(qm::platform::writeAt(m_fd, buffer, size, m_position));
+    m_position += done;
     return done;
 }
 
@@ -176,12 +139,7 @@ int64_t CBinaryFile64::Tell()
 
 int64_t CBinaryFile64::GetFileLength()
 {
-    if (m_fd < 0)
-        return 0;
-    struct stat info;
-    if (::fstat(m_fd, &info) != 0)
-        return 0;
-    return static_cast<int64_t>(info.st_size);
+    return m_fd < 0 ? 0 : std::max<int64_t>(qm::platform::fileSize(m_fd), 0);
 }
 
 uint64_t CBinaryFile64::ReadUInt(int bytes)
@@ -292,10 +250,9 @@ bool CBinaryFile64::GetFileDateTimeStrings(char* date, char* time)
     std::string narrow;
     if (m_path.empty() || !PathToUtf8(m_path, narrow))
         return false;
-    struct stat info;
-    if (::stat(narrow.c_str(), &info) != 0)
+    std::time_t written = 0;
+    if (!qm::platform::modificationTime(narrow, written))
         return false;
-    const time_t written = info.st_mtime;
     struct tm local;
     if (::localtime_r(&written, &local) == nullptr)
         return false;

@@ -99,7 +99,6 @@ private:
 
     std::u16string m_path;
     int m_fd = -1;
-    int m_flags;
-    int m_mode;
+    bool m_forWriting;
     std::atomic<int64_t> m_position{0};
 };

@@ -34,6 +34,7 @@ qm::platform::ThreadPriority CThread::PriorityFromLevel(int priority)
 void CThread::StopAndJoin(std::chrono::milliseconds warnAfter)
 {
     m_stop.store(true, std::memory_order_release);
+    WakeForStop();
     if (!m_thread.joinable())
         return;
     if (m_thread.get_id() == std::this_thread::get_id())
@@ -49,10 +50,10 @@ void CThread::StopAndJoin(std::chrono::milliseconds warnAfter)
     m_thread.join();
 }
 
-int CThread::Start(int priority)
+ThreadStartResult CThread::Start(int priority)
 {
     if (m_thread.joinable() && m_thread.get_id() == std::this_thread::get_id())
-        return 0; // the body cannot restart itself: it would have to join itself
+        return ThreadStartResult::NotAsAsked; // the body cannot restart itself: it would have to join itself
     StopAndJoin();
     m_stop.store(false, std::memory_order_release);
 
@@ -67,9 +68,9 @@ int CThread::Start(int priority)
     {
         m_running.store(false, std::memory_order_release);
         std::fprintf(stderr, "Quillmark: cannot start a thread: %s\n", error.what());
-        return 0;
+        return ThreadStartResult::NotAsAsked;
     }
-    return priorityDone.get() ? 1 : 0;
+    return priorityDone.get() ? ThreadStartResult::AtPriority : ThreadStartResult::NotAsAsked;
 }
 
 void CThread::ThreadProc(int priority, std::shared_ptr<std::promise<bool>> priorityResult)

@@ -18,6 +18,13 @@
 // sets the flag and joins. Every derived destructor must call StopAndJoin()
 // first, while the derived object (and the run() it overrides) still exists;
 // the base destructor only joins as a last resort.
+// What CThread::Start says. The numbers are the ones Start has always
+// returned (non-zero: as asked).
+enum class [[nodiscard]] ThreadStartResult : int{
+    NotAsAsked = 0,
+    AtPriority = 1,
+};
+
 class CThread
 {
 public:
@@ -36,13 +43,13 @@ public:
 
     // Stops a running thread (as StopAndJoin), clears the stop flag, starts
     // run() on a new thread and gives it the priority of the table below.
-    // Returns non-zero when the thread runs with that priority, 0 when the
+    // AtPriority when the thread runs with that priority; NotAsAsked when the
     // thread could not be created or its priority could not be set (the
-    // thread then still runs, at the priority it inherited), and 0 when
-    // called from the thread itself.
+    // thread then still runs, at the priority it inherited: IsRunning() tells
+    // the two apart), and when called from the thread itself.
     //   below 1: idle; 1: lowest; 2-4: below normal; 5-6: normal;
     //   7-8: above normal; 9: highest; 10 and above: time critical.
-    virtual int Start(int priority);
+    virtual ThreadStartResult Start(int priority);
 
     // Sets the stop flag and joins the thread. After warnAfter it writes one
     // line to stderr and keeps waiting. Does nothing when no thread runs.
@@ -59,6 +66,11 @@ public:
     uint32_t GetThreadId() const { return m_threadId.load(std::memory_order_acquire); }
 
 protected:
+    // Called by StopAndJoin right after the stop flag is set, before the
+    // join: a body that sleeps on an event of its own wakes it here, so that
+    // it sees the flag at once. Any thread; must not block.
+    virtual void WakeForStop() {}
+
     // The thread handle: joinable while a thread has been started and not
     // yet joined.
     std::thread m_thread;

@@ -76,7 +76,7 @@ CAudioFileReadBase* OpenFirst(const Group* const (&groups)[N], const char16_t* p
         if (group->available != nullptr && !group->available())
             continue;
         std::unique_ptr<CAudioFileReadBase> reader(group->make(readCdText));
-        if (reader->Open(path) == 0)
+        if (reader->Open(path) == ReaderOpenResult::Ok)
             return reader.release();
     }
     return nullptr;

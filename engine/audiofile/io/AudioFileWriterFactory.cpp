@@ -63,7 +63,7 @@ CAudioFileWriteBase* CreateAudioFileWriter(const char16_t* path, const char* for
     case Family::None:
         return nullptr;
     }
-    if (writer->Open(path, sampleRate, bitsPerSample, channelCount, option) != 0)
+    if (writer->Open(path, sampleRate, bitsPerSample, channelCount, option) != WriterOpenResult::Ok)
         return nullptr;
     return writer.release();
 }

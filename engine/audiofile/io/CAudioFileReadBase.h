@@ -4,6 +4,7 @@
 
 #include "engine/audiofile/foundation/CBinaryFile64.h"
 #include "engine/audiofile/io/CAudioPlayerInput.h"
+#include "engine/audiofile/io/ReaderOpenResult.h"
 
 // An audio-file reader: the file (opened for reading) first, the input stream
 // second. Concrete readers supply Open, Close, the format name and the range.
@@ -13,9 +14,9 @@ public:
     CAudioFileReadBase();
     ~CAudioFileReadBase() override;
 
-    // 0 success, 2 the file cannot be opened, 3 a format the reader does not
-    // accept, 4 a wrong container or no usable audio.
-    virtual int Open(const char16_t* path) = 0;
+    // Opens the file (closing any earlier one). Every failure leaves the
+    // reader closed.
+    virtual ReaderOpenResult Open(const char16_t* path) = 0;
     // Closes the reader; implementations close the file itself with
     // CBinaryFile64::Close(), which this hides.
     virtual void Close() = 0;

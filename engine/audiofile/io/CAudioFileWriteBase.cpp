@@ -1,30 +1,9 @@
 #include "engine/audiofile/io/CAudioFileWriteBase.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 #include "engine/audiofile/foundation/NumberHelpers.h"
-
-namespace
-{
-// Renames without ever replacing an existing file.
-bool RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    // A file system without the no-replace rename: a hard link fails when the
-    // target exists, so link and unlink give the same guarantee.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return false;
-    ::unlink(from.c_str());
-    return true;
-}
-} // namespace
+#include "platform/files/FileSafety.h"
 
 CAudioFileWriteBase::CAudioFileWriteBase()
     : CBinaryFile64(true)
@@ -59,7 +38,7 @@ void CAudioFileWriteBase::Cancel()
     Close();
     std::string narrow;
     if (PathToUtf8(path, narrow))
-        ::unlink(narrow.c_str());
+        (void)qm::platform::removeFile(narrow);
 }
 
 bool CAudioFileWriteBase::CloseAndRename(const char16_t* newPath)
@@ -72,6 +51,6 @@ bool CAudioFileWriteBase::CloseAndRename(const char16_t* newPath)
     std::string to;
     if (newPath == nullptr || !PathToUtf8(path, from) || !PathToUtf8(newPath, to))
         return false;
-    const bool renamed = RenameNoReplace(from, to);
+    const bool renamed = qm::platform::renameNoReplace(from, to) == qm::platform::RenameResult::Ok;
     return closed && renamed;
 }

@@ -4,6 +4,7 @@
 
 #include "engine/audiofile/foundation/CBinaryFile64.h"
 #include "engine/audiofile/io/CAudioRecorderOutput.h"
+#include "engine/audiofile/io/WriterOpenResult.h"
 
 // An audio-file writer: the file (created for writing) first, the output
 // stream second.
@@ -13,11 +14,10 @@ public:
     CAudioFileWriteBase();
     ~CAudioFileWriteBase() override;
 
-    // Creates the file; 0 success, 2 failure (the file cannot be created or
-    // the format is not one the writer can write). option carries a
-    // format's own setting (a bit rate for compressed formats).
-    virtual int Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-                     uint32_t option) = 0;
+    // Creates the file. option carries a format's own setting (a bit rate
+    // for compressed formats).
+    virtual WriterOpenResult Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                  uint16_t channelCount, uint32_t option) = 0;
     // Finishes the headers and closes. False when any write of the file
     // failed (a full disk, for example); the file is closed either way.
     // True when nothing was open. Implementations close the file itself with

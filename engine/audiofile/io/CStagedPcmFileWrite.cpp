@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <string>
-#include <unistd.h>
 
 #include "engine/audiofile/pcm/PcmPacking.h"
+#include "platform/files/FileSafety.h"
 
 CStagedPcmFileWrite::CStagedPcmFileWrite(ByteOrder byteOrder)
     : m_byteOrder(byteOrder)
@@ -30,7 +30,7 @@ void CStagedPcmFileWrite::DeleteCreatedFile()
     CBinaryFile64::Close();
     std::string narrow;
     if (PathToUtf8(created, narrow))
-        ::unlink(narrow.c_str());
+        (void)qm::platform::removeFile(narrow);
     ResetData();
 }
 

@@ -1,14 +1,11 @@
 #include "engine/audiofile/media/CAsfAttributeWriter.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "engine/audiofile/foundation/CBinaryFile64.h"
+#include "platform/files/FileSafety.h"
 
 namespace
 {
@@ -112,20 +109,6 @@ bool FitsExtendedContent(const CAsfAttributeWriter::Attribute& attribute)
     return attribute.value.size() <= 0xFFFF && (attribute.name.size() + 1) * 2 <= 0xFFFF;
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size)
-{
-    while (size > 0)
-    {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
 } // namespace
 
 void CAsfAttributeWriter::AddText(const std::u16string& name, const std::u16string& text)
@@ -146,6 +129,125 @@ void CAsfAttributeWriter::AddPicture(const std::u16string& mimeType, const uint8
     m_attributes.push_back(std::move(attribute));
 }
 
+namespace
+{
+// The three kinds of attribute object the writer puts into a header; an
+// empty vector for a kind that no attribute needs.
+struct AttributeObjects
+{
+    std::vector<uint8_t> description;
+    std::vector<uint8_t> extended;
+    std::vector<uint8_t> library;
+};
+
+// Sorts the attributes into the objects that can hold them: "Title" and
+// "Author" into the Content Description object, the rest into the Extended
+// Content Description object as far as their lengths fit 16 bits, and what is
+// longer into a Metadata Library object.
+AttributeObjects BuildAttributeObjects(const std::vector<CAsfAttributeWriter::Attribute>& attributes)
+{
+    using Attribute = CAsfAttributeWriter::Attribute;
+    AttributeObjects objects;
+    std::vector<uint8_t>& description = objects.description;
+    std::vector<uint8_t>& extended = objects.extended;
+    std::vector<uint8_t>& library = objects.library;
+    std::u16string title, author;
+    bool anyDescription = false;
+    uint16_t extendedCount = 0, libraryCount = 0;
+    std::vector<uint8_t> extendedRecords, libraryRecords;
+    for (const Attribute& attribute : attributes)
+    {
+        const std::vector<uint8_t> name = Utf16Bytes(attribute.name);
+        if (IsContentDescriptionName(attribute.name) && attribute.type == CAsfAttributeWriter::kString &&
+            attribute.value.size() <= 0xFFFF)
+        {
+            std::u16string text;
+            for (size_t i = 0; i + 1 < attribute.value.size(); i += 2)
+                if (const char16_t unit = char16_t(ReadLE(&attribute.value[i], 2)); unit != 0)
+                    text.push_back(unit);
+                else
+                    break;
+            (attribute.name == u"Title" ? title : author) = text;
+            anyDescription = true;
+        }
+        else if (FitsExtendedContent(attribute) && extendedCount < 0xFFFF)
+        {
+            PutLE(extendedRecords, name.size(), 2);
+            PutBytes(extendedRecords, name.data(), name.size());
+            PutLE(extendedRecords, attribute.type, 2);
+            PutLE(extendedRecords, attribute.value.size(), 2);
+            PutBytes(extendedRecords, attribute.value.data(), attribute.value.size());
+            ++extendedCount;
+        }
+        else if (attribute.value.size() <= 0xFFFFFFFFu && name.size() <= 0xFFFF && libraryCount < 0xFFFF)
+        {
+            PutLE(libraryRecords, 0, 2); // language list index
+            PutLE(libraryRecords, 0, 2); // stream 0: the whole file
+            PutLE(libraryRecords, name.size(), 2);
+            PutLE(libraryRecords, attribute.type, 2);
+            PutLE(libraryRecords, attribute.value.size(), 4);
+            PutBytes(libraryRecords, name.data(), name.size());
+            PutBytes(libraryRecords, attribute.value.data(), attribute.value.size());
+            ++libraryCount;
+        }
+    }
+    if (anyDescription)
+    {
+        const std::vector<uint8_t> titleBytes = Utf16Bytes(title);
+        const std::vector<uint8_t> authorBytes = Utf16Bytes(author);
+        std::vector<uint8_t> body;
+        PutLE(body, titleBytes.size(), 2);
+        PutLE(body, authorBytes.size(), 2);
+        PutLE(body, 0, 2); // copyright
+        PutLE(body, 0, 2); // description
+        PutLE(body, 0, 2); // rating
+        PutBytes(body, titleBytes.data(), titleBytes.size());
+        PutBytes(body, authorBytes.data(), authorBytes.size());
+        PutObject(description, kContentDescription, body);
+    }
+    if (extendedCount > 0)
+    {
+        std::vector<uint8_t> body;
+        PutLE(body, extendedCount, 2);
+        PutBytes(body, extendedRecords.data(), extendedRecords.size());
+        PutObject(extended, kExtendedContentDescription, body);
+    }
+    if (libraryCount > 0)
+    {
+        std::vector<uint8_t> body;
+        PutLE(body, libraryCount, 2);
+        PutBytes(body, libraryRecords.data(), libraryRecords.size());
+        PutObject(library, kMetadataLibrary, body);
+    }
+    return objects;
+}
+
+// Appends a Header Extension object rebuilt from the one at `at`: its objects
+// as they were, except any Metadata Library object, which `library` replaces.
+// False when the object or its contents are malformed.
+bool PutRebuiltHeaderExtension(std::vector<uint8_t>& out, const std::vector<uint8_t>& header, size_t at, size_t size,
+                               const std::vector<uint8_t>& library)
+{
+    const uint8_t* object = &header[at];
+    if (size < kHeaderExtensionSize || ReadLE(object + 42, 4) != size - kHeaderExtensionSize)
+        return false;
+    std::vector<std::pair<size_t, size_t>> inner;
+    if (!ListObjects(header, at + kHeaderExtensionSize, at + size, inner))
+        return false;
+    std::vector<uint8_t> data;
+    for (const auto& [innerAt, innerSize] : inner)
+        if (!IsGuid(&header[innerAt], kMetadataLibrary))
+            PutBytes(data, &header[innerAt], innerSize);
+    PutBytes(data, library.data(), library.size());
+    // Reserved GUID and 16-bit field as they were, then the data's size.
+    std::vector<uint8_t> body(object + kObjectHeaderSize, object + kObjectHeaderSize + 18);
+    PutLE(body, data.size(), 4);
+    PutBytes(body, data.data(), data.size());
+    PutObject(out, kHeaderExtension, body);
+    return true;
+}
+} // namespace
+
 std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>& header) const
 {
     if (header.size() < kHeaderObjectSize || !IsGuid(header.data(), kHeaderObject) ||
@@ -155,80 +257,7 @@ std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>
     if (!ListObjects(header, kHeaderObjectSize, header.size(), children))
         return {};
 
-    // The three kinds of attribute object this writes.
-    std::vector<uint8_t> description;
-    std::vector<uint8_t> extended;
-    std::vector<uint8_t> library;
-    {
-        std::u16string title, author;
-        bool anyDescription = false;
-        uint16_t extendedCount = 0, libraryCount = 0;
-        std::vector<uint8_t> extendedRecords, libraryRecords;
-        for (const Attribute& attribute : m_attributes)
-        {
-            const std::vector<uint8_t> name = Utf16Bytes(attribute.name);
-            if (IsContentDescriptionName(attribute.name) && attribute.type == kString &&
-                attribute.value.size() <= 0xFFFF)
-            {
-                std::u16string text;
-                for (size_t i = 0; i + 1 < attribute.value.size(); i += 2)
-                    if (const char16_t unit = char16_t(ReadLE(&attribute.value[i], 2)); unit != 0)
-                        text.push_back(unit);
-                    else
-                        break;
-                (attribute.name == u"Title" ? title : author) = text;
-                anyDescription = true;
-            }
-            else if (FitsExtendedContent(attribute) && extendedCount < 0xFFFF)
-            {
-                PutLE(extendedRecords, name.size(), 2);
-                PutBytes(extendedRecords, name.data(), name.size());
-                PutLE(extendedRecords, attribute.type, 2);
-                PutLE(extendedRecords, attribute.value.size(), 2);
-                PutBytes(extendedRecords, attribute.value.data(), attribute.value.size());
-                ++extendedCount;
-            }
-            else if (attribute.value.size() <= 0xFFFFFFFFu && name.size() <= 0xFFFF && libraryCount < 0xFFFF)
-            {
-                PutLE(libraryRecords, 0, 2); // language list index
-                PutLE(libraryRecords, 0, 2); // stream 0: the whole file
-                PutLE(libraryRecords, name.size(), 2);
-                PutLE(libraryRecords, attribute.type, 2);
-                PutLE(libraryRecords, attribute.value.size(), 4);
-                PutBytes(libraryRecords, name.data(), name.size());
-                PutBytes(libraryRecords, attribute.value.data(), attribute.value.size());
-                ++libraryCount;
-            }
-        }
-        if (anyDescription)
-        {
-            const std::vector<uint8_t> titleBytes = Utf16Bytes(title);
-            const std::vector<uint8_t> authorBytes = Utf16Bytes(author);
-            std::vector<uint8_t> body;
-            PutLE(body, titleBytes.size(), 2);
-            PutLE(body, authorBytes.size(), 2);
-            PutLE(body, 0, 2); // copyright
-            PutLE(body, 0, 2); // description
-            PutLE(body, 0, 2); // rating
-            PutBytes(body, titleBytes.data(), titleBytes.size());
-            PutBytes(body, authorBytes.data(), authorBytes.size());
-            PutObject(description, kContentDescription, body);
-        }
-        if (extendedCount > 0)
-        {
-            std::vector<uint8_t> body;
-            PutLE(body, extendedCount, 2);
-            PutBytes(body, extendedRecords.data(), extendedRecords.size());
-            PutObject(extended, kExtendedContentDescription, body);
-        }
-        if (libraryCount > 0)
-        {
-            std::vector<uint8_t> body;
-            PutLE(body, libraryCount, 2);
-            PutBytes(body, libraryRecords.data(), libraryRecords.size());
-            PutObject(library, kMetadataLibrary, body);
-        }
-    }
+    const AttributeObjects objects = BuildAttributeObjects(m_attributes);
 
     std::vector<uint8_t> out(header.begin(), header.begin() + kHeaderObjectSize);
     uint32_t count = 0;
@@ -240,45 +269,32 @@ std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>
             continue;
         if (IsGuid(object, kHeaderExtension))
         {
-            if (size < kHeaderExtensionSize || ReadLE(object + 42, 4) != size - kHeaderExtensionSize)
+            if (!PutRebuiltHeaderExtension(out, header, at, size, objects.library))
                 return {};
-            std::vector<std::pair<size_t, size_t>> inner;
-            if (!ListObjects(header, at + kHeaderExtensionSize, at + size, inner))
-                return {};
-            std::vector<uint8_t> data;
-            for (const auto& [innerAt, innerSize] : inner)
-                if (!IsGuid(&header[innerAt], kMetadataLibrary))
-                    PutBytes(data, &header[innerAt], innerSize);
-            PutBytes(data, library.data(), library.size());
-            // Reserved GUID and 16-bit field as they were, then the data's size.
-            std::vector<uint8_t> body(object + kObjectHeaderSize, object + kObjectHeaderSize + 18);
-            PutLE(body, data.size(), 4);
-            PutBytes(body, data.data(), data.size());
-            PutObject(out, kHeaderExtension, body);
             hadExtension = true;
         }
         else
             PutBytes(out, object, size);
         ++count;
     }
-    if (!hadExtension && !library.empty())
+    if (!hadExtension && !objects.library.empty())
     {
         std::vector<uint8_t> body;
         PutBytes(body, kHeaderExtensionReserved, 16);
         PutLE(body, 6, 2);
-        PutLE(body, library.size(), 4);
-        PutBytes(body, library.data(), library.size());
+        PutLE(body, objects.library.size(), 4);
+        PutBytes(body, objects.library.data(), objects.library.size());
         PutObject(out, kHeaderExtension, body);
         ++count;
     }
-    if (!description.empty())
+    if (!objects.description.empty())
     {
-        PutBytes(out, description.data(), description.size());
+        PutBytes(out, objects.description.data(), objects.description.size());
         ++count;
     }
-    if (!extended.empty())
+    if (!objects.extended.empty())
     {
-        PutBytes(out, extended.data(), extended.size());
+        PutBytes(out, objects.extended.data(), objects.extended.size());
         ++count;
     }
     SetLE(&out[16], out.size(), 8);
@@ -317,29 +333,23 @@ bool CAsfAttributeWriter::WriteTo(const char16_t* path) const
         if (IsGuid(&rebuilt[at], kFileProperties) && size >= 48)
             SetLE(&rebuilt[at + 40], newLength, 8);
 
-    std::string temporary = narrow + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    // The new file is written beside the old one and takes its name only
+    // when complete, so any failure leaves the original as it was.
+    qm::platform::SafeFileReplacer replacer;
+    if (replacer.begin(narrow) != qm::platform::ReplaceResult::Ok)
         return false;
-    struct stat status = {};
-    if (::stat(narrow.c_str(), &status) == 0)
-        ::fchmod(fd, status.st_mode & 07777);
-    bool ok = WriteAll(fd, rebuilt.data(), rebuilt.size());
+    bool ok = replacer.write(rebuilt.data(), rebuilt.size());
     std::vector<uint8_t> chunk(1u << 20);
     source.Seek(static_cast<int64_t>(headerSize), SEEK_SET);
     for (uint64_t left = uint64_t(fileLength) - headerSize; ok && left > 0;)
     {
         const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, chunk.size()));
         const uint32_t got = source.Read(chunk.data(), want);
-        ok = got == want && WriteAll(fd, chunk.data(), got);
+        ok = got == want && replacer.write(chunk.data(), got);
         left -= got;
     }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
     source.Close();
-    if (ok)
-        ok = ::rename(temporary.c_str(), narrow.c_str()) == 0;
     if (!ok)
-        ::unlink(temporary.c_str());
-    return ok;
+        return false; // the replacer removes its sibling
+    return replacer.commit() == qm::platform::ReplaceResult::Ok;
 }

@@ -27,26 +27,26 @@ void CMp3FileWriteAcm::ResetFormat()
     m_failed = false;
 }
 
-int CMp3FileWriteAcm::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-                           uint32_t option)
+WriterOpenResult CMp3FileWriteAcm::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                        uint16_t channelCount, uint32_t option)
 {
     Close();
     const uint32_t bitRate = option == 0 ? kDefaultBitRate : option;
     if (bitsPerSample != 16 && bitsPerSample != 24 && bitsPerSample != 32)
-        return 2;
+        return WriterOpenResult::CannotCreate;
     if (!m_encoder.open(sampleRate, channelCount, bitRate))
-        return 2;
+        return WriterOpenResult::CannotCreate;
     if (CBinaryFile64::Open(path) < 0)
     {
         m_encoder.close();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
     m_sampleRate = sampleRate;
     m_channels = channelCount;
     m_bitsPerSample = bitsPerSample;
     for (uint16_t c = 0; c < 2; ++c)
         m_staging[c].assign(c < channelCount ? kBlockFrames : 0, 0);
-    return 0;
+    return WriterOpenResult::Ok;
 }
 
 bool CMp3FileWriteAcm::WriteEncoded()

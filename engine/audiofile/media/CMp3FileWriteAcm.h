@@ -28,8 +28,8 @@ public:
     // the encoder is missing, refuses the format (it writes the given rate and
     // bit rate exactly, or not at all), the sample width is not 16, 24 or 32
     // bits, or the file cannot be created.
-    int Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-             uint32_t option) override;
+    WriterOpenResult Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
+                          uint32_t option) override;
     // Encodes what is left, ends the stream, writes the info frame and closes.
     // False when any encoding or write of the file failed.
     bool Close() override;

@@ -36,22 +36,22 @@ CQuickTimeFileRead::~CQuickTimeFileRead()
     CQuickTimeFileRead::Close();
 }
 
-int CQuickTimeFileRead::Open(const char16_t* path)
+ReaderOpenResult CQuickTimeFileRead::Open(const char16_t* path)
 {
     Close();
     if (!OpenMedia(path))
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     const std::string& container = m_media.containerName();
     if (!IsMp4Container(container) && container != "aac" && container != "mp3")
     {
         Close();
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     }
     // Exactly one track, and it must be sound.
     if (m_media.audioStreams().size() != 1 || m_media.otherStreamCount() != 0)
     {
         Close();
-        return 3;
+        return ReaderOpenResult::FormatNotAccepted;
     }
     const auto& s = m_media.audioStreams()[0];
     if (s.codecName == "aac")
@@ -63,12 +63,12 @@ int CQuickTimeFileRead::Open(const char16_t* path)
     if (m_format == Format::None || s.channels < 1 || s.channels > 2 || !IsAcceptedSampleRate(s.sampleRate))
     {
         Close();
-        return 3;
+        return ReaderOpenResult::FormatNotAccepted;
     }
     if (!StartDecoding(0))
     {
         Close();
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     }
     m_sampleRate = s.sampleRate;
     m_channelCount = s.channels;
@@ -81,7 +81,7 @@ int CQuickTimeFileRead::Open(const char16_t* path)
 
     ReadMetaData();
     FillDateFromFileWhenMissing();
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 void CQuickTimeFileRead::ReadMetaData()

@@ -18,7 +18,7 @@ public:
 
     // 0 success, 2 the file cannot be opened as MP4, AAC or MP3 (or its
     // decoder does not start), 3 its stream is not accepted.
-    int Open(const char16_t* path) override;
+    ReaderOpenResult Open(const char16_t* path) override;
     void Close() override;
     // "AAC", "ALAC", "MP3", or "" before a file is open.
     const char* GetFormatName() override;

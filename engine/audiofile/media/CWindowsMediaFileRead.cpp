@@ -12,11 +12,11 @@ CWindowsMediaFileRead::~CWindowsMediaFileRead()
     CWindowsMediaFileRead::Close();
 }
 
-int CWindowsMediaFileRead::Open(const char16_t* path)
+ReaderOpenResult CWindowsMediaFileRead::Open(const char16_t* path)
 {
     Close();
     if (!OpenMedia(path))
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     const std::string& container = m_media.containerName();
     if (container == "asf")
         m_container = Container::Asf;
@@ -25,7 +25,7 @@ int CWindowsMediaFileRead::Open(const char16_t* path)
     else
     {
         Close();
-        return 2;
+        return ReaderOpenResult::CannotOpen;
     }
 
     // The first audio stream whose format is usable and that decodes.
@@ -41,7 +41,7 @@ int CWindowsMediaFileRead::Open(const char16_t* path)
     if (!chosen)
     {
         Close();
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     }
     const auto& s = m_media.chosenStream();
     m_sampleRate = s.sampleRate;
@@ -68,7 +68,7 @@ int CWindowsMediaFileRead::Open(const char16_t* path)
 
     ReadMetaData();
     FillDateFromFileWhenMissing();
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 void CWindowsMediaFileRead::ReadMetaData()

@@ -18,7 +18,7 @@ public:
 
     // 0 success, 2 the file cannot be opened as Windows Media or MP3,
     // 4 no usable audio stream.
-    int Open(const char16_t* path) override;
+    ReaderOpenResult Open(const char16_t* path) override;
     void Close() override;
     // "MP3", "WMA", or "" before a file is open.
     const char* GetFormatName() override;

@@ -2,11 +2,11 @@
 
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "engine/audiofile/foundation/FileNameHelpers.h"
 #include "engine/audiofile/media/CAsfAttributeWriter.h"
 #include "engine/audiofile/tags/CImageFileRead.h"
+#include "platform/files/FileSafety.h"
 
 CWindowsMediaFileWriteBase::CWindowsMediaFileWriteBase() = default;
 
@@ -26,21 +26,21 @@ void CWindowsMediaFileWriteBase::ResetFormat()
     m_profile = Profile{};
 }
 
-int CWindowsMediaFileWriteBase::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
-                                     uint16_t channelCount, uint32_t option)
+WriterOpenResult CWindowsMediaFileWriteBase::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                                  uint16_t channelCount, uint32_t option)
 {
     Close();
     if (bitsPerSample != 16 && bitsPerSample != 24 && bitsPerSample != 32)
-        return 2;
+        return WriterOpenResult::CannotCreate;
     if (!CreateProfile(sampleRate, bitsPerSample, channelCount, option))
     {
         ResetFormat();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
     if (CBinaryFile64::Open(path) < 0)
     {
         ResetFormat();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
     if (!m_encoder.open(*this, m_profile.sampleRate, m_profile.channels, m_profile.bitRate))
     {
@@ -49,14 +49,14 @@ int CWindowsMediaFileWriteBase::Open(const char16_t* path, uint32_t sampleRate, 
         const bool named = PathToUtf8(GetPath(), narrow);
         CBinaryFile64::Close();
         if (named)
-            ::unlink(narrow.c_str());
+            (void)qm::platform::removeFile(narrow);
         ResetFormat();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
     m_sampleRate = sampleRate;
     m_channels = channelCount;
     m_bitsPerSample = bitsPerSample;
-    return 0;
+    return WriterOpenResult::Ok;
 }
 
 uint32_t CWindowsMediaFileWriteBase::write(const uint8_t* data, uint32_t size)

@@ -19,8 +19,8 @@ public:
     // option is the bit rate in bits per second. 0 success; 2 when the
     // profile or the encoder refuses the format or the file cannot be
     // created (no file is left behind then).
-    int Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-             uint32_t option) override;
+    WriterOpenResult Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
+                          uint32_t option) override;
     // Finishes the stream and closes, then writes the metadata into the
     // file. False when encoding or any write of the audio failed; a failure
     // of the metadata alone leaves the audio file as it is and is not

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 #include <type_traits>
-#include <unistd.h>
 
 #include "engine/audiofile/io/AudioFileWriterFactory.h"
+#include "platform/files/FileSafety.h"
 
 CChannelGroupWrite::CChannelGroupWrite(const char* formatName, uint32_t sampleRate, uint16_t bitsPerSample,
                                        uint32_t formatOption)
@@ -97,7 +97,7 @@ bool CChannelGroupWrite::RenameAndClose(const std::u16string& newBaseName, const
         // failed, not the move); where it is decides what Cancel removes.
         std::string oldNarrow;
         const bool stayed =
-            !moved && CBinaryFile64::PathToUtf8(oldPath, oldNarrow) && ::access(oldNarrow.c_str(), F_OK) == 0;
+            !moved && CBinaryFile64::PathToUtf8(oldPath, oldNarrow) && qm::platform::pathExists(oldNarrow);
         finalPaths.push_back(moved || !stayed ? newPath : oldPath);
         ok = moved && ok;
     }

@@ -1,9 +1,9 @@
 #include "engine/audiofile/song/CSongWrite.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 #include "engine/audiofile/foundation/CBinaryFile64.h"
+#include "platform/files/FileSafety.h"
 
 CSongWrite::CSongWrite(const char* formatName, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
                        uint16_t channelsPerFile, uint32_t formatOption)
@@ -123,7 +123,7 @@ void CSongWrite::Cancel()
     {
         std::string narrow;
         if (CBinaryFile64::PathToUtf8(path, narrow))
-            ::unlink(narrow.c_str());
+            (void)qm::platform::removeFile(narrow);
     }
     ResetNames();
 }

@@ -55,7 +55,7 @@ public:
     // Stores the picture path (negative length: up to its terminator). A path
     // longer than the block holds would name another file, so it is refused:
     // the picture path becomes empty and the result is false.
-    bool SetPicturePath(const char16_t* path, int length = -1);
+    [[nodiscard]] bool SetPicturePath(const char16_t* path, int length = -1);
 
 private:
     std::unique_ptr<CMultiString> m_fields[kFieldCount];

@@ -314,6 +314,71 @@ uint32_t CID3v2Read::ReadUserTextFrame(char16_t* out, uint32_t capacity, const c
     return 0;
 }
 
+namespace
+{
+// Where the picture's bytes begin in an attached-picture frame, counted from
+// the frame's data, given the frame's first bytes (`got` of them): after the
+// text encoding, the image format (version 2.2) or the MIME type, the picture
+// type and the description with its terminator. -1 when the frame is not of
+// the type asked for (-1 takes any) or its head does not fit the bytes read.
+int64_t PictureDataOffset(const uint8_t* head, uint32_t got, bool version22, int pictureType)
+{
+    uint32_t pos = 0;
+    int type = -2;
+    uint8_t encoding = 0;
+    if (got >= 1)
+    {
+        encoding = head[pos++];
+        if (version22)
+        {
+            // Image format (three characters), then the picture type.
+            if (got >= pos + 4 && (std::memcmp(head + pos, "JPG", 3) == 0 || std::memcmp(head + pos, "PNG", 3) == 0))
+                type = head[pos + 3];
+            pos += 4;
+        }
+        else
+        {
+            // MIME type up to and including its zero byte.
+            const void* zero = pos < got ? std::memchr(head + pos, 0, got - pos) : nullptr;
+            if (zero != nullptr)
+            {
+                pos = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - head) + 1;
+                if (pos < got)
+                    type = head[pos];
+                ++pos;
+            }
+        }
+    }
+    if (type == -2 || (pictureType != -1 && pictureType != type) || pos > got)
+        return -1;
+    // The description up to and including its terminator.
+    bool terminated = false;
+    if (encoding == kEncodingUtf16Bom || encoding == kEncodingUtf16BigEndian)
+    {
+        for (; pos + 1 < got; pos += 2)
+            if (head[pos] == 0 && head[pos + 1] == 0)
+            {
+                pos += 2;
+                terminated = true;
+                break;
+            }
+    }
+    else
+    {
+        for (; pos < got; ++pos)
+            if (head[pos] == 0)
+            {
+                ++pos;
+                terminated = true;
+                break;
+            }
+    }
+    if (!terminated)
+        return -1;
+    return pos;
+}
+} // namespace
+
 uint32_t CID3v2Read::ReadPicture(uint8_t* buffer, uint32_t bufferSize, int pictureType)
 {
     if (buffer != nullptr)
@@ -332,60 +397,9 @@ uint32_t CID3v2Read::ReadPicture(uint8_t* buffer, uint32_t bufferSize, int pictu
         {
             uint8_t head[kPictureHeadWindow] = {};
             const uint32_t got = ReadFrameBytes(header, head, kPictureHeadWindow);
-            uint32_t pos = 0;
-            int type = -2;
-            uint8_t encoding = 0;
-            if (got >= 1)
-            {
-                encoding = head[pos++];
-                if (version22)
-                {
-                    // Image format (three characters), then the picture type.
-                    if (got >= pos + 4 &&
-                        (std::memcmp(head + pos, "JPG", 3) == 0 || std::memcmp(head + pos, "PNG", 3) == 0))
-                        type = head[pos + 3];
-                    pos += 4;
-                }
-                else
-                {
-                    // MIME type up to and including its zero byte.
-                    const void* zero = pos < got ? std::memchr(head + pos, 0, got - pos) : nullptr;
-                    if (zero != nullptr)
-                    {
-                        pos = static_cast<uint32_t>(static_cast<const uint8_t*>(zero) - head) + 1;
-                        if (pos < got)
-                            type = head[pos];
-                        ++pos;
-                    }
-                }
-            }
-            if (type != -2 && (pictureType == -1 || pictureType == type) && pos <= got)
-            {
-                // The description up to and including its terminator.
-                bool terminated = false;
-                if (encoding == kEncodingUtf16Bom || encoding == kEncodingUtf16BigEndian)
-                {
-                    for (; pos + 1 < got; pos += 2)
-                        if (head[pos] == 0 && head[pos + 1] == 0)
-                        {
-                            pos += 2;
-                            terminated = true;
-                            break;
-                        }
-                }
-                else
-                {
-                    for (; pos < got; ++pos)
-                        if (head[pos] == 0)
-                        {
-                            ++pos;
-                            terminated = true;
-                            break;
-                        }
-                }
-                if (terminated)
-                    dataStart = header.dataStart + pos;
-            }
+            const int64_t offset = PictureDataOffset(head, got, version22, pictureType);
+            if (offset >= 0)
+                dataStart = header.dataStart + offset;
         }
         if (dataStart >= 0)
         {

@@ -54,12 +54,12 @@ void CWavFileRead::Close()
     ResetData();
 }
 
-int CWavFileRead::Open(const char16_t* path)
+ReaderOpenResult CWavFileRead::Open(const char16_t* path)
 {
     std::lock_guard lock(m_lock.m_section);
     Close();
     if (CBinaryFile64::Open(path) < 0)
-        return 2;
+        return ReaderOpenResult::CannotOpen;
 
     char riff[4] = {};
     char wave[4] = {};
@@ -69,7 +69,7 @@ int CWavFileRead::Open(const char16_t* path)
     if (!FourCharCodeEquals(riff, "RIFF") || !FourCharCodeEquals(wave, "WAVE"))
     {
         Close();
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     }
     m_headerEnd = Tell();
     const int64_t fileLength = GetFileLength();
@@ -77,14 +77,14 @@ int CWavFileRead::Open(const char16_t* path)
     if (!ReadFormatChunk())
     {
         Close();
-        return 3;
+        return ReaderOpenResult::FormatNotAccepted;
     }
 
     Seek(m_headerEnd, SEEK_SET);
     if (FindRiffChunk("data", -1) < 8)
     {
         Close();
-        return 4;
+        return ReaderOpenResult::NoUsableAudio;
     }
     Read(m_dataChunkId, 4);
     m_dataSize = static_cast<uint32_t>(ReadUInt(4));
@@ -124,7 +124,7 @@ int CWavFileRead::Open(const char16_t* path)
     BuildMarks();
 
     StartAtData();
-    return 0;
+    return ReaderOpenResult::Ok;
 }
 
 bool CWavFileRead::ReadFormatChunk()

@@ -21,7 +21,7 @@ public:
     CWavFileRead();
     ~CWavFileRead() override;
 
-    int Open(const char16_t* path) override;
+    ReaderOpenResult Open(const char16_t* path) override;
     void Close() override;
     const char* GetFormatName() override;
 

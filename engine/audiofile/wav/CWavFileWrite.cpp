@@ -39,17 +39,17 @@ const char* CWavFileWrite::GetFormatName()
     return "WAV";
 }
 
-int CWavFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-                        uint32_t)
+WriterOpenResult CWavFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample,
+                                     uint16_t channelCount, uint32_t)
 {
     Close();
     const uint64_t blockAlign = uint64_t(bitsPerSample / 8) * channelCount;
     const uint64_t byteRate = blockAlign * sampleRate;
     if ((bitsPerSample != 16 && bitsPerSample != 24 && bitsPerSample != 32) ||
         (channelCount != 1 && channelCount != 2) || sampleRate == 0 || byteRate > 0xFFFFFFFFu)
-        return 2;
+        return WriterOpenResult::CannotCreate;
     if (CBinaryFile64::Open(path) < 0)
-        return 2;
+        return WriterOpenResult::CannotCreate;
 
     m_formatTag = bitsPerSample == 32 ? kFormatIeeeFloat : kFormatPcm;
     m_channelCount = channelCount;
@@ -64,9 +64,9 @@ int CWavFileWrite::Open(const char16_t* path, uint32_t sampleRate, uint16_t bits
         // Not even the header fits (a full disk): leave no file behind.
         DeleteCreatedFile();
         ResetWavFormat();
-        return 2;
+        return WriterOpenResult::CannotCreate;
     }
-    return 0;
+    return WriterOpenResult::Ok;
 }
 
 bool CWavFileWrite::WriteHeader()

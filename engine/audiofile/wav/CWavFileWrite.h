@@ -22,8 +22,8 @@ public:
     // 0 success; 2 when the file cannot be created or the format is not
     // 16, 24 or 32 bits with 1 or 2 channels at a nonzero rate. option is
     // not used.
-    int Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
-             uint32_t option) override;
+    WriterOpenResult Open(const char16_t* path, uint32_t sampleRate, uint16_t bitsPerSample, uint16_t channelCount,
+                          uint32_t option) override;
     bool Close() override;
     const char* GetFormatName() override;
 

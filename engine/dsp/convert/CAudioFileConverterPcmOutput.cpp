@@ -141,7 +141,20 @@ CAudioFileConverterPcmOutput::CAudioFileConverterPcmOutput(uint16_t channels)
 
 CAudioFileConverterPcmOutput::~CAudioFileConverterPcmOutput() = default;
 
-void CAudioFileConverterPcmOutput::SetDitherMode(int mode)
+DitherMode ditherModeFromSetting(int value)
+{
+    switch (value)
+    {
+    case static_cast<int>(DitherMode::Tpdf):
+        return DitherMode::Tpdf;
+    case static_cast<int>(DitherMode::NoiseShaped):
+        return DitherMode::NoiseShaped;
+    default:
+        return DitherMode::None;
+    }
+}
+
+void CAudioFileConverterPcmOutput::SetDitherMode(DitherMode mode)
 {
     if (mode == m_ditherMode)
         return;
@@ -192,9 +205,9 @@ bool CAudioFileConverterPcmOutput::BuildChain()
         return false;
     if (m_wordLength == nullptr)
     {
-        if (m_ditherMode == 1)
+        if (m_ditherMode == DitherMode::Tpdf)
             m_wordLength = std::make_unique<CAudioRecorderOutputProcessTpdfDither>();
-        else if (m_ditherMode == 2)
+        else if (m_ditherMode == DitherMode::NoiseShaped)
             m_wordLength = std::make_unique<CAudioRecorderOutputProcessNoiseShapedDither>();
         else
             m_wordLength = std::make_unique<CAudioRecorderOutputProcessNone>();

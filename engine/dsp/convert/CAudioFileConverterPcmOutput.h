@@ -100,6 +100,16 @@ protected:
     std::atomic<bool> m_outputIsFloat{false};
 };
 
+// The dither of the export's word-length stage. The numbers are the ones
+// stored settings hold; ditherModeFromSetting maps any other number to None.
+enum class DitherMode : int
+{
+    None = 0,
+    Tpdf = 1,
+    NoiseShaped = 2,
+};
+DitherMode ditherModeFromSetting(int value);
+
 class CAudioFileConverterPcmOutput : public CAudioFileConverterBase
 {
 public:
@@ -109,10 +119,10 @@ public:
     explicit CAudioFileConverterPcmOutput(uint16_t channels);
     ~CAudioFileConverterPcmOutput() override;
 
-    // 0 none, 1 TPDF, 2 noise-shaped; any other value acts as 0. A change
-    // drops the word-length stage, so that the next Open makes the new one.
-    void SetDitherMode(int mode);
-    int GetDitherMode() const { return m_ditherMode; }
+    // A change drops the word-length stage, so that the next Open makes the
+    // new one.
+    void SetDitherMode(DitherMode mode);
+    DitherMode GetDitherMode() const { return m_ditherMode; }
     CAudioRecorderOutputProcessBase* GetWordLengthStage() { return m_wordLength.get(); }
 
     // The rate stage in use; the normalise detection puts its own in place for
@@ -140,5 +150,5 @@ private:
     std::unique_ptr<CSimpleBufferPcm> m_outputBuffer;
     RateConversionCode m_rateCode = -1;
     std::unique_ptr<CAudioRecorderOutputProcessBase> m_wordLength;
-    int m_ditherMode = 0;
+    DitherMode m_ditherMode = DitherMode::None;
 };

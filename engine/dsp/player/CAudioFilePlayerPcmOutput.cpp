@@ -17,10 +17,16 @@ namespace
 {
 using Lock = std::lock_guard<std::recursive_mutex>;
 
-void SleepMs(int ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+using namespace std::chrono_literals;
+
+// A source that is still preparing, or that gave no frames, says nothing
+// when that changes: the reader looks again after this long.
+constexpr auto kSourceRetry = 2ms;
+// While holding at the end nothing happens until a command comes.
+constexpr auto kHoldWait = 10ms;
+// Everything else that the reader waits for wakes it; this only bounds a
+// wait should a wake ever be missed.
+constexpr auto kIdleWait = 20ms;
 
 // Device rates above this are refused (the frame arithmetic is 32-bit).
 constexpr float kMaxDeviceRate = 2147483648.0f;
@@ -77,7 +83,9 @@ void CAudioFilePlayerPcmOutput::SetSource(CAudioPlayerInput* source)
         m_dynamics->SetFadeLength(length);
     }
     SetPosition(0.0);
-    Start(GetType());
+    // A reader thread at the priority it inherited still plays; one that
+    // could not be made leaves IsRunning() false, which the transport sees.
+    (void)Start(GetType());
 }
 
 void CAudioFilePlayerPcmOutput::DetachSource()
@@ -105,14 +113,16 @@ float CAudioFilePlayerPcmOutput::SetDeviceSampleRate(float rate)
         UpdateSrc();
     }
     SetPosition(0.0);
-    Start(GetType());
+    // A reader thread at the priority it inherited still plays; one that
+    // could not be made leaves IsRunning() false, which the transport sees.
+    (void)Start(GetType());
     return rate;
 }
 
-int CAudioFilePlayerPcmOutput::Start(int priority)
+ThreadStartResult CAudioFilePlayerPcmOutput::Start(int priority)
 {
     if (GetSource() == nullptr || IsRunning())
-        return 0;
+        return ThreadStartResult::NotAsAsked;
     {
         Lock player(m_playerLock.m_section);
         Lock ring(m_ringLock.m_section);
@@ -152,7 +162,7 @@ void CAudioFilePlayerPcmOutput::run()
             if (!source->IsPreparing())
                 break;
         }
-        SleepMs(1);
+        m_readerWake.waitFor(kSourceRetry);
     }
 
     while (!IsStopRequested() && source != nullptr)
@@ -208,12 +218,14 @@ void CAudioFilePlayerPcmOutput::run()
         }
         if (holding)
         {
-            SleepMs(10);
+            m_readerWake.waitFor(kHoldWait);
             continue;
         }
         if (readChunk)
             continue;
-        SleepMs(1);
+        // The ring is full, or the source is at its end and the device is
+        // draining the ring: the device's next read wakes the reader.
+        m_readerWake.waitFor(kIdleWait);
     }
 
     Lock ring(m_ringLock.m_section);
@@ -260,7 +272,7 @@ void CAudioFilePlayerPcmOutput::ReadChunk()
     const uint32_t got = source->ReadFloat(channels, in, 0);
     if (got == 0)
     {
-        SleepMs(1);
+        m_readerWake.waitFor(kSourceRetry);
         return;
     }
 
@@ -353,6 +365,8 @@ uint32_t CAudioFilePlayerPcmOutput::ReadForDevice(float* const* output, uint32_t
     m_deliveredCounter.fetch_add(got, std::memory_order_acq_rel);
     if (got < frames)
         m_prebuffering.store(true, std::memory_order_release); // underrun: wait for the ring to refill
+    // Room in the ring: the reader may fill it.
+    m_readerWake.wake();
     return got;
 }
 
@@ -411,7 +425,10 @@ uint32_t CAudioFilePlayerPcmOutput::ProcessBlock(const float* const*, float* con
         if (!m_cueFrames.compare_exchange_strong(expected, cue - got, std::memory_order_acq_rel))
             return got;
         if (got == cue && m_state.compare_exchange_strong(state, kStateStopped, std::memory_order_acq_rel))
+        {
             m_cueEndPending.store(state, std::memory_order_release);
+            m_readerWake.wake();
+        }
         return got;
     }
 
@@ -434,6 +451,7 @@ void CAudioFilePlayerPcmOutput::Play()
     if (state == kStateFastForward || state == kStateRewind)
         SetPosition(GetPosition()); // drops the wound-ahead ring
     m_state.store(kStatePlaying, std::memory_order_release);
+    m_readerWake.wake();
 }
 
 void CAudioFilePlayerPcmOutput::Pause()
@@ -452,6 +470,7 @@ void CAudioFilePlayerPcmOutput::Stop()
     if (GetPosition() > 0.0)
         SetPosition(0.0);
     m_dynamics->ResetPeaks();
+    m_readerWake.wake();
 }
 
 void CAudioFilePlayerPcmOutput::FastForward()
@@ -465,6 +484,7 @@ void CAudioFilePlayerPcmOutput::FastForward()
     m_readCounter.store(0, std::memory_order_release);
     SetPosition(p > 0.0 ? p + 2.0 : 0.0);
     m_state.store(kStateFastForward, std::memory_order_release);
+    m_readerWake.wake();
 }
 
 void CAudioFilePlayerPcmOutput::Rewind()
@@ -477,6 +497,7 @@ void CAudioFilePlayerPcmOutput::Rewind()
     m_readCounter.store(0, std::memory_order_release);
     SetPosition(GetPosition() - 3.0);
     m_state.store(kStateRewind, std::memory_order_release);
+    m_readerWake.wake();
 }
 
 void CAudioFilePlayerPcmOutput::CuePlayFrom()
@@ -491,6 +512,7 @@ void CAudioFilePlayerPcmOutput::CuePlayFrom()
     m_cueFrames.store(static_cast<uint32_t>(length * m_deviceRate.load(std::memory_order_acquire)),
                       std::memory_order_release);
     m_state.store(kStateCuePlayFrom, std::memory_order_release);
+    m_readerWake.wake();
 }
 
 void CAudioFilePlayerPcmOutput::CuePlayTo()
@@ -505,6 +527,7 @@ void CAudioFilePlayerPcmOutput::CuePlayTo()
     m_cueFrames.store(length > 0.0 ? static_cast<uint32_t>(length * m_deviceRate.load(std::memory_order_acquire)) : 0,
                       std::memory_order_release);
     m_state.store(kStateCuePlayTo, std::memory_order_release);
+    m_readerWake.wake();
 }
 
 double CAudioFilePlayerPcmOutput::SetPosition(double seconds)
@@ -529,6 +552,7 @@ double CAudioFilePlayerPcmOutput::SetPosition(double seconds)
         }
     }
     m_lastJump.store(-1.0, std::memory_order_release);
+    m_readerWake.wake(); // the emptied ring wants refilling
     return GetPosition();
 }
 
@@ -541,6 +565,7 @@ double CAudioFilePlayerPcmOutput::SetPositionPercent(double percent)
 bool CAudioFilePlayerPcmOutput::SetHoldAtEnd(bool hold)
 {
     m_holdAtEnd.store(hold, std::memory_order_release);
+    m_readerWake.wake();
     return hold;
 }
 

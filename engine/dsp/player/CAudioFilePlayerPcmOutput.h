@@ -8,6 +8,7 @@
 #include "engine/audiofile/pcm/CRingBufferPcm.h"
 #include "engine/audiofile/pcm/CSimpleBufferPcm.h"
 #include "engine/dsp/player/CAudioFilePlayerBase.h"
+#include "platform/thread/WakeEvent.h"
 
 class CAudioPlayerInput;
 class CDynamicControl;
@@ -51,7 +52,7 @@ public:
     // The reader thread body.
     void run() override;
     // Starts the reader thread when a source is set and no thread runs.
-    int Start(int priority) override;
+    ThreadStartResult Start(int priority) override;
     // Detaches the current source (without deleting it), then plays the new
     // one (null: none) from 0.
     virtual void SetSource(CAudioPlayerInput* source);
@@ -106,6 +107,8 @@ private:
     // Reads one chunk from the source into the ring; the caller holds the
     // player lock.
     void ReadChunk();
+    // Wakes the reader thread (any thread, the audio callback included).
+    void WakeForStop() override { m_readerWake.wake(); }
     // Carries out the end of a cue play that the audio thread marked: the
     // return seek under the player lock, then the listeners. True when there
     // was one.
@@ -142,6 +145,9 @@ private:
     CCriticalSection m_playerLock;
     CCriticalSection m_ringLock;
     std::unique_ptr<CRingBufferPcm> m_ring;
+    // The reader thread sleeps on this until the device has taken frames
+    // from the ring, a command has changed what it must do, or it must stop.
+    qm::platform::WakeEvent m_readerWake;
     std::unique_ptr<CSimpleBufferPcm> m_sourceBuffer;
     std::unique_ptr<CSimpleBufferPcm> m_srcBuffer;
     std::unique_ptr<CRealTimeFsConverterPcmOutput> m_converter;

@@ -29,14 +29,18 @@ TEST(TextFormatting, Durations)
     {
         int hours, minutes;
         float seconds;
-        int style;
+        TimeStyle style;
         const char* expected;
     };
     const Case cases[] = {
-        {0, 0, 59.9996f, 1, "1:00"},        {1, 2, 3.5f, 0, "01:02:03.500"},       {0, 75, 0.0f, 1, "1:15:00"},
-        {1, 0, 0.129f, 0, "01:00:00.129"}, // every millisecond survives an hour's total
-        {10, 0, 0.001f, 0, "10:00:00.001"}, {0, 0, 3599.9996f, 0, "01:00:00.000"}, {0, 0, 61.0f, 1, "1:01"},
-        {0, 0, -1.0f, 1, "0:00"},
+        {0, 0, 59.9996f, TimeStyle::Compact, "1:00"},
+        {1, 2, 3.5f, TimeStyle::Precise, "01:02:03.500"},
+        {0, 75, 0.0f, TimeStyle::Compact, "1:15:00"},
+        {1, 0, 0.129f, TimeStyle::Precise, "01:00:00.129"}, // every millisecond survives an hour's total
+        {10, 0, 0.001f, TimeStyle::Precise, "10:00:00.001"},
+        {0, 0, 3599.9996f, TimeStyle::Precise, "01:00:00.000"},
+        {0, 0, 61.0f, TimeStyle::Compact, "1:01"},
+        {0, 0, -1.0f, TimeStyle::Compact, "0:00"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(formatTimeParts(c.hours, c.minutes, c.seconds, c.style), c.expected)
@@ -45,15 +49,21 @@ TEST(TextFormatting, Durations)
     struct SecondsCase
     {
         double seconds;
-        int style;
+        TimeStyle style;
         const char* expected;
     };
     const SecondsCase secondsCases[] = {
-        {3600.129, 0, "01:00:00.129"}, {3723.5, 1, "1:02:03"},    {59.9996, 1, "1:00"},
-        {-5.0, 0, "00:00:00.000"},     {std::nan(""), 1, "0:00"}, {359999.999, 0, "99:59:59.999"},
+        {3600.129, TimeStyle::Precise, "01:00:00.129"}, {3723.5, TimeStyle::Compact, "1:02:03"},
+        {59.9996, TimeStyle::Compact, "1:00"},          {-5.0, TimeStyle::Precise, "00:00:00.000"},
+        {std::nan(""), TimeStyle::Compact, "0:00"},     {359999.999, TimeStyle::Precise, "99:59:59.999"},
     };
     for (const auto& c : secondsCases)
         EXPECT_EQ(formatTime(c.seconds, c.style), c.expected) << c.seconds;
+
+    // A stored setting that names no style shows the precise form.
+    for (const int value : {-1, 0, 2, 7})
+        EXPECT_EQ(timeStyleFromSetting(value), TimeStyle::Precise) << value;
+    EXPECT_EQ(timeStyleFromSetting(1), TimeStyle::Compact);
 }
 
 TEST(TextFormatting, ByteSizes)

@@ -13,6 +13,7 @@
 #include "engine/audiofile/song/CSongRead.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/support/CdImageBuilder.h"
+#include "tests/support/RegisteredCdImage.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
@@ -22,27 +23,12 @@ using Tavrel::TrackInfo;
 
 namespace
 {
-// A disc image registered as a drive while the object lives (or until it is
-// taken out).
-class Drive
+// A registered disc image named as the engine names drives.
+class Drive : public qm::test::RegisteredCdImage
 {
 public:
-    Drive(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks)
-    {
-        m_name = qm::test::WriteCdImage(folder.path(), name, tracks);
-        EXPECT_TRUE(CdDriveRegistry::Instance().RegisterImage(m_name + ".cue"));
-    }
-    ~Drive() { takeOut(); }
-    void takeOut()
-    {
-        if (!m_name.empty())
-            CdDriveRegistry::Instance().UnregisterImage(m_name);
-        m_name.clear();
-    }
-    std::u16string name() const { return toEngineText(juce::String(m_name)); }
-
-private:
-    std::string m_name;
+    using RegisteredCdImage::RegisteredCdImage;
+    std::u16string name() const { return toEngineText(juce::String(Name())); }
 };
 
 const std::vector<CdImageTrack> kDisc = {{true, 300}, {true, 450}};
@@ -61,7 +47,7 @@ public:
 std::unique_ptr<TrackInfo> secondTrack(const std::u16string& drive)
 {
     CAudioCDRead reader(true);
-    EXPECT_EQ(reader.Open(drive.c_str()), 0);
+    EXPECT_EQ(reader.Open(drive.c_str()), ReaderOpenResult::Ok);
     EXPECT_TRUE(reader.SelectTrack(1));
     return std::make_unique<TrackInfo>(reader);
 }

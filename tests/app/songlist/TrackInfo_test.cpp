@@ -15,6 +15,7 @@
 #include "engine/dsp/dynamics/CDynamicControlParams.h"
 #include "tests/support/TempFolder.h"
 
+using Tavrel::MetadataWriteResult;
 using Tavrel::TrackInfo;
 using Tavrel::TrackInfoListener;
 
@@ -38,7 +39,7 @@ std::u16string writeWav(const std::filesystem::path& path, uint16_t channels, ui
 {
     CWavFileWrite writer;
     const std::u16string wide = path.u16string();
-    EXPECT_EQ(writer.Open(wide.c_str(), 44100, 16, channels, 0), 0);
+    EXPECT_EQ(writer.Open(wide.c_str(), 44100, 16, channels, 0), WriterOpenResult::Ok);
     std::vector<int32_t> samples[2];
     int32_t* pointers[2] = {};
     for (uint16_t ch = 0; ch < channels; ++ch)
@@ -428,7 +429,7 @@ TEST(TrackInfo, WriteMetadataReplacesTheTextsForExport)
     CAudioMetaData metaData;
     metaData.GetField(CAudioMetaData::kAlbum)->SetNarrow(-1, "Album of the source file");
     metaData.GetField(CAudioMetaData::kSoftware)->SetEncoderText();
-    record.writeMetadata(metaData);
+    EXPECT_EQ(record.writeMetadata(metaData), MetadataWriteResult::Written);
 
     EXPECT_STREQ(metaData.GetField(CAudioMetaData::kTitle)->GetNarrow(), "Title");
     EXPECT_STREQ(metaData.GetField(CAudioMetaData::kArtist)->GetNarrow(), "Artist");
@@ -441,10 +442,39 @@ TEST(TrackInfo, WriteMetadataReplacesTheTextsForExport)
     EXPECT_EQ(std::u16string(metaData.GetPicturePath()), u"/pictures/cover.jpg");
 
     TrackInfo empty;
-    empty.writeMetadata(metaData);
+    EXPECT_EQ(empty.writeMetadata(metaData), MetadataWriteResult::Written);
     EXPECT_TRUE(metaData.GetField(CAudioMetaData::kTitle)->IsEmpty());
     EXPECT_STREQ(metaData.GetField(CAudioMetaData::kDate)->GetNarrow(), "    -  -");
     EXPECT_EQ(std::u16string(metaData.GetPicturePath()), u"");
+}
+
+// A picture whose path does not fit the metadata record cannot go with an
+// export; the record says so instead of exporting without it unnoticed, and
+// the texts are written all the same.
+TEST(TrackInfo, APicturePathTooLongForTheRecordIsReported)
+{
+    const juce::String folder = "/" + juce::String::repeatedString("folder/", 150);
+    const struct
+    {
+        juce::String path;
+        MetadataWriteResult expected;
+    } cases[] = {
+        {folder.substring(0, CAudioMetaData::kMaxPicturePathLength - 9) + "cover.jpg", MetadataWriteResult::Written},
+        {folder.substring(0, CAudioMetaData::kMaxPicturePathLength - 8) + "cover.jpg",
+         MetadataWriteResult::PictureLeftOut},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.path.length());
+        TrackInfo record;
+        record.setTextField("Title", TrackInfo::kTitle, false);
+        record.setPicturePath(c.path);
+        CAudioMetaData metaData;
+        EXPECT_EQ(record.writeMetadata(metaData), c.expected);
+        EXPECT_STREQ(metaData.GetField(CAudioMetaData::kTitle)->GetNarrow(), "Title");
+        EXPECT_EQ(std::u16string(metaData.GetPicturePath()),
+                  c.expected == MetadataWriteResult::Written ? toEngineText(c.path) : u"");
+    }
 }
 
 TEST(TrackInfo, ApplyControlsSetsTheDynamicsInOrder)

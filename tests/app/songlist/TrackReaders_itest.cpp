@@ -14,6 +14,7 @@
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/app/TestResources.h"
 #include "tests/support/CdImageBuilder.h"
+#include "tests/support/RegisteredCdImage.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
@@ -23,28 +24,23 @@ using Block = qm::test::CdTextPackBuilder::Block;
 
 namespace
 {
-// A disc image registered as a drive for the life of the object.
-class Disc
+// A registered disc image named as the song list names drives.
+class Disc : public qm::test::RegisteredCdImage
 {
 public:
     Disc(const qm::test::TempFolder& folder, const std::vector<CdImageTrack>& tracks,
          const std::vector<uint8_t>& packs = {})
+        : RegisteredCdImage(folder, "disc", tracks, packs)
     {
-        m_name = qm::test::WriteCdImage(folder.path(), "disc", tracks, packs);
-        EXPECT_TRUE(CdDriveRegistry::Instance().RegisterImage(m_name + ".cue"));
     }
-    ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
-    juce::String drive() const { return juce::String(m_name); }
-
-private:
-    std::string m_name;
+    juce::String drive() const { return juce::String(Name()); }
 };
 
 std::string makeWav(const qm::test::TempFolder& folder, const std::string& name, int rate)
 {
     const std::string path = folder.file(name).string();
-    EXPECT_EQ(qm::test::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " + qm::test::shellQuote(path) +
-                                 " synth 0.5 sine 440"),
+    EXPECT_EQ(qm::test::runCommand("sox -D -n -r " + std::to_string(rate) + " -b 16 -c 2 " +
+                                   qm::test::shellQuote(path) + " synth 0.5 sine 440"),
               0);
     return path;
 }

@@ -46,7 +46,7 @@ std::u16string writeIndexed(const std::filesystem::path& path, int tag, uint32_t
 {
     Writer writer;
     const std::u16string wide = path.u16string();
-    EXPECT_EQ(writer.Open(wide.c_str(), rate, bits, channels, 0), 0);
+    EXPECT_EQ(writer.Open(wide.c_str(), rate, bits, channels, 0), WriterOpenResult::Ok);
     for (const double mark : marks)
         writer.GetMarker()->Add(mark);
     std::vector<int32_t> ints[2];
@@ -195,7 +195,7 @@ public:
     }
     ~FakeFileReader() override { FakeReaders::deleted().push_back(m_name); }
 
-    int Open(const char16_t*) override { return 0; }
+    ReaderOpenResult Open(const char16_t*) override { return ReaderOpenResult::Ok; }
     void Close() override {}
     const char* GetFormatName() override { return "FAKE"; }
     void SetRange(uint64_t startFrame, uint64_t endFrame) override

@@ -41,7 +41,7 @@ std::vector<int32_t> readAll(CAudioPlayerInput& reader)
 std::vector<int32_t> samplesOfWav(const std::filesystem::path& wav)
 {
     CWavFileRead reader;
-    EXPECT_EQ(reader.Open(wav.u16string().c_str()), 0) << wav;
+    EXPECT_EQ(reader.Open(wav.u16string().c_str()), ReaderOpenResult::Ok) << wav;
     return readAll(reader);
 }
 
@@ -74,7 +74,7 @@ TEST(AiffInterop, SoxFiles)
     ASSERT_EQ(runCommand("sox " + q(aiff) + " " + q(folder.file("sox.wav"))), 0);
 
     CAiffFileRead reader;
-    ASSERT_EQ(reader.Open(aiff.u16string().c_str()), 0);
+    ASSERT_EQ(reader.Open(aiff.u16string().c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(reader.GetSampleRate(), 48000u);
     EXPECT_EQ(reader.GetBitsPerSample(), 24);
     EXPECT_EQ(reader.GetLength(), 2400u);
@@ -85,9 +85,9 @@ TEST(AiffInterop, SoxFiles)
     const auto aifc = folder.file("sox.aifc");
     ASSERT_EQ(runCommand("sox -n -r 44100 -c 2 -b 16 " + q(aifc) + " synth 0.05 sine 440 sine 660 2>/dev/null"), 0);
     ASSERT_EQ(runCommand("sox " + q(aifc) + " " + q(folder.file("soxc.wav"))), 0);
-    EXPECT_EQ(reader.Open(aifc.u16string().c_str()), 4);
+    EXPECT_EQ(reader.Open(aifc.u16string().c_str()), ReaderOpenResult::NoUsableAudio);
     CAifcSowtFileRead aifcReader;
-    ASSERT_EQ(aifcReader.Open(aifc.u16string().c_str()), 0);
+    ASSERT_EQ(aifcReader.Open(aifc.u16string().c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(aifcReader.GetLength(), 2205u);
     EXPECT_EQ(readAll(aifcReader), samplesOfWav(folder.file("soxc.wav")));
 }
@@ -105,9 +105,9 @@ TEST(AiffInterop, FfmpegFiles)
               0);
     ASSERT_EQ(runCommand("ffmpeg -v error -y -i " + q(sowtPath) + " -c:a pcm_s16le " + q(folder.file("sowt.wav"))), 0);
     CAiffFileRead aiffReader;
-    EXPECT_EQ(aiffReader.Open(sowtPath.u16string().c_str()), 4);
+    EXPECT_EQ(aiffReader.Open(sowtPath.u16string().c_str()), ReaderOpenResult::NoUsableAudio);
     CAifcSowtFileRead sowt;
-    ASSERT_EQ(sowt.Open(sowtPath.u16string().c_str()), 0);
+    ASSERT_EQ(sowt.Open(sowtPath.u16string().c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(sowt.GetLength(), 2205u);
     EXPECT_EQ(readAll(sowt), samplesOfWav(folder.file("sowt.wav")));
 
@@ -128,7 +128,7 @@ TEST(AiffInterop, FfmpegFiles)
                              q(folder.file("tagged.wav"))),
                   0);
         CAiffFileRead reader;
-        ASSERT_EQ(reader.Open(tagged.u16string().c_str()), 0) << version;
+        ASSERT_EQ(reader.Open(tagged.u16string().c_str()), ReaderOpenResult::Ok) << version;
         EXPECT_EQ(reader.GetLength(), 4405u);
         EXPECT_EQ(readAll(reader), samplesOfWav(folder.file("tagged.wav"))) << version;
         const CAudioMetaData& m = *reader.GetMetaData();
@@ -152,13 +152,13 @@ TEST(AiffInterop, OurFilesInOtherTools)
     ASSERT_EQ(runCommand("ffmpeg -v error -y -f lavfi -i color=blue:s=8x8 -frames:v 1 " + q(cover)), 0);
     const auto path = folder.file("ours.aif");
     CAiffFileWrite writer;
-    ASSERT_EQ(writer.Open(path.u16string().c_str(), 96000, 24, 2, 0), 0);
+    ASSERT_EQ(writer.Open(path.u16string().c_str(), 96000, 24, 2, 0), WriterOpenResult::Ok);
     CAudioMetaData& m = *writer.GetMetaData();
     m.GetField(CAudioMetaData::kTitle)->SetWide(-1, u"Caf\u00E9 \u65E5\u672C");
     m.GetField(CAudioMetaData::kArtist)->SetNarrow(-1, "Artist");
     m.GetField(CAudioMetaData::kAlbum)->SetNarrow(-1, "Album");
     m.GetField(CAudioMetaData::kDate)->SetNarrow(-1, "2009-12-31");
-    m.SetPicturePath(cover.u16string().c_str());
+    ASSERT_TRUE(m.SetPicturePath(cover.u16string().c_str()));
     std::vector<int32_t> left(4801), right(4801);
     for (size_t i = 0; i < left.size(); ++i)
     {
@@ -181,7 +181,7 @@ TEST(AiffInterop, OurFilesInOtherTools)
     ASSERT_EQ(runCommand("ffmpeg -v error -y -i " + q(path) + " -map 0:a -c:a pcm_s24le " + q(folder.file("back.wav"))),
               0);
     CAiffFileRead reader;
-    ASSERT_EQ(reader.Open(path.u16string().c_str()), 0);
+    ASSERT_EQ(reader.Open(path.u16string().c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(readAll(reader), samplesOfWav(folder.file("back.wav")));
 
     const std::string sox = runCommandOutput("sox --i " + q(path));

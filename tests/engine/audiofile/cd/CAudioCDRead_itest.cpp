@@ -5,6 +5,7 @@
 #include "engine/audiofile/cd/CAudioCDRead.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "tests/support/CdImageBuilder.h"
+#include "tests/support/RegisteredCdImage.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::CdDriveRegistry;
@@ -14,22 +15,12 @@ using Block = qm::test::CdTextPackBuilder::Block;
 
 namespace
 {
-// A disc image registered as a drive for the life of the object.
-class Disc
+// A registered disc image named as the engine names drives.
+class Disc : public qm::test::RegisteredCdImage
 {
 public:
-    Disc(const qm::test::TempFolder& folder, const std::string& name, const std::vector<CdImageTrack>& tracks,
-         const std::vector<uint8_t>& packs = {})
-    {
-        m_name = qm::test::WriteCdImage(folder.path(), name, tracks, packs);
-        CdDriveRegistry::Instance().RegisterImage(m_name + ".cue");
-    }
-    ~Disc() { CdDriveRegistry::Instance().UnregisterImage(m_name); }
-    std::u16string Drive() const { return std::u16string(m_name.begin(), m_name.end()); }
-    const std::string& Name() const { return m_name; }
-
-private:
-    std::string m_name;
+    using RegisteredCdImage::RegisteredCdImage;
+    std::u16string Drive() const { return std::u16string(Name().begin(), Name().end()); }
 };
 
 std::vector<double> Marks(CAudioCDRead& reader)
@@ -82,7 +73,7 @@ TEST(CAudioCDRead, TwoTrackDisc)
     qm::test::TempFolder folder;
     Disc disc(folder, "two", {{true, 225}, {true, 150}});
     CAudioCDRead reader(true);
-    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
     EXPECT_STREQ(reader.GetFormatName(), "CD");
     EXPECT_EQ(reader.GetDriveName(), disc.Drive());
     EXPECT_EQ(reader.GetTrackCount(), 2);
@@ -134,7 +125,7 @@ TEST(CAudioCDRead, TracksAgreeWithCdInfo)
     qm::test::TempFolder folder;
     Disc disc(folder, "layout", {{false, 300}, {true, 225, 150}, {true, 150, 2}, {true, 75}});
     CAudioCDRead reader(false);
-    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
     const auto info = qm::test::CdInfoTracks(disc.Name() + ".cue");
     ASSERT_EQ(info.size(), 5u);
     const uint64_t discStart = uint64_t(info[1].lsn) * 588; // the first audio track
@@ -153,7 +144,7 @@ TEST(CAudioCDRead, PositionsAndRangesClampAndReadsEndInSilence)
     qm::test::TempFolder folder;
     Disc disc(folder, "clamp", {{true, 10}, {true, 10}});
     CAudioCDRead reader(false);
-    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
     const uint64_t length = 20 * 588;
     struct PositionCase
     {
@@ -214,7 +205,7 @@ TEST(CAudioCDRead, OpenResults)
     for (const auto& c : cases)
     {
         CAudioCDRead reader(true);
-        EXPECT_EQ(reader.Open(c.drive.c_str()), c.result);
+        EXPECT_EQ(static_cast<int>(reader.Open(c.drive.c_str())), c.result);
         EXPECT_EQ(reader.GetTrackCount(), 0);
         EXPECT_EQ(reader.GetLength(), 0u);
     }
@@ -226,7 +217,7 @@ TEST(CAudioCDRead, EnhancedDiscEndsBeforeTheSessionGap)
     // Audio 12000 + 11500 sectors (mostly holes), then a data track.
     Disc disc(folder, "enhanced", {{true, 12000, 0, 4}, {true, 11500, 0, 4}, {false, 300}});
     CAudioCDRead reader(false);
-    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(reader.GetTrackCount(), 2);
     EXPECT_EQ(reader.GetLength(), uint64_t(23500 - 11400) * 588);
     EXPECT_EQ(Marks(reader), (std::vector<double>{0.0, 12000.0 * 588 / 44100}));
@@ -297,7 +288,7 @@ TEST(CAudioCDRead, CdTextWithDataTrackFirstAndLanguageChoice)
     {
         SCOPED_TRACE(c.language);
         CAudioCDRead reader(true, c.language);
-        ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+        ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
         EXPECT_EQ(reader.GetTrackCount(), 2);
         EXPECT_EQ(reader.GetTrackStart(0), 0u);
         EXPECT_EQ(reader.GetTrackStart(1), 225u * 588);
@@ -316,7 +307,7 @@ TEST(CAudioCDRead, CdTextWithDataTrackFirstAndLanguageChoice)
 
         // Without CD-TEXT reading nothing is filled.
         CAudioCDRead plain(false, c.language);
-        ASSERT_EQ(plain.Open(disc.Drive().c_str()), 0);
+        ASSERT_EQ(plain.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
         ASSERT_TRUE(plain.SelectTrack(0));
         EXPECT_TRUE(plain.GetMetaData()->GetField(CAudioMetaData::kTitle)->IsEmpty());
     }
@@ -327,7 +318,7 @@ TEST(CAudioCDRead, ReadFailureDeliversTheRealCountThenSilence)
     qm::test::TempFolder folder;
     Disc disc(folder, "short", {{true, 100}});
     CAudioCDRead reader(false);
-    ASSERT_EQ(reader.Open(disc.Drive().c_str()), 0);
+    ASSERT_EQ(reader.Open(disc.Drive().c_str()), ReaderOpenResult::Ok);
     // The image loses its second half after the table of contents was read.
     std::filesystem::resize_file(disc.Name() + ".bin", 50 * 2352);
     reader.SetPosition(50 * 588 - 8);

@@ -30,11 +30,11 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
     const std::u16string withoutDrive(without.begin(), without.end());
 
     CCdTextInfoRead english(CCdTextInfoRead::kEnglish);
-    ASSERT_EQ(english.Open(withDrive.c_str()), 0);
+    ASSERT_EQ(english.Open(withDrive.c_str()), CdTextOpenResult::Ok);
     EXPECT_EQ(english.GetPreferredBlock(), 1);
     EXPECT_EQ(english.GetEnglishBlock(), 1);
     CCdTextInfoRead japanese(CCdTextInfoRead::kJapanese);
-    ASSERT_EQ(japanese.Open(withDrive.c_str()), 0);
+    ASSERT_EQ(japanese.Open(withDrive.c_str()), CdTextOpenResult::Ok);
     EXPECT_EQ(japanese.GetPreferredBlock(), 0);
     EXPECT_EQ(japanese.GetEnglishBlock(), 1);
 
@@ -64,12 +64,12 @@ TEST(CCdTextInfoRead, BlocksTextsAndDestinations)
 
     // A disc without CD-TEXT: Open fails and the texts are empty.
     CCdTextInfoRead none(CCdTextInfoRead::kEnglish);
-    EXPECT_EQ(none.Open(withoutDrive.c_str()), 1);
+    EXPECT_EQ(none.Open(withoutDrive.c_str()), CdTextOpenResult::NoCdText);
     char16_t title[8] = {u'x', u'x'};
     EXPECT_EQ(none.GetTitle(title, 8, 0, 0), 0);
     EXPECT_EQ(title[0], 0);
-    EXPECT_EQ(none.Open(u"/no/such/drive"), 1);
-    EXPECT_EQ(none.Open(u""), 1);
+    EXPECT_EQ(none.Open(u"/no/such/drive"), CdTextOpenResult::NoCdText);
+    EXPECT_EQ(none.Open(u""), CdTextOpenResult::NoCdText);
     CdDriveRegistry::Instance().UnregisterImage(withText);
     CdDriveRegistry::Instance().UnregisterImage(without);
 

@@ -46,7 +46,8 @@ TEST(CCdaFileRead, TrackFilesOfADisc)
 {
     qm::test::TempFolder folder;
     // A data track first, then two audio tracks (the disc's tracks 2 and 3).
-    const std::string disc = qm::test::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
+    const std::string disc =
+        qm::test::WriteCdImage(folder.path(), "disc", {{false, 300}, {true, 225, 150}, {true, 150}});
     ASSERT_TRUE(CdDriveRegistry::Instance().RegisterImage(disc + ".cue"));
     std::filesystem::create_directory(disc); // a folder of stubs beside the image
     auto writeStub = [&disc](const std::string& name, const std::string& bytes) {
@@ -89,7 +90,7 @@ TEST(CCdaFileRead, TrackFilesOfADisc)
         SCOPED_TRACE(c.path);
         CCdaFileRead reader;
         const std::u16string path = Wide(c.path);
-        ASSERT_EQ(reader.Open(path.c_str()), c.result);
+        ASSERT_EQ(static_cast<int>(reader.Open(path.c_str())), c.result);
         if (c.result != 0)
         {
             EXPECT_EQ(reader.GetTrackCount(), 0);
@@ -116,7 +117,7 @@ TEST(CCdaFileRead, DriveWithoutAudioCdFailsBeforeTheFileIsRead)
     std::filesystem::create_directory(data);
     std::ofstream(data + "/Track01.cda", std::ios::binary) << Stub(1);
     CCdaFileRead reader;
-    EXPECT_EQ(reader.Open(Wide(data + "/Track01.cda").c_str()), 2);
+    EXPECT_EQ(reader.Open(Wide(data + "/Track01.cda").c_str()), ReaderOpenResult::CannotOpen);
     EXPECT_EQ(reader.GetCdaTrackNumber(), 0);
     CdDriveRegistry::Instance().UnregisterImage(data);
 }

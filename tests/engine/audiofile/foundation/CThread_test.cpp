@@ -85,7 +85,7 @@ TEST(Thread, StartsStopsAndRestarts)
 {
     PollingThread thread;
     EXPECT_FALSE(thread.IsRunning());
-    EXPECT_NE(thread.Start(0), 0);
+    EXPECT_EQ(thread.Start(0), ThreadStartResult::AtPriority);
     EXPECT_TRUE(thread.IsRunning());
     while (thread.runs == 0)
         std::this_thread::sleep_for(1ms);
@@ -93,7 +93,7 @@ TEST(Thread, StartsStopsAndRestarts)
     EXPECT_NE(thread.GetThreadId(), 0u);
 
     // A second Start stops the body and runs it again from the beginning.
-    thread.Start(3);
+    EXPECT_EQ(thread.Start(3), ThreadStartResult::AtPriority);
     while (thread.runs < 2)
         std::this_thread::sleep_for(1ms);
     EXPECT_EQ(thread.policy, SCHED_OTHER);
@@ -107,7 +107,7 @@ TEST(Thread, StartsStopsAndRestarts)
 TEST(Thread, StopWaitsPastTheLimitWithOneDiagnostic)
 {
     StubbornThread thread;
-    thread.Start(6);
+    EXPECT_EQ(thread.Start(6), ThreadStartResult::AtPriority);
     while (thread.runs == 0)
         std::this_thread::sleep_for(1ms);
     std::thread releaser([&] {
@@ -128,6 +128,6 @@ TEST(Thread, DerivedDestructorStopsBeforeMembersGo)
     for (int i = 0; i < 20; ++i)
     {
         MemberUsingThread thread;
-        thread.Start(6);
+        EXPECT_EQ(thread.Start(6), ThreadStartResult::AtPriority);
     }
 }

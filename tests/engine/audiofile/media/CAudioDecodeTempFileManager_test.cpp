@@ -24,7 +24,7 @@ public:
     void Finish() { m_preparing = false; }
     bool IsPreparing() override { return m_preparing; }
 
-    int Open(const char16_t*) override { return 0; }
+    ReaderOpenResult Open(const char16_t*) override { return ReaderOpenResult::Ok; }
     void Close() override {}
     const char* GetFormatName() override { return "TEST"; }
     void SetRange(uint64_t, uint64_t) override {}

@@ -61,7 +61,7 @@ TEST_P(QuickTimeRead, DescribesAndDecodesTheFile)
     const auto source = fx().sourceSamples(44100, c.bits);
 
     CQuickTimeFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath(c.name).c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath(c.name).c_str()), ReaderOpenResult::Ok);
     EXPECT_STREQ(reader.GetFormatName(), c.format);
     EXPECT_EQ(reader.GetSampleRate(), 44100u);
     EXPECT_EQ(reader.GetChannelCount(), 2);
@@ -110,7 +110,8 @@ TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
                                 " -metadata title=Title3 -metadata artist=Artist3 -metadata album=Album3"
                                 " -metadata genre=Blues -metadata date=2009");
     CQuickTimeFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath("tagged.m4a").c_str()), 0) << "a cover is not a second track";
+    ASSERT_EQ(reader.Open(fx().widePath("tagged.m4a").c_str()), ReaderOpenResult::Ok)
+        << "a cover is not a second track";
     EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title3");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist3");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album3");
@@ -139,7 +140,7 @@ TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
     {
         const std::string name = "stamp" + std::to_string(i++) + ".m4a";
         fx().make(name, "-i " + fx().q(src) + " -c:a aac -metadata date=" + s.stamp);
-        ASSERT_EQ(reader.Open(fx().widePath(name).c_str()), 0);
+        ASSERT_EQ(reader.Open(fx().widePath(name).c_str()), ReaderOpenResult::Ok);
         EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), s.date) << s.stamp;
         EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), s.time) << s.stamp;
     }
@@ -163,7 +164,7 @@ TEST(QuickTimeReadOpen, RefusesWhatItCannotPlay)
     for (const auto& row : rows)
     {
         CQuickTimeFileRead reader;
-        EXPECT_EQ(reader.Open(fx().widePath(row.name).c_str()), row.result) << row.name;
+        EXPECT_EQ(static_cast<int>(reader.Open(fx().widePath(row.name).c_str())), row.result) << row.name;
         EXPECT_STREQ(reader.GetFormatName(), "") << row.name;
         EXPECT_EQ(reader.GetSampleRate(), 44100u);
         EXPECT_EQ(reader.GetChannelCount(), 2);

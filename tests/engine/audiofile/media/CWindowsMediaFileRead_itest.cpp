@@ -64,7 +64,7 @@ TEST_P(WindowsMediaRead, DescribesAndDecodesTheFile)
     const auto source = fx().sourceSamples(c.rate, 16, c.channels);
 
     CWindowsMediaFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath(c.name).c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath(c.name).c_str()), ReaderOpenResult::Ok);
     EXPECT_STREQ(reader.GetFormatName(), c.format);
     EXPECT_EQ(reader.GetSampleRate(), static_cast<uint32_t>(c.rate));
     EXPECT_EQ(reader.GetChannelCount(), c.channels);
@@ -129,7 +129,7 @@ TEST(WindowsMediaReadTags, Mp3TextsAndPictureComeFromTheId3Tag)
                                 " -metadata album=Album1 -metadata album_artist=Band1 -metadata genre=Jazz"
                                 " -metadata date=2009");
     CWindowsMediaFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath("tagged.mp3").c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath("tagged.mp3").c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title1");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist1");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album1");
@@ -148,7 +148,7 @@ TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
                                 " -c:a wmav2 -metadata title=Title2 -metadata artist=Artist2 -metadata album=Album2"
                                 " -metadata album_artist=Band2 -metadata genre=Rock -metadata date=2007");
     CWindowsMediaFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath("tagged.wma").c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath("tagged.wma").c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Title2");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kArtist), "Artist2");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kAlbum), "Album2");
@@ -161,7 +161,7 @@ TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
     // Without a year the date and time are the file's last-write time.
     fx().make("plain.wma", "-i " + fx().q(src) + " -c:a wmav2");
     fx().run("touch -m -d '2011-02-03 04:05:06' " + fx().q("plain.wma"));
-    ASSERT_EQ(reader.Open(fx().widePath("plain.wma").c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath("plain.wma").c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), "2011-02-03");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), "04:05:06");
 }
@@ -187,7 +187,7 @@ TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)
     for (const auto& row : rows)
     {
         CWindowsMediaFileRead reader;
-        EXPECT_EQ(reader.Open(fx().widePath(row.name).c_str()), row.result) << row.name;
+        EXPECT_EQ(static_cast<int>(reader.Open(fx().widePath(row.name).c_str())), row.result) << row.name;
         EXPECT_STREQ(reader.GetFormatName(), "") << row.name;
         EXPECT_EQ(reader.GetSampleRate(), 44100u);
         EXPECT_EQ(reader.GetChannelCount(), 2);
@@ -202,7 +202,7 @@ TEST(WindowsMediaReadOpen, ReadsTheAudioOfAVideo)
     fx().make("movie.wmv",
               "-f lavfi -i color=c=blue:s=32x32:d=3 -i " + fx().q(src) + " -c:v wmv2 -c:a wmav2 -b:a 128k -shortest");
     CWindowsMediaFileRead reader;
-    ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), 0);
+    ASSERT_EQ(reader.Open(fx().widePath("movie.wmv").c_str()), ReaderOpenResult::Ok);
     EXPECT_STREQ(reader.GetFormatName(), "WMA");
     EXPECT_EQ(reader.GetChannelCount(), 2);
     const auto decoded = qm::test::readAllInt32(reader);
@@ -221,7 +221,7 @@ TEST(WindowsMediaReadOpen, AStreamThatEndsEarlyShrinksTheLength)
     std::filesystem::copy_file(fx().path("cut.mp3"), copy, std::filesystem::copy_options::overwrite_existing);
 
     CWindowsMediaFileRead reader;
-    ASSERT_EQ(reader.Open(copy.u16string().c_str()), 0);
+    ASSERT_EQ(reader.Open(copy.u16string().c_str()), ReaderOpenResult::Ok);
     const uint64_t measured = reader.GetLength();
     ASSERT_EQ(::truncate(copy.c_str(), static_cast<off_t>(std::filesystem::file_size(copy) / 4 * 3)), 0);
 

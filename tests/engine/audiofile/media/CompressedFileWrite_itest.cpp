@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "engine/audiofile/io/AudioFileWriterFactory.h"
@@ -17,6 +15,7 @@
 #include "engine/audiofile/media/CWma9_2FileWrite.h"
 #include "platform/media/MediaDecoder.h"
 #include "tests/support/AudioCompare.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempFolder.h"
 
 using qm::platform::MediaDecoder;
@@ -104,7 +103,9 @@ void SetMetaData(CAudioMetaData& metaData, const std::filesystem::path& picture)
     metaData.GetField(CAudioMetaData::kDate)->SetWide(-1, u"2009-12-31");
     metaData.GetField(CAudioMetaData::kSoftware)->SetWide(-1, u"Quillmark");
     if (!picture.empty())
-        metaData.SetPicturePath(picture.u16string().c_str());
+    {
+        ASSERT_TRUE(metaData.SetPicturePath(picture.u16string().c_str()));
+    }
 }
 
 struct Decoded
@@ -136,7 +137,7 @@ Decoded Decode(const std::filesystem::path& path)
 std::string ProbeTag(const std::filesystem::path& path, const std::string& tag)
 {
     std::string value = qm::test::runCommandOutput("ffprobe -v error -show_entries format_tags=" + tag +
-                                                 " -of default=nw=1:nk=1 " + qm::test::shellQuote(path.string()));
+                                                   " -of default=nw=1:nk=1 " + qm::test::shellQuote(path.string()));
     while (!value.empty() && (value.back() == '\n' || value.back() == '\r'))
         value.pop_back();
     return value;
@@ -227,7 +228,7 @@ TEST(CompressedFileWrite, WrittenFilesReadBack)
 
         // Our own reader agrees.
         CWindowsMediaFileRead reader;
-        ASSERT_EQ(reader.Open(path.u16string().c_str()), 0);
+        ASSERT_EQ(reader.Open(path.u16string().c_str()), ReaderOpenResult::Ok);
         EXPECT_STREQ(reader.GetFormatName(), mp3 ? "MP3" : "WMA");
         EXPECT_EQ(reader.GetLength(), expectedFrames);
         EXPECT_EQ(reader.GetSampleRate(), c.rate);
@@ -324,17 +325,12 @@ TEST(CompressedFileWrite, FullDiskIsReported)
         auto writer = Create(folder.file(std::string("full.") + format), format, 44100, 16, 2,
                              std::string(format) == "mp3" ? 128000 : 128016);
         ASSERT_NE(writer, nullptr);
-        struct rlimit saved;
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved;
-        small.rlim_cur = 20000;
-        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        qm::test::ScopedFileSizeLimit limit(20000);
+        ASSERT_TRUE(limit.isSet());
         const uint32_t accepted = WriteAll(*writer, Sweep(441000, 2, 44100));
         const uint32_t afterwards = WriteAll(*writer, Sweep(1000, 2, 44100));
         const bool closed = writer->Close();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
+        limit.lift();
         EXPECT_LT(accepted, 441000u);
         EXPECT_EQ(afterwards, 0u);
         EXPECT_FALSE(closed);

@@ -55,7 +55,7 @@ ReadBack Read(const std::filesystem::path& path)
 {
     ReadBack result;
     CWavFileRead reader;
-    if (reader.Open(path.u16string().c_str()) != 0)
+    if (reader.Open(path.u16string().c_str()) != ReaderOpenResult::Ok)
         return result;
     result.opened = true;
     result.frames = reader.GetLength();

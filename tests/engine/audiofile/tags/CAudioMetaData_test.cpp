@@ -180,7 +180,7 @@ TEST(CAudioMetaData, ClearEmptiesEveryFieldAndThePicture)
     CAudioMetaData meta;
     for (int i = 0; i < CAudioMetaData::kFieldCount; ++i)
         meta.GetField(i)->SetWide(-1, u"text");
-    meta.SetPicturePath(u"/p.png");
+    ASSERT_TRUE(meta.SetPicturePath(u"/p.png"));
     meta.Clear();
     for (int i = 0; i < CAudioMetaData::kFieldCount; ++i)
     {

@@ -42,7 +42,7 @@ Kind kindOf(const CImageFileReadBase* reader)
 CAudioFileReadBase* OpenAiffForPicture(const char16_t* path)
 {
     auto reader = std::make_unique<CAiffFileRead>();
-    return reader->Open(path) == 0 ? reader.release() : nullptr;
+    return reader->Open(path) == ReaderOpenResult::Ok ? reader.release() : nullptr;
 }
 } // namespace
 
@@ -110,8 +110,8 @@ TEST(CreateImageFileRead, PictureOfAnAudioFile)
     const auto song = folder.file("song.aif");
     {
         CAiffFileWrite writer;
-        ASSERT_EQ(writer.Open(song.u16string().c_str(), 44100, 16, 2, 0), 0);
-        writer.GetMetaData()->SetPicturePath(folder.file("cover.png").u16string().c_str());
+        ASSERT_EQ(writer.Open(song.u16string().c_str(), 44100, 16, 2, 0), WriterOpenResult::Ok);
+        ASSERT_TRUE(writer.GetMetaData()->SetPicturePath(folder.file("cover.png").u16string().c_str()));
         ASSERT_TRUE(writer.Close());
     }
     writeFile(folder.file("plain.aif"), readFile(song));
@@ -135,12 +135,12 @@ TEST(CreateImageFileRead, PictureOfAnAudioFile)
     const auto copy = folder.file("copy.aif");
     {
         CAiffFileWrite writer;
-        ASSERT_EQ(writer.Open(copy.u16string().c_str(), 44100, 16, 2, 0), 0);
-        writer.GetMetaData()->SetPicturePath(song.u16string().c_str());
+        ASSERT_EQ(writer.Open(copy.u16string().c_str(), 44100, 16, 2, 0), WriterOpenResult::Ok);
+        ASSERT_TRUE(writer.GetMetaData()->SetPicturePath(song.u16string().c_str()));
         ASSERT_TRUE(writer.Close());
     }
     CAiffFileRead copied;
-    ASSERT_EQ(copied.Open(copy.u16string().c_str()), 0);
+    ASSERT_EQ(copied.Open(copy.u16string().c_str()), ReaderOpenResult::Ok);
     Bytes picture(kPng.size());
     ASSERT_EQ(copied.GetPictureDataSize(), kPng.size());
     EXPECT_EQ(copied.ReadPictureData(picture.data(), uint32_t(picture.size())), int(kPng.size()));

@@ -36,7 +36,7 @@ TEST(LegacyText, CodePageFollowsTheInterfaceLanguage)
                                         chunk("LIST", infoBody({{"IART", c.bytes}}))});
         writeFile(folder.file("info.wav"), wav);
         CWavFileRead reader;
-        ASSERT_EQ(reader.Open(folder.file("info.wav").u16string().c_str()), 0);
+        ASSERT_EQ(reader.Open(folder.file("info.wav").u16string().c_str()), ReaderOpenResult::Ok);
         EXPECT_EQ(std::u16string(reader.GetMetaData()->GetField(CAudioMetaData::kArtist)->GetWide()), c.text)
             << c.lcAll;
     }

@@ -47,7 +47,7 @@ struct WavOnDisk
     explicit WavOnDisk(const Bytes& bytes)
     {
         writeFile(path(), bytes);
-        open = reader.Open(path().u16string().c_str());
+        open = static_cast<int>(reader.Open(path().u16string().c_str()));
     }
     std::filesystem::path path() const { return folder.file("t.wav"); }
 };
@@ -147,7 +147,7 @@ TEST(CWavFileRead, OpenResults)
         }
     }
     CWavFileRead reader;
-    EXPECT_EQ(reader.Open(u"/nonexistent/folder/x.wav"), 2);
+    EXPECT_EQ(reader.Open(u"/nonexistent/folder/x.wav"), ReaderOpenResult::CannotOpen);
 }
 
 TEST(CWavFileRead, ExtensibleFloatReadsTheStoredFloats)

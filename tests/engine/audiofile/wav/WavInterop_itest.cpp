@@ -114,7 +114,7 @@ TEST(WavInterop, OurFilesReadInFfprobeAndSox)
         TempFolder folder;
         const auto path = folder.file("ours.wav");
         CWavFileWrite writer;
-        ASSERT_EQ(writer.Open(path.u16string().c_str(), c.rate, c.bits, c.channels, 0), 0);
+        ASSERT_EQ(writer.Open(path.u16string().c_str(), c.rate, c.bits, c.channels, 0), WriterOpenResult::Ok);
         CAudioMetaData* metadata = writer.GetMetaData();
         metadata->GetField(CAudioMetaData::kTitle)->SetNarrow(-1, c.title);
         metadata->GetField(CAudioMetaData::kArtist)->SetNarrow(-1, "Artist");
@@ -147,7 +147,7 @@ TEST(WavInterop, OurFilesReadInFfprobeAndSox)
         EXPECT_EQ(soxInfo(path, "-b"), std::to_string(c.bits));
 
         CWavFileRead reader;
-        ASSERT_EQ(reader.Open(path.u16string().c_str()), 0);
+        ASSERT_EQ(reader.Open(path.u16string().c_str()), ReaderOpenResult::Ok);
         expectSoxSamples(reader, path, c.codec);
     }
 }
@@ -176,7 +176,7 @@ TEST(WavInterop, FilesWrittenBySoxOpenWithTheirSamples)
         ASSERT_EQ(head.size(), 22u);
         EXPECT_EQ(head.substr(20, 2) == "\xFE\xFF", c.extensible) << c.name;
         CWavFileRead reader;
-        ASSERT_EQ(reader.Open(path.u16string().c_str()), 0) << c.name;
+        ASSERT_EQ(reader.Open(path.u16string().c_str()), ReaderOpenResult::Ok) << c.name;
         EXPECT_EQ(reader.GetBitsPerSample(), c.bits) << c.name;
         EXPECT_EQ(reader.GetLength(), 9600u) << c.name;
         expectSoxSamples(reader, path, c.name);
@@ -196,7 +196,7 @@ TEST(WavInterop, FilesWrittenByFfmpegOpenWithPaddedTags)
                              shellQuote(path.string())),
                   0);
         CWavFileRead reader;
-        ASSERT_EQ(reader.Open(path.u16string().c_str()), 0) << codec;
+        ASSERT_EQ(reader.Open(path.u16string().c_str()), ReaderOpenResult::Ok) << codec;
         EXPECT_EQ(reader.GetLength(), 11025u);
         EXPECT_EQ(field(reader, CAudioMetaData::kTitle), "abcd");
         EXPECT_EQ(field(reader, CAudioMetaData::kArtist), "Band");

@@ -118,7 +118,7 @@ TEST(FileConverter, PassThroughIsBitExact)
         MemorySource source(44100, song);
         RecordingOutput output(44100, 2, 16);
         CAudioFileConverterPcmOutput converter(2);
-        converter.SetDitherMode(c.dither);
+        converter.SetDitherMode(ditherModeFromSetting(c.dither));
         converter.GetDynamicControl()->SetFade(1, c.fadeIn, 0, 0.0f);
         ASSERT_TRUE(converter.Open(&source, &output, false));
         EXPECT_TRUE(converter.IsPassThrough());
@@ -156,7 +156,7 @@ TEST(FileConverter, JoinedSongsEqualTheConcatenatedSong)
     whole.insert(whole.end(), second.begin(), second.end());
 
     CAudioFileConverterPcmOutput joined(2);
-    joined.SetDitherMode(2);
+    joined.SetDitherMode(DitherMode::NoiseShaped);
     RecordingOutput joinedOut(48000, 2, 16);
     MemorySource a(44100, {first, first});
     MemorySource b(44100, {second, second});
@@ -164,7 +164,7 @@ TEST(FileConverter, JoinedSongsEqualTheConcatenatedSong)
     ASSERT_TRUE(Convert(joined, b, joinedOut, false));
 
     CAudioFileConverterPcmOutput single(2);
-    single.SetDitherMode(2);
+    single.SetDitherMode(DitherMode::NoiseShaped);
     RecordingOutput singleOut(48000, 2, 16);
     MemorySource ab(44100, {whole, whole});
     ASSERT_TRUE(Convert(single, ab, singleOut));

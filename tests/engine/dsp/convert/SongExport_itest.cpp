@@ -61,7 +61,7 @@ std::string Export(TwoFileSong& fixture, const char* format, const char16_t* ext
     const std::string base = fixture.folder.file(baseName).string();
     EXPECT_TRUE(writer.Open(Wide(base), extension));
     CAudioFileConverterPcmOutput converter(2);
-    converter.SetDitherMode(1);
+    converter.SetDitherMode(DitherMode::Tpdf);
     CDynamicControl* dynamics = converter.GetDynamicControl();
     dynamics->SetGain(-3.0f);
     dynamics->SetFade(1, 0.2f, 2, 0.3f);
