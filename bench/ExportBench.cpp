@@ -49,7 +49,8 @@ double RunOurs(const std::string& in, const std::string& out, const Job& job)
     const auto start = std::chrono::steady_clock::now();
     CWavFileRead reader;
     CWavFileWrite writer;
-    if (reader.Open(Wide(in).c_str()) != 0 || writer.Open(Wide(out).c_str(), job.rate, job.bits, 2, 0) != 0)
+    if (reader.Open(Wide(in).c_str()) != ReaderOpenResult::Ok ||
+        writer.Open(Wide(out).c_str(), job.rate, job.bits, 2, 0) != WriterOpenResult::Ok)
     {
         std::fprintf(stderr, "cannot open %s or %s\n", in.c_str(), out.c_str());
         std::exit(1);

@@ -1,7 +1,14 @@
 #include "app/core/CTVPreferences.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/core/XmlSafety.h"
+#include "platform/files/FileSafety.h"
+#include "platform/files/RegularFileRead.h"
 
 namespace
 {
@@ -39,6 +46,51 @@ juce::File CHfcPreferences::GetSettingsFile()
     return configFolder.getChildFile("Quillmark").getChildFile("Quillmark.settings");
 }
 
+namespace
+{
+// The settings file's size is a few kilobytes; far larger is not one.
+constexpr uint64_t kMaxSettingsSize = 64u << 20;
+constexpr int kMaxSettingsNesting = 8;
+} // namespace
+
+bool CHfcPreferences::SetAsideUnsafeFile(const juce::File& file)
+{
+    const std::string path = file.getFullPathName().toStdString();
+    if (!qm::platform::pathExists(path))
+        return true;
+    // The settings are read before anything else: a FIFO or a device named
+    // as the file would block the start, so only a regular file is read.
+    std::string bytes;
+    if (qm::platform::readRegularFile(path, kMaxSettingsSize, bytes) != qm::platform::RegularFileReadResult::Ok)
+        return false;
+    // The settings library tries any file as XML first, and its parser can
+    // loop for ever or expand entities without end. The binary form this
+    // program writes begins with its magic number, on which the parser stops
+    // at once. Anything else must be text the parser can read safely;
+    // otherwise it is kept under another name and the program starts with
+    // its defaults.
+    if (bytes.empty() || bytes.compare(0, 4, "PROP") == 0 || bytes.compare(0, 4, "CPRP") == 0)
+        return true;
+    const size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const std::string_view text(bytes.data() + start, bytes.size() - start);
+    if (qm::isValidUtf8(reinterpret_cast<const uint8_t*>(text.data()), text.size()) &&
+        qm::hasSafeXmlStructure(text, kMaxSettingsNesting))
+        return true;
+    for (int attempt = 1; attempt <= 9; ++attempt)
+    {
+        const std::string aside = path + ".damaged" + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+        const auto renamed = qm::platform::renameNoReplace(path, aside);
+        if (renamed == qm::platform::RenameResult::Ok)
+        {
+            std::fprintf(stderr, "Quillmark: the settings file could not be read safely; kept as %s\n", aside.c_str());
+            return true;
+        }
+        if (renamed != qm::platform::RenameResult::TargetExists)
+            break;
+    }
+    return false;
+}
+
 bool CHfcPreferences::Open()
 {
     if (m_key != nullptr)
@@ -46,6 +98,8 @@ bool CHfcPreferences::Open()
 
     const juce::File file = GetSettingsFile();
     if (!file.getParentDirectory().createDirectory().wasOk() || file.isDirectory())
+        return false;
+    if (!SetAsideUnsafeFile(file))
         return false;
 
     juce::PropertiesFile::Options options;

@@ -46,6 +46,12 @@ public:
     static juce::File GetSettingsFile();
 
 private:
+    // A settings file that is text the XML parser could hang on is renamed
+    // to "<name>.damaged" (or "-2" ... "-9"), so that the program starts with
+    // its defaults and the file is kept. False when the file cannot be read
+    // (not a regular file) or cannot be set aside.
+    static bool SetAsideUnsafeFile(const juce::File& file);
+
     std::unique_ptr<juce::PropertiesFile> m_key;
 };
 

@@ -11,6 +11,7 @@
 
 #include "app/core/TextFormatting.h"
 #include "app/core/WideText.h"
+#include "app/core/XmlSafety.h"
 #include "app/songlist/RelativePath.h"
 #include "app/songlist/TrackInfo.h"
 #include "engine/audiofile/foundation/FullWidthToHalfWidth.h"
@@ -205,7 +206,18 @@ void addPathPair(juce::XmlElement& parent, const juce::String& path, const juce:
     auto absolute = createValueElement("FilePath", "string", path);
     absolute->setAttribute("option", "absolute");
     parent.addChildElement(absolute.release());
-    auto relative = createValueElement("FilePath", "string", makeRelativePath(path, folder));
+    // The relative form is stored only when it leads back to this very text:
+    // a path that is not absolute (kept from a damaged or foreign list) has
+    // none, and one with redundant parts ("//", "/./") would come back
+    // changed, so the stored text is kept alone.
+    juce::String relativeText;
+    if (juce::File::isAbsolutePath(path))
+    {
+        relativeText = makeRelativePath(path, folder);
+        if (resolveRelativePath(relativeText, juce::File(folder)) != path)
+            relativeText = {};
+    }
+    auto relative = createValueElement("FilePath", "string", relativeText);
     relative->setAttribute("option", "relative");
     parent.addChildElement(relative.release());
 }
@@ -551,170 +563,6 @@ void readFileInfo(TrackInfo& record, const juce::XmlElement& fileInfo, const juc
         record.picturePath = path;
 }
 
-// A strict UTF-8 check: no overlong forms, no surrogates, nothing above
-// U+10FFFF, no NUL (which would cut the text short).
-bool isValidUtf8(const uint8_t* bytes, size_t size)
-{
-    size_t i = 0;
-    while (i < size)
-    {
-        const uint8_t lead = bytes[i];
-        if (lead == 0)
-            return false;
-        if (lead < 0x80)
-        {
-            ++i;
-            continue;
-        }
-        int extra;
-        uint32_t code;
-        uint32_t minimum;
-        if ((lead & 0xE0) == 0xC0)
-        {
-            extra = 1;
-            code = lead & 0x1F;
-            minimum = 0x80;
-        }
-        else if ((lead & 0xF0) == 0xE0)
-        {
-            extra = 2;
-            code = lead & 0x0F;
-            minimum = 0x800;
-        }
-        else if ((lead & 0xF8) == 0xF0)
-        {
-            extra = 3;
-            code = lead & 0x07;
-            minimum = 0x10000;
-        }
-        else
-            return false;
-        if (size - i <= static_cast<size_t>(extra))
-            return false;
-        for (int k = 1; k <= extra; ++k)
-        {
-            const uint8_t next = bytes[i + static_cast<size_t>(k)];
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += static_cast<size_t>(extra) + 1;
-    }
-    return true;
-}
-
-// A numeric character reference (text after "&#", up to ";") that names a
-// character a text may hold.
-bool isValidCharacterReference(const std::string_view text, size_t start)
-{
-    const bool hex = start < text.size() && (text[start] == 'x' || text[start] == 'X');
-    size_t i = hex ? start + 1 : start;
-    uint32_t code = 0;
-    int digits = 0;
-    for (; i < text.size() && text[i] != ';'; ++i)
-    {
-        const char c = text[i];
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        code = code * (hex ? 16u : 10u) + static_cast<uint32_t>(digit);
-        if (++digits > 8 || code > 0x10FFFF)
-            return false;
-    }
-    return i < text.size() && digits > 0 && code != 0 && !(code >= 0xD800 && code <= 0xDFFF);
-}
-
-// Looks over the raw text before it is parsed: elements may not nest deeper
-// than kMaxNesting, there may be no document type or entity declarations
-// ("<!" other than comments and CDATA: their entities can expand without end),
-// and character references must name real characters.
-bool hasSafeStructure(const std::string_view text)
-{
-    auto checkReference = [&](size_t ampersand) {
-        return ampersand + 1 >= text.size() || text[ampersand + 1] != '#' ||
-               isValidCharacterReference(text, ampersand + 2);
-    };
-    auto startsWith = [&](size_t at, std::string_view what) { return text.substr(at, what.size()) == what; };
-
-    int depth = 0;
-    bool seenElement = false;
-    size_t i = 0;
-    while (i < text.size())
-    {
-        const char c = text[i];
-        if (c == '&')
-        {
-            if (!checkReference(i))
-                return false;
-            ++i;
-            continue;
-        }
-        if (c != '<')
-        {
-            ++i;
-            continue;
-        }
-        std::string_view close;
-        if (startsWith(i, "<!--"))
-            close = "-->";
-        else if (startsWith(i, "<![CDATA["))
-            close = "]]>";
-        else if (startsWith(i, "<?"))
-        {
-            // Processing instructions belong before the root element; the
-            // XML library loops for ever on one among an element's texts.
-            if (seenElement)
-                return false;
-            close = "?>";
-        }
-        if (!close.empty())
-        {
-            const size_t end = text.find(close, i + 2);
-            if (end == std::string_view::npos)
-                return false;
-            i = end + close.size();
-            continue;
-        }
-        if (startsWith(i, "<!"))
-            return false;
-        const bool closing = startsWith(i, "</");
-        // The tag runs to the first ">" outside quoted attribute values.
-        size_t j = i + 1;
-        char quote = 0;
-        for (; j < text.size(); ++j)
-        {
-            const char t = text[j];
-            if (quote != 0)
-            {
-                if (t == quote)
-                    quote = 0;
-                else if (t == '&' && !checkReference(j))
-                    return false;
-            }
-            else if (t == '"' || t == '\'')
-                quote = t;
-            else if (t == '>')
-                break;
-        }
-        if (j >= text.size())
-            return false;
-        seenElement = true;
-        if (closing)
-            --depth;
-        else if (text[j - 1] != '/' && ++depth > kMaxNesting)
-            return false;
-        i = j + 1;
-    }
-    return true;
-}
 } // namespace
 
 bool writeSongListFile(const std::vector<TrackInfo*>& tracks, const juce::File& target)
@@ -744,10 +592,10 @@ std::unique_ptr<juce::XmlElement> loadSongListDocument(const juce::File& file)
         data += 3;
         size -= 3;
     }
-    if (size == 0 || !isValidUtf8(data, size))
+    if (size == 0 || !qm::isValidUtf8(data, size))
         return nullptr;
     const std::string_view raw(reinterpret_cast<const char*>(data), size);
-    if (!hasSafeStructure(raw))
+    if (!qm::hasSafeXmlStructure(raw, kMaxNesting))
         return nullptr;
 
     juce::XmlDocument document(juce::String::fromUTF8(raw.data(), static_cast<int>(raw.size())));

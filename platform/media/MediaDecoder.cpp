@@ -25,6 +25,9 @@ constexpr int64_t kMinimumPreroll = 4096;
 constexpr int64_t kWholeDecodeSeconds = 20;
 // The stretch before the estimated end that the length measurement decodes.
 constexpr int64_t kTailSeconds = 3;
+// Tries of that measurement, each 30 seconds further back, before the
+// stream is decoded whole instead.
+constexpr int kTailAttempts = 4;
 // Demuxer (or decoder) errors in a row, other than the end of the file,
 // after which reading gives up on a file whose I/O layer reports no error.
 constexpr int kMaxDemuxErrorsInRow = 1000;
@@ -56,6 +59,11 @@ int32_t floatToInt32(double v)
 struct MediaDecoder::Impl
 {
     std::string path;
+    // Bytes to demux instead of a file (openMemory); the caller keeps them.
+    const uint8_t* memory = nullptr;
+    size_t memorySize = 0;
+    size_t memoryPos = 0;
+    AVIOContext* memoryIo = nullptr;
     AVFormatContext* fmt = nullptr;
     AVCodecContext* dec = nullptr;
     AVPacket* pkt = nullptr;
@@ -112,13 +120,66 @@ struct MediaDecoder::Impl
     void closeAll()
     {
         closeDecoder();
-        avformat_close_input(&fmt);
+        closeFormat();
         chosen = -1;
         audio.clear();
         other = 0;
         container.clear();
         containerBitRate = 0;
         fileSize = 0;
+    }
+
+    // Opens the demuxer on the file or the bytes and lists the streams.
+    MediaOpenResult openStreams();
+
+    // Closes the demuxer and, for bytes in memory, the reading context the
+    // demuxer does not own.
+    void closeFormat()
+    {
+        avformat_close_input(&fmt);
+        if (memoryIo != nullptr)
+        {
+            av_freep(&memoryIo->buffer);
+            avio_context_free(&memoryIo);
+        }
+    }
+
+    static int readMemory(void* opaque, uint8_t* buffer, int size)
+    {
+        Impl* self = static_cast<Impl*>(opaque);
+        const size_t left = self->memorySize - std::min(self->memoryPos, self->memorySize);
+        const size_t count = std::min(left, static_cast<size_t>(std::max(size, 0)));
+        if (count == 0)
+            return AVERROR_EOF;
+        std::memcpy(buffer, self->memory + self->memoryPos, count);
+        self->memoryPos += count;
+        return static_cast<int>(count);
+    }
+
+    static int64_t seekMemory(void* opaque, int64_t offset, int whence)
+    {
+        Impl* self = static_cast<Impl*>(opaque);
+        const int64_t size = static_cast<int64_t>(self->memorySize);
+        int64_t base = 0;
+        switch (whence & ~AVSEEK_FORCE)
+        {
+        case AVSEEK_SIZE:
+            return size;
+        case SEEK_SET:
+            break;
+        case SEEK_CUR:
+            base = static_cast<int64_t>(self->memoryPos);
+            break;
+        case SEEK_END:
+            base = size;
+            break;
+        default:
+            return AVERROR(EINVAL);
+        }
+        if ((offset > 0 && base > size - offset) || base + offset < 0)
+            return AVERROR(EINVAL);
+        self->memoryPos = static_cast<size_t>(base + offset);
+        return base + offset;
     }
 
     bool openFormat()
@@ -128,17 +189,43 @@ struct MediaDecoder::Impl
         AVDictionary* opts = nullptr;
         av_dict_set(&opts, "protocol_whitelist", "file", 0);
         av_dict_set(&opts, "format_whitelist", kDemuxers, 0);
-        const std::string url = "file:" + path;
-        const int r = avformat_open_input(&fmt, url.c_str(), nullptr, &opts);
+        std::string url;
+        if (memory != nullptr)
+        {
+            constexpr int kBufferSize = 1 << 16;
+            auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+            memoryPos = 0;
+            memoryIo =
+                buffer ? avio_alloc_context(buffer, kBufferSize, 0, this, &Impl::readMemory, nullptr, &Impl::seekMemory)
+                       : nullptr;
+            fmt = memoryIo ? avformat_alloc_context() : nullptr;
+            if (fmt == nullptr)
+            {
+                if (memoryIo != nullptr)
+                    av_freep(&memoryIo->buffer);
+                else
+                    av_free(buffer);
+                avio_context_free(&memoryIo);
+                av_dict_free(&opts);
+                return false;
+            }
+            fmt->pb = memoryIo;
+            fmt->flags |= AVFMT_FLAG_CUSTOM_IO;
+        }
+        else
+            url = "file:" + path;
+        // On failure the library frees the context (not a custom reader).
+        const int r = avformat_open_input(&fmt, memory != nullptr ? nullptr : url.c_str(), nullptr, &opts);
         av_dict_free(&opts);
         if (r < 0)
         {
             fmt = nullptr;
+            closeFormat();
             return false;
         }
         if (avformat_find_stream_info(fmt, nullptr) < 0)
         {
-            avformat_close_input(&fmt);
+            closeFormat();
             return false;
         }
         return true;
@@ -388,7 +475,7 @@ struct MediaDecoder::Impl
         len = keptLength;
         refPts = keptRefPts;
         grid = keptGrid;
-        avformat_close_input(&fmt);
+        closeFormat();
         if (!openFormat() || !openDecoder())
             return false;
         resetReading();
@@ -521,7 +608,11 @@ struct MediaDecoder::Impl
         int64_t measured = -1;
         if (!eof && refPts != AV_NOPTS_VALUE && estimate > kWholeDecodeSeconds * rate)
         {
-            for (int64_t from = estimate - kTailSeconds * rate; from > 2 * preroll && measured < 0; from -= 30 * rate)
+            // A header may state any length, years included: a few tries
+            // further back, then the whole decode, which ends with the data.
+            int64_t from = estimate - kTailSeconds * rate;
+            for (int attempt = 0; attempt < kTailAttempts && from > 2 * preroll && measured < 0;
+                 ++attempt, from -= 30 * rate)
             {
                 if (seekByTimestamp(static_cast<uint64_t>(from)) && !eof && !failed)
                     measured = countToEnd();
@@ -585,6 +676,23 @@ MediaOpenResult MediaDecoder::open(const std::string& path)
 {
     close();
     m->path = path;
+    m->memory = nullptr;
+    m->memorySize = 0;
+    return m->openStreams();
+}
+
+MediaOpenResult MediaDecoder::openMemory(const uint8_t* data, size_t size)
+{
+    close();
+    m->path.clear();
+    m->memory = data != nullptr ? data : reinterpret_cast<const uint8_t*>("");
+    m->memorySize = data != nullptr ? size : 0;
+    return m->openStreams();
+}
+
+MediaOpenResult MediaDecoder::Impl::openStreams()
+{
+    Impl* const m = this;
     if (!m->openFormat())
         return MediaOpenResult::CannotOpen;
     m->container = m->fmt->iformat && m->fmt->iformat->name ? m->fmt->iformat->name : "";
@@ -666,7 +774,7 @@ MediaChooseResult MediaDecoder::chooseAudioStream(size_t index)
         m->closeDecoder();
         m->chosen = -1;
         // The demuxer may have been reopened or left anywhere: start afresh.
-        avformat_close_input(&m->fmt);
+        m->closeFormat();
         if (!m->openFormat())
             m->closeAll();
         return MediaChooseResult::NoDecoder;

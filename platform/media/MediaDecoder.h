@@ -60,6 +60,9 @@ public:
     // Opens the file (UTF-8 path) and lists its streams; closes first. Only
     // local files in the MP3, ASF, MP4/QuickTime and raw AAC containers open.
     MediaOpenResult open(const std::string& path);
+    // The same for bytes in memory, which the caller keeps unchanged until
+    // close() or the next open. The containers are the same as for files.
+    MediaOpenResult openMemory(const uint8_t* data, size_t size);
     void close();
     bool isOpen() const;
 

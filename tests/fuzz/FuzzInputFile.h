@@ -27,8 +27,17 @@ public:
         const char* folder = mkdtemp(pattern.data());
         if (folder == nullptr)
             std::abort();
-        m_path = std::string(folder) + "/" + fileName;
+        m_folder = folder;
+        m_path = m_folder + "/" + fileName;
         m_widePath.assign(m_path.begin(), m_path.end());
+    }
+
+    // A file of the given name in the same folder as `besides`.
+    InputFile(const InputFile& besides, const char* fileName)
+        : m_folder(besides.m_folder),
+          m_path(m_folder + "/" + fileName),
+          m_widePath(m_path.begin(), m_path.end())
+    {
     }
 
     // Replaces the file's content with the input.
@@ -50,8 +59,10 @@ public:
 
     // The path as the readers take it (the folder's path is ASCII).
     const char16_t* widePath() const { return m_widePath.c_str(); }
+    const std::string& path() const { return m_path; }
 
 private:
+    std::string m_folder;
     std::string m_path;
     std::u16string m_widePath;
 };

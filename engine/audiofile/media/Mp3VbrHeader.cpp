@@ -1,5 +1,6 @@
 #include "engine/audiofile/media/Mp3VbrHeader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,9 @@ namespace
 constexpr size_t kSearchWindow = 64 * 1024;
 // The longest frame header plus side information plus a header id.
 constexpr size_t kFrameProbe = 4 + 32 + 4 + 32;
+// Tags in a row that are skipped before the first frame; a file that holds
+// more is not taken for an MP3 with a bit-rate header.
+constexpr int kMaxTagsInRow = 64;
 
 // Size of an ID3v2 tag at the start of data (header, footer included), 0 without one.
 uint64_t Id3v2TagSize(const uint8_t* data, size_t size)
@@ -54,31 +58,58 @@ Mp3VbrHeader HeaderInFrame(const uint8_t* frame, size_t available)
 }
 } // namespace
 
-Mp3VbrHeader FindMp3VbrHeader(const uint8_t* data, size_t size)
+namespace
 {
-    if (data == nullptr)
-        return Mp3VbrHeader::None;
-    const uint64_t tag = Id3v2TagSize(data, size);
-    if (tag >= size)
-        return Mp3VbrHeader::None;
-    const size_t end =
-        size - static_cast<size_t>(tag) > kSearchWindow ? static_cast<size_t>(tag) + kSearchWindow : size;
-    for (size_t i = static_cast<size_t>(tag); i + 4 <= end; ++i)
+// Looks for the header in the first frame of `data`, which starts after the
+// tags.
+Mp3VbrHeader FindInFrames(const uint8_t* data, size_t size)
+{
+    const size_t end = std::min(size, kSearchWindow);
+    for (size_t i = 0; i + 4 <= end; ++i)
         if (IsLayer3Header(data + i))
             return HeaderInFrame(data + i, size - i);
     return Mp3VbrHeader::None;
 }
+} // namespace
+
+// Encoders and taggers may leave several ID3v2 tags in a row (a tag added in
+// front of an old one); the decoder skips them all, so the probe does too.
+Mp3VbrHeader FindMp3VbrHeader(const uint8_t* data, size_t size)
+{
+    if (data == nullptr)
+        return Mp3VbrHeader::None;
+    uint64_t at = 0;
+    for (int tags = 0;; ++tags)
+    {
+        const uint64_t tag = Id3v2TagSize(data + at, size - at);
+        if (tag == 0)
+            break;
+        if (tags == kMaxTagsInRow || tag >= size - at)
+            return Mp3VbrHeader::None;
+        at += tag;
+    }
+    return FindInFrames(data + at, size - at);
+}
 
 Mp3VbrHeader ReadMp3VbrHeader(CBinaryFile64& file)
 {
-    uint8_t head[10] = {};
-    if (file.Seek(0, SEEK_SET) != 0 || file.Read(head, sizeof head) != sizeof head)
-        return Mp3VbrHeader::None;
-    const uint64_t tag = Id3v2TagSize(head, sizeof head);
     const int64_t length = file.GetFileLength();
-    if (tag >= static_cast<uint64_t>(length) || file.Seek(static_cast<int64_t>(tag), SEEK_SET) < 0)
+    uint64_t at = 0;
+    for (int tags = 0;; ++tags)
+    {
+        uint8_t head[10] = {};
+        if (file.Seek(static_cast<int64_t>(at), SEEK_SET) < 0 || file.Read(head, sizeof head) != sizeof head)
+            return Mp3VbrHeader::None;
+        const uint64_t tag = Id3v2TagSize(head, sizeof head);
+        if (tag == 0)
+            break;
+        if (tags == kMaxTagsInRow || tag >= static_cast<uint64_t>(length) - at)
+            return Mp3VbrHeader::None;
+        at += tag;
+    }
+    if (file.Seek(static_cast<int64_t>(at), SEEK_SET) < 0)
         return Mp3VbrHeader::None;
     std::vector<uint8_t> window(kSearchWindow + kFrameProbe);
     const uint32_t got = file.Read(window.data(), static_cast<uint32_t>(window.size()));
-    return FindMp3VbrHeader(window.data(), got);
+    return FindInFrames(window.data(), got);
 }

@@ -6,8 +6,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace
 {
@@ -127,4 +130,31 @@ TEST_F(Preferences, SettingsFolderFollowsTheEnvironment)
         EXPECT_EQ(CHfcPreferences::GetSettingsFile().getFullPathName().toStdString(), c.expected.string())
             << (c.xdg ? *c.xdg : "(unset)");
     }
+}
+
+// The settings are read at start-up, before anything could report a problem:
+// a file the XML parser would loop on is kept aside and the program starts
+// with its defaults; a FIFO named as the file gives no settings, without
+// blocking.
+TEST_F(Preferences, AFileThatCouldHangTheStartIsSetAside)
+{
+    std::filesystem::create_directories(SettingsPath().parent_path());
+    const std::string hanging = "<PROPERTIES><?x?>text</PROPERTIES>";
+    std::ofstream(SettingsPath()) << hanging;
+    std::ofstream(SettingsPath().string() + ".damaged") << "an older one";
+
+    CHfcPreferences prefs;
+    ASSERT_TRUE(prefs.Open());
+    EXPECT_EQ(prefs.GetInt("PlayerMode", 1), 1);
+    prefs.SetInt("PlayerMode", 2);
+    prefs.Close();
+    std::ifstream aside(SettingsPath().string() + ".damaged-2");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(aside), {}), hanging);
+    ASSERT_TRUE(prefs.Open());
+    EXPECT_EQ(prefs.GetInt("PlayerMode", 1), 2);
+    prefs.Close();
+
+    std::filesystem::remove(SettingsPath());
+    ASSERT_EQ(::mkfifo(SettingsPath().c_str(), 0600), 0);
+    EXPECT_FALSE(prefs.Open());
 }

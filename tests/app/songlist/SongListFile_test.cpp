@@ -583,6 +583,12 @@ TEST(SongListFile, DocumentChecks)
         // element's texts.
         {"processing instruction in an element", "<QuillmarkProject><?a?>b</QuillmarkProject>", "Invalid list."},
         {"processing instruction in the prolog", "<?other x?>" + root(""), nullptr},
+        // A malformed tag is read by the library otherwise than by any simple
+        // scan; here a stray quote hides a processing instruction, on which
+        // the library then grows its element list without end.
+        {"processing instruction behind a stray quote", "<?n=\"n?>\n<Qul><Fag\">\n><?x?>=\"</ct>\n", "Invalid list."},
+        {"attribute without a value", "<QuillmarkProject version><Track/></QuillmarkProject>", "Invalid list."},
+        {"single-quoted attribute", root(" version='1.0.0.0'"), nullptr},
         // An overlong NUL would cut the name short and name another file.
         {"overlong nul", root("", "nul\xC0\x80x.wav"), "Invalid list."},
     };
@@ -716,6 +722,30 @@ TEST(SongListFile, EveryTextRoundTripsExactly)
         ASSERT_EQ(back.size(), 1u);
         for (const int field : fields)
             EXPECT_EQ(back[0]->text[field].toStdString(), text) << "field " << field;
+    }
+}
+
+// A path that is not absolute (from a damaged or foreign list), or one with
+// redundant parts, is kept as the text it was, save after save, and never
+// read against the list's folder.
+TEST(SongListFile, PathsRoundTripAsTheyStand)
+{
+    qm::test::TempFolder folder;
+    const fs::path source = folder.file("a.wav");
+    touch(source);
+    for (const juce::String picture : {"music/cover.jpg", "C:\\Music\\cover.jpg", "//music/./cover.jpg"})
+    {
+        TrackInfo record;
+        addFile(*record.song->AddSection()->AddTrack(), source, 0, -1);
+        record.picturePath = picture;
+        const fs::path list = folder.file("paths.qmpl");
+        ASSERT_TRUE(Tavrel::writeSongListFile({&record}, asFile(list)));
+        auto back = readAllRecords(list);
+        ASSERT_EQ(back.size(), 1u);
+        ASSERT_TRUE(Tavrel::writeSongListFile({back[0].get()}, asFile(list)));
+        back = readAllRecords(list);
+        ASSERT_EQ(back.size(), 1u);
+        EXPECT_EQ(back[0]->picturePath, picture);
     }
 }
 

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "engine/audiofile/foundation/CBinaryFile64.h"
 #include "engine/audiofile/media/Mp3VbrHeader.h"
+#include "tests/support/TempFolder.h"
 
 namespace
 {
@@ -36,6 +39,12 @@ std::vector<uint8_t> Id3v2Tag(uint32_t bodySize)
     return tag;
 }
 
+std::vector<uint8_t> Concat(std::vector<uint8_t> first, const std::vector<uint8_t>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
 std::vector<uint8_t> Prefix(const std::vector<uint8_t>& data, size_t size)
 {
     return std::vector<uint8_t>(data.begin(), data.begin() + static_cast<long>(size));
@@ -65,12 +74,24 @@ TEST(Mp3VbrHeader, FindsTheHeaderWhereTheFrameLayoutPutsIt)
         {"no header", Frame(kMpeg1, kStereo, nullptr, 0), Mp3VbrHeader::None},
         {"Layer II frame", Frame(kLayer2, kStereo, "Xing", 36), Mp3VbrHeader::None},
         {"after an ID3v2 tag", Frame(kMpeg1, kStereo, "Xing", 36, Id3v2Tag(300)), Mp3VbrHeader::Xing},
+        {"after two ID3v2 tags in a row", Frame(kMpeg1, kStereo, "Xing", 36, Concat(Id3v2Tag(300), Id3v2Tag(20))),
+         Mp3VbrHeader::Xing},
         {"after junk", Frame(kMpeg1, kStereo, "Info", 36, {1, 2, 3, 0xFF, 0x00}), Mp3VbrHeader::Info},
         {"tag larger than the data", Prefix(Frame(kMpeg1, kStereo, "Xing", 36, Id3v2Tag(5000)), 100),
          Mp3VbrHeader::None},
     };
+    // The probe of a file answers as the probe of its bytes.
+    qm::test::TempFolder folder;
+    const auto path = folder.file("probe.mp3");
     for (const auto& row : rows)
+    {
         EXPECT_EQ(FindMp3VbrHeader(row.data.data(), row.data.size()), row.expected) << row.what;
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(row.data.data()), static_cast<std::streamsize>(row.data.size()));
+        CBinaryFile64 file(false);
+        ASSERT_GE(file.Open(path.u16string().c_str()), 0);
+        EXPECT_EQ(ReadMp3VbrHeader(file), row.expected) << row.what;
+    }
 }
 
 TEST(Mp3VbrHeader, NeverReadsPastTheData)
