@@ -301,7 +301,32 @@ struct MediaDecoder::Impl
         }
     }
 
-    // Converts `frame` into pend.
+    // Unpacks the decoded frame into one vector per pending channel, planar
+    // or interleaved, `sample(base, k)` reading sample k of a channel's data;
+    // channels the frame lacks get zeros.
+    template <typename T, typename Sample>
+    void unpackFrame(std::vector<std::vector<T>>& pending, int n, int frameChannels, bool planar, Sample sample)
+    {
+        for (size_t c = 0; c < pending.size(); ++c)
+        {
+            auto& out = pending[c];
+            out.resize(static_cast<size_t>(std::max(n, 0)));
+            if (static_cast<int>(c) >= frameChannels || n <= 0)
+            {
+                std::fill(out.begin(), out.end(), T{});
+                continue;
+            }
+            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
+            const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
+            const size_t first = planar ? 0 : c;
+            for (int i = 0; i < n; ++i)
+                out[static_cast<size_t>(i)] = sample(base, first + static_cast<size_t>(i) * stride);
+        }
+        pendOffset = 0;
+        pendCount = static_cast<size_t>(std::max(n, 0));
+    }
+
+    // Converts `frame` into pend (or pendFloat).
     void takeFrame()
     {
         const int n = frame->nb_samples;
@@ -312,73 +337,9 @@ struct MediaDecoder::Impl
         floatFrames = packed == AV_SAMPLE_FMT_FLT || packed == AV_SAMPLE_FMT_DBL;
         if (floatFrames)
         {
-            takeFloatFrame(n, frameChannels, planar, packed);
-            return;
-        }
-        for (size_t c = 0; c < pend.size(); ++c)
-        {
-            auto& out = pend[c];
-            out.resize(static_cast<size_t>(std::max(n, 0)));
-            if (static_cast<int>(c) >= frameChannels || n <= 0)
-            {
-                std::fill(out.begin(), out.end(), 0);
-                continue;
-            }
-            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
-            const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
-            const size_t first = planar ? 0 : c;
-            for (int i = 0; i < n; ++i)
-            {
-                const size_t k = first + static_cast<size_t>(i) * stride;
-                int32_t v = 0;
-                switch (packed)
-                {
-                case AV_SAMPLE_FMT_U8:
-                    v = static_cast<int32_t>(static_cast<uint32_t>(base[k] ^ 0x80u) << 24);
-                    break;
-                case AV_SAMPLE_FMT_S16: {
-                    int16_t s;
-                    std::memcpy(&s, base + k * 2, 2);
-                    v = static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(s)) << 16);
-                    break;
-                }
-                case AV_SAMPLE_FMT_S32:
-                    std::memcpy(&v, base + k * 4, 4);
-                    break;
-                case AV_SAMPLE_FMT_S64: {
-                    int64_t s;
-                    std::memcpy(&s, base + k * 8, 8);
-                    v = static_cast<int32_t>(s >> 32);
-                    break;
-                }
-                default:
-                    break;
-                }
-                out[static_cast<size_t>(i)] = v;
-            }
-        }
-        pendOffset = 0;
-        pendCount = static_cast<size_t>(std::max(n, 0));
-    }
-
-    // Float and double frames into pendFloat, as they are (NaN becomes 0).
-    void takeFloatFrame(int n, int frameChannels, bool planar, AVSampleFormat packed)
-    {
-        for (size_t c = 0; c < pendFloat.size(); ++c)
-        {
-            auto& out = pendFloat[c];
-            out.resize(static_cast<size_t>(std::max(n, 0)));
-            if (static_cast<int>(c) >= frameChannels || n <= 0)
-            {
-                std::fill(out.begin(), out.end(), 0.0f);
-                continue;
-            }
-            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
-            const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
-            const size_t first = planar ? 0 : c;
-            for (int i = 0; i < n; ++i)
-            {
-                const size_t k = first + static_cast<size_t>(i) * stride;
+            // Float and double frames go into pendFloat as they are (NaN
+            // becomes 0), so that float reads keep samples above full scale.
+            unpackFrame(pendFloat, n, frameChannels, planar, [packed](const uint8_t* base, size_t k) {
                 float v;
                 if (packed == AV_SAMPLE_FMT_FLT)
                     std::memcpy(&v, base + k * 4, 4);
@@ -388,11 +349,35 @@ struct MediaDecoder::Impl
                     std::memcpy(&d, base + k * 8, 8);
                     v = static_cast<float>(d);
                 }
-                out[static_cast<size_t>(i)] = v == v ? v : 0.0f;
-            }
+                return v == v ? v : 0.0f;
+            });
+            return;
         }
-        pendOffset = 0;
-        pendCount = static_cast<size_t>(std::max(n, 0));
+        // Integer frames, left-aligned to 32 bits.
+        unpackFrame(pend, n, frameChannels, planar, [packed](const uint8_t* base, size_t k) {
+            switch (packed)
+            {
+            case AV_SAMPLE_FMT_U8:
+                return static_cast<int32_t>(static_cast<uint32_t>(base[k] ^ 0x80u) << 24);
+            case AV_SAMPLE_FMT_S16: {
+                int16_t s;
+                std::memcpy(&s, base + k * 2, 2);
+                return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(s)) << 16);
+            }
+            case AV_SAMPLE_FMT_S32: {
+                int32_t v;
+                std::memcpy(&v, base + k * 4, 4);
+                return v;
+            }
+            case AV_SAMPLE_FMT_S64: {
+                int64_t s;
+                std::memcpy(&s, base + k * 8, 8);
+                return static_cast<int32_t>(s >> 32);
+            }
+            default:
+                return int32_t{0};
+            }
+        });
     }
 
     // Copies k pending frames of channel c: integer reads of float frames are
