@@ -39,4 +39,46 @@ inline juce::MouseEvent MouseAt(juce::Component& component, int x, int y, juce::
                             juce::MouseInputSource::defaultRotation, juce::MouseInputSource::defaultTiltX,
                             juce::MouseInputSource::defaultTiltY, &component, &component, now, position, now, 1, false);
 }
+// Answers the next message box in place of a user (or renders it): from a
+// timer, which runs inside the box's modal loop, it waits for an alert window
+// to be the modal component and then acts on it. When none comes within a generous time it
+// dismisses every modal component, so the test fails instead of hanging.
+class AlertWindowDriver final : private juce::Timer
+{
+public:
+    explicit AlertWindowDriver(std::function<void(juce::AlertWindow&)> action)
+        : m_action(std::move(action)),
+          m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
+    {
+        startTimer(10);
+    }
+    ~AlertWindowDriver() override { stopTimer(); }
+
+    juce::StringArray buttonTexts;
+    bool timedOut = false;
+
+private:
+    void timerCallback() override
+    {
+        auto* box = dynamic_cast<juce::AlertWindow*>(juce::Component::getCurrentlyModalComponent());
+        if (box == nullptr)
+        {
+            if (std::chrono::steady_clock::now() > m_deadline)
+            {
+                timedOut = true;
+                stopTimer();
+                juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
+            }
+            return;
+        }
+        stopTimer();
+        for (auto* child : box->getChildren())
+            if (auto* button = dynamic_cast<juce::TextButton*>(child))
+                buttonTexts.add(button->getButtonText());
+        m_action(*box);
+    }
+
+    std::function<void(juce::AlertWindow&)> m_action;
+    std::chrono::steady_clock::time_point m_deadline;
+};
 } // namespace qm::test

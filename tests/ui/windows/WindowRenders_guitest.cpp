@@ -65,47 +65,19 @@ void ExpectButtonTextsFit(juce::Component& window)
 }
 
 // Renders the next message box when it has come up, then closes it with
-// Escape. When none comes within a generous time it dismisses every modal
-// component, so the test fails instead of hanging.
-class BoxRenderer final : private juce::Timer
+// Escape.
+std::function<void(juce::AlertWindow&)> RenderAndClose(const juce::String& name, bool& rendered)
 {
-public:
-    explicit BoxRenderer(juce::String name)
-        : m_name(std::move(name)),
-          m_deadline(std::chrono::steady_clock::now() + std::chrono::seconds(20))
-    {
-        startTimer(10);
-    }
-    ~BoxRenderer() override { stopTimer(); }
-
-    bool rendered = false;
-
-private:
-    void timerCallback() override
-    {
-        auto* box = dynamic_cast<juce::AlertWindow*>(juce::Component::getCurrentlyModalComponent());
-        if (box == nullptr)
-        {
-            if (std::chrono::steady_clock::now() > m_deadline)
-            {
-                stopTimer();
-                juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
-            }
-            return;
-        }
-        stopTimer();
-        const juce::Image image = box->createComponentSnapshot(box->getLocalBounds(), true, 1.0f);
+    return [name, &rendered](juce::AlertWindow& box) {
+        const juce::Image image = box.createComponentSnapshot(box.getLocalBounds(), true, 1.0f);
         EXPECT_GT(image.getWidth(), 100);
         EXPECT_GT(image.getHeight(), 60);
-        ExpectButtonTextsFit(*box);
-        Keep(image, m_name);
+        ExpectButtonTextsFit(box);
+        Keep(image, name);
         rendered = true;
-        static_cast<juce::Component&>(*box).keyPressed(juce::KeyPress(juce::KeyPress::escapeKey));
-    }
-
-    juce::String m_name;
-    std::chrono::steady_clock::time_point m_deadline;
-};
+        static_cast<juce::Component&>(box).keyPressed(juce::KeyPress(juce::KeyPress::escapeKey));
+    };
+}
 
 struct WindowRenders : ::testing::Test
 {
@@ -132,24 +104,27 @@ TEST_F(WindowRenders, MessageBoxes)
 {
     {
         const Texts texts = Split("Songlist_NewerVersion");
-        BoxRenderer renderer("message-ok");
+        bool rendered = false;
+        qm::test::AlertWindowDriver driver(RenderAndClose("message-ok", rendered));
         showOkMessageBox(juce::MessageBoxIconType::WarningIcon, CBJXResource::GetString("Menu_Item_Save"),
                          texts.message, texts.second);
-        EXPECT_TRUE(renderer.rendered);
+        EXPECT_TRUE(rendered);
     }
     {
         const Texts texts = Split("Export_Over4GB");
-        BoxRenderer renderer("message-ok-cancel");
+        bool rendered = false;
+        qm::test::AlertWindowDriver driver(RenderAndClose("message-ok-cancel", rendered));
         (void)showOkCancelBox(juce::MessageBoxIconType::QuestionIcon, CBJXResource::GetString("Menu_Item_SaveAs"),
                               texts.message, CBJXResource::GetString("Button_Continue"), {}, texts.second);
-        EXPECT_TRUE(renderer.rendered);
+        EXPECT_TRUE(rendered);
     }
     {
         const Texts texts = Split("Songlist_SaveBeforeOpening");
-        BoxRenderer renderer("message-yes-no-cancel");
+        bool rendered = false;
+        qm::test::AlertWindowDriver driver(RenderAndClose("message-yes-no-cancel", rendered));
         (void)showYesNoCancelBox(juce::MessageBoxIconType::QuestionIcon, CBJXResource::GetString("Menu_Item_Save"),
                                  texts.message, texts.second);
-        EXPECT_TRUE(renderer.rendered);
+        EXPECT_TRUE(rendered);
     }
 }
 
