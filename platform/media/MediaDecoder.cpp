@@ -21,6 +21,14 @@ namespace
 // Frames decoded before a seek target so that decoders that carry state from
 // frame to frame (the MP3 bit reservoir, AAC and WMA overlap) have settled.
 constexpr int64_t kMinimumPreroll = 4096;
+// The MP3 bit reservoir reaches 511 bytes back, which at low bit rates spans
+// several frames, and each frame overlaps the one before: MP3 seeks decode
+// this many whole frames before the target.
+constexpr int64_t kMpegAudioPrerollFrames = 10;
+// The longest stretch of rejected or missing packets that is kept on the
+// timeline as silence. A timestamp jump further ahead than this is damage in
+// the timestamps themselves, and the frame is taken as following on.
+constexpr int64_t kMaxGapSeconds = 60;
 // A stream shorter than this many seconds is measured by decoding it whole.
 constexpr int64_t kWholeDecodeSeconds = 20;
 // The stretch before the estimated end that the length measurement decodes.
@@ -42,16 +50,18 @@ void QuietLibraryLog()
     std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
 }
 
-int32_t floatToInt32(double v)
+// Scales a float sample (never NaN) by 2^31, clips it to 32 bits and rounds
+// to the nearest integer, ties to even as lrint does; written without calls
+// so that the loops over a block become vector code.
+inline int32_t floatToInt32(float v)
 {
-    const double s = v * 2147483648.0;
-    if (!(s == s))
-        return 0;
-    if (s >= 2147483647.0)
-        return std::numeric_limits<int32_t>::max();
-    if (s <= -2147483648.0)
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(std::lrint(s));
+    double s = static_cast<double>(v) * 2147483648.0;
+    s = s < -2147483648.0 ? -2147483648.0 : s;
+    s = s > 2147483647.0 ? 2147483647.0 : s;
+    // Adding and taking away 1.5 * 2^52 leaves s rounded to an integer.
+    constexpr double kRound = 6755399441055744.0;
+    s = (s + kRound) - kRound;
+    return static_cast<int32_t>(s);
 }
 
 } // namespace
@@ -95,7 +105,12 @@ struct MediaDecoder::Impl
     bool demuxEnd = false;
 
     int64_t refPts = AV_NOPTS_VALUE; // timestamp of the first frame delivered
-    int grid = 0;                    // the codec's frame length, for coarse timestamps
+    // The codec's frame length where every packet decodes to whole frames of
+    // it; frame starts are then snapped to it, at `phase` (the length of the
+    // first delivered frame, which the encoder delay may have shortened).
+    int grid = 0;
+    int64_t phase = 0;
+    bool snapToGrid = false;
     int64_t preroll = kMinimumPreroll;
 
     ~Impl() { closeAll(); }
@@ -114,6 +129,8 @@ struct MediaDecoder::Impl
         eof = failed = demuxEnd = false;
         refPts = AV_NOPTS_VALUE;
         grid = 0;
+        phase = 0;
+        snapToGrid = false;
         decBits = 0;
     }
 
@@ -302,28 +319,29 @@ struct MediaDecoder::Impl
     }
 
     // Unpacks the decoded frame into one vector per pending channel, planar
-    // or interleaved, `sample(base, k)` reading sample k of a channel's data;
-    // channels the frame lacks get zeros.
-    template <typename T, typename Sample>
-    void unpackFrame(std::vector<std::vector<T>>& pending, int n, int frameChannels, bool planar, Sample sample)
+    // or interleaved, `convert(in, stride, out, n)` turning n samples of a
+    // channel's data (every `stride`-th) into the pending type; channels the
+    // frame lacks get zeros. One loop per sample format, so that the
+    // compiler can make each a plain copy or a vector loop.
+    template <typename In, typename T, typename Convert>
+    void unpackFrame(std::vector<std::vector<T>>& pending, int n, int frameChannels, bool planar, Convert convert)
     {
+        const size_t count = static_cast<size_t>(std::max(n, 0));
         for (size_t c = 0; c < pending.size(); ++c)
         {
             auto& out = pending[c];
-            out.resize(static_cast<size_t>(std::max(n, 0)));
-            if (static_cast<int>(c) >= frameChannels || n <= 0)
+            out.resize(count);
+            if (static_cast<int>(c) >= frameChannels || count == 0)
             {
                 std::fill(out.begin(), out.end(), T{});
                 continue;
             }
-            const uint8_t* base = planar ? frame->extended_data[c] : frame->extended_data[0];
+            const auto* base = reinterpret_cast<const In*>(planar ? frame->extended_data[c] : frame->extended_data[0]);
             const size_t stride = planar ? 1 : static_cast<size_t>(frameChannels);
-            const size_t first = planar ? 0 : c;
-            for (int i = 0; i < n; ++i)
-                out[static_cast<size_t>(i)] = sample(base, first + static_cast<size_t>(i) * stride);
+            convert(base + (planar ? 0 : c), stride, out.data(), count);
         }
         pendOffset = 0;
-        pendCount = static_cast<size_t>(std::max(n, 0));
+        pendCount = count;
     }
 
     // Converts `frame` into pend (or pendFloat).
@@ -335,49 +353,66 @@ struct MediaDecoder::Impl
         const bool planar = av_sample_fmt_is_planar(sf) != 0;
         const AVSampleFormat packed = av_get_packed_sample_fmt(sf);
         floatFrames = packed == AV_SAMPLE_FMT_FLT || packed == AV_SAMPLE_FMT_DBL;
-        if (floatFrames)
+        // Float and double frames go into pendFloat as they are (NaN becomes
+        // 0), so that float reads keep samples above full scale; integer
+        // frames go into pend left-aligned to 32 bits.
+        switch (packed)
         {
-            // Float and double frames go into pendFloat as they are (NaN
-            // becomes 0), so that float reads keep samples above full scale.
-            unpackFrame(pendFloat, n, frameChannels, planar, [packed](const uint8_t* base, size_t k) {
-                float v;
-                if (packed == AV_SAMPLE_FMT_FLT)
-                    std::memcpy(&v, base + k * 4, 4);
-                else
-                {
-                    double d;
-                    std::memcpy(&d, base + k * 8, 8);
-                    v = static_cast<float>(d);
-                }
-                return v == v ? v : 0.0f;
-            });
-            return;
+        case AV_SAMPLE_FMT_FLT:
+            unpackFrame<float>(pendFloat, n, frameChannels, planar,
+                               [](const float* in, size_t stride, float* out, size_t count) {
+                                   for (size_t i = 0; i < count; ++i)
+                                   {
+                                       const float v = in[i * stride];
+                                       out[i] = v == v ? v : 0.0f;
+                                   }
+                               });
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            unpackFrame<double>(pendFloat, n, frameChannels, planar,
+                                [](const double* in, size_t stride, float* out, size_t count) {
+                                    for (size_t i = 0; i < count; ++i)
+                                    {
+                                        const double v = in[i * stride];
+                                        out[i] = v == v ? static_cast<float>(v) : 0.0f;
+                                    }
+                                });
+            break;
+        case AV_SAMPLE_FMT_U8:
+            unpackFrame<uint8_t>(
+                pend, n, frameChannels, planar, [](const uint8_t* in, size_t stride, int32_t* out, size_t count) {
+                    for (size_t i = 0; i < count; ++i)
+                        out[i] = static_cast<int32_t>(static_cast<uint32_t>(in[i * stride] ^ 0x80u) << 24);
+                });
+            break;
+        case AV_SAMPLE_FMT_S16:
+            unpackFrame<int16_t>(
+                pend, n, frameChannels, planar, [](const int16_t* in, size_t stride, int32_t* out, size_t count) {
+                    for (size_t i = 0; i < count; ++i)
+                        out[i] =
+                            static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(in[i * stride])) << 16);
+                });
+            break;
+        case AV_SAMPLE_FMT_S32:
+            unpackFrame<int32_t>(pend, n, frameChannels, planar,
+                                 [](const int32_t* in, size_t stride, int32_t* out, size_t count) {
+                                     for (size_t i = 0; i < count; ++i)
+                                         out[i] = in[i * stride];
+                                 });
+            break;
+        case AV_SAMPLE_FMT_S64:
+            unpackFrame<int64_t>(pend, n, frameChannels, planar,
+                                 [](const int64_t* in, size_t stride, int32_t* out, size_t count) {
+                                     for (size_t i = 0; i < count; ++i)
+                                         out[i] = static_cast<int32_t>(in[i * stride] >> 32);
+                                 });
+            break;
+        default:
+            // A format without samples we know: silence of the frame's length.
+            floatFrames = false;
+            unpackFrame<uint8_t>(pend, n, 0, planar, [](const uint8_t*, size_t, int32_t*, size_t) {});
+            break;
         }
-        // Integer frames, left-aligned to 32 bits.
-        unpackFrame(pend, n, frameChannels, planar, [packed](const uint8_t* base, size_t k) {
-            switch (packed)
-            {
-            case AV_SAMPLE_FMT_U8:
-                return static_cast<int32_t>(static_cast<uint32_t>(base[k] ^ 0x80u) << 24);
-            case AV_SAMPLE_FMT_S16: {
-                int16_t s;
-                std::memcpy(&s, base + k * 2, 2);
-                return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(s)) << 16);
-            }
-            case AV_SAMPLE_FMT_S32: {
-                int32_t v;
-                std::memcpy(&v, base + k * 4, 4);
-                return v;
-            }
-            case AV_SAMPLE_FMT_S64: {
-                int64_t s;
-                std::memcpy(&s, base + k * 8, 8);
-                return static_cast<int32_t>(s >> 32);
-            }
-            default:
-                return int32_t{0};
-            }
-        });
     }
 
     // Copies k pending frames of channel c: integer reads of float frames are
@@ -422,17 +457,88 @@ struct MediaDecoder::Impl
     }
 
     // The frame index of a timestamp, relative to the first delivered frame.
+    // Where the codec's frames have a fixed length, the index is snapped to
+    // the nearest frame start: containers may state packet durations that
+    // differ from what the codec decodes, or only to the millisecond.
     int64_t indexOf(int64_t ts) const
     {
         const int64_t rate = audio[chosen].sampleRate;
-        int64_t idx = av_rescale_rnd(ts - refPts, static_cast<int64_t>(st->time_base.num) * rate, st->time_base.den,
-                                     static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
-        if (coarseTimestamps() && grid > 0)
+        const int64_t idx =
+            av_rescale_rnd(ts - refPts, static_cast<int64_t>(st->time_base.num) * rate, st->time_base.den,
+                           static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+        if (!snapToGrid || grid <= 0 || idx == std::numeric_limits<int64_t>::min() ||
+            idx == std::numeric_limits<int64_t>::max())
+            return idx;
+        // Frame starts are 0 and phase + k * grid.
+        const int64_t g = grid;
+        const int64_t rel = idx - phase;
+        const int64_t k = rel >= 0 ? (rel + g / 2) / g : -((-rel + g / 2 - 1) / g);
+        const int64_t snapped = phase + k * g;
+        return std::llabs(idx) < std::llabs(idx - snapped) ? 0 : snapped;
+    }
+
+    // Samples of timestamp jitter to ignore: timestamps coarser than one
+    // sample that are not snapped to a frame grid are only near.
+    int64_t timestampTolerance() const
+    {
+        if (snapToGrid || !coarseTimestamps())
+            return 0;
+        const int64_t rate = audio[chosen].sampleRate;
+        return av_rescale_rnd(st->time_base.num, rate, st->time_base.den, AV_ROUND_UP);
+    }
+
+    // Where the decoded `frame` begins on the timeline, given that the block
+    // before it ended at `expected`: its timestamp says, so that packets the
+    // decoder rejected keep their length (as silence) and seeks, which find
+    // their place by timestamps, agree with a straight read. -1 when the frame
+    // is no part of the stream (a false frame header in damaged data decoded
+    // at another sample rate).
+    int64_t frameStart(int64_t expected) const
+    {
+        if (frame->sample_rate > 0 && frame->sample_rate != static_cast<int>(audio[chosen].sampleRate))
+            return -1;
+        const int64_t ts = frameTimestamp();
+        if (ts == AV_NOPTS_VALUE || refPts == AV_NOPTS_VALUE)
+            return expected;
+        const int64_t at = indexOf(ts);
+        const int64_t gap = at - expected;
+        const int64_t maxGap = kMaxGapSeconds * static_cast<int64_t>(audio[chosen].sampleRate);
+        if (std::llabs(gap) <= timestampTolerance() || gap > maxGap || at < 0)
+            return expected;
+        return at;
+    }
+
+    // Converts the decoded `frame` into pend and places it after the block
+    // that ended at `expected`: a gap before it becomes silence, an overlap
+    // with what was delivered is left out. False when nothing of the frame
+    // is left to deliver.
+    bool placeFrame(uint64_t expected)
+    {
+        const int64_t start = frameStart(static_cast<int64_t>(expected));
+        if (start < 0)
+            return false;
+        takeFrame();
+        pos = expected;
+        if (start > static_cast<int64_t>(expected))
         {
-            const int64_t g = grid;
-            idx = (idx >= 0 ? (idx + g / 2) / g : -((-idx + g / 2) / g)) * g;
+            const size_t gap = static_cast<size_t>(start - static_cast<int64_t>(expected));
+            for (auto& channel : pend)
+                channel.insert(channel.begin(), floatFrames ? 0 : gap, 0);
+            for (auto& channel : pendFloat)
+                channel.insert(channel.begin(), floatFrames ? gap : 0, 0.0f);
+            pendCount += gap;
         }
-        return idx;
+        else if (start < static_cast<int64_t>(expected))
+        {
+            const uint64_t overlap = expected - static_cast<uint64_t>(start);
+            if (overlap >= pendCount)
+            {
+                pendOffset = pendCount = 0;
+                return false;
+            }
+            pendOffset = static_cast<size_t>(overlap);
+        }
+        return true;
     }
 
     int64_t timestampOf(int64_t index) const
@@ -456,10 +562,14 @@ struct MediaDecoder::Impl
         const uint64_t keptLength = len;
         const int64_t keptRefPts = refPts;
         const int keptGrid = grid;
+        const int64_t keptPhase = phase;
+        const bool keptSnap = snapToGrid;
         closeDecoder();
         len = keptLength;
         refPts = keptRefPts;
         grid = keptGrid;
+        phase = keptPhase;
+        snapToGrid = keptSnap;
         closeFormat();
         if (!openFormat() || !openDecoder())
             return false;
@@ -476,16 +586,20 @@ struct MediaDecoder::Impl
         pos = static_cast<uint64_t>(std::max<int64_t>(start, 0));
         while (pos + (pendCount - pendOffset) <= target)
         {
-            pos += pendCount - pendOffset;
+            const uint64_t end = pos + (pendCount - pendOffset);
+            pos = end;
             pendOffset = pendCount;
-            const int r = nextFrame();
+            int r;
+            while ((r = nextFrame()) > 0 && !placeFrame(end))
+            {
+            }
             if (r <= 0)
             {
+                pos = end;
                 failed = r < 0;
                 eof = r == 0;
                 return false;
             }
-            takeFrame();
         }
         pendOffset += static_cast<size_t>(target - pos);
         pos = target;
@@ -509,10 +623,10 @@ struct MediaDecoder::Impl
             resetReading();
             int r;
             int frames = 0;
-            while ((r = nextFrame()) > 0 && frameTimestamp() == AV_NOPTS_VALUE && ++frames < 16)
+            while ((r = nextFrame()) > 0 && (frameTimestamp() == AV_NOPTS_VALUE || frameStart(0) < 0) && ++frames < 16)
             {
             }
-            if (r <= 0 || frameTimestamp() == AV_NOPTS_VALUE)
+            if (r <= 0 || frameTimestamp() == AV_NOPTS_VALUE || frameStart(0) < 0)
                 return false;
             const int64_t start = indexOf(frameTimestamp());
             if (start < 0 || start + preroll > static_cast<int64_t>(target))
@@ -559,7 +673,27 @@ struct MediaDecoder::Impl
         }
         refPts = frameTimestamp();
         grid = dec->frame_size > 0 ? dec->frame_size : frame->nb_samples;
-        preroll = std::max<int64_t>(kMinimumPreroll, 2 * static_cast<int64_t>(grid));
+        // Lossy codecs of fixed-length frames: every packet decodes to whole
+        // frames, whatever duration the container states for it.
+        switch (dec->codec_id)
+        {
+        case AV_CODEC_ID_MP1:
+        case AV_CODEC_ID_MP2:
+        case AV_CODEC_ID_MP3:
+        case AV_CODEC_ID_AAC:
+        case AV_CODEC_ID_WMAV1:
+        case AV_CODEC_ID_WMAV2:
+            snapToGrid = grid > 0;
+            break;
+        default:
+            snapToGrid = coarseTimestamps() && grid > 0;
+            break;
+        }
+        phase = grid > 0 ? frame->nb_samples % grid : 0;
+        const bool mpegAudio =
+            dec->codec_id == AV_CODEC_ID_MP1 || dec->codec_id == AV_CODEC_ID_MP2 || dec->codec_id == AV_CODEC_ID_MP3;
+        preroll =
+            std::max<int64_t>(kMinimumPreroll, (mpegAudio ? kMpegAudioPrerollFrames : 2) * static_cast<int64_t>(grid));
         takeFrame();
         pos = 0;
         return true;
@@ -569,12 +703,16 @@ struct MediaDecoder::Impl
     // file could not be read.
     int64_t countToEnd()
     {
-        uint64_t n = pos + (pendCount - pendOffset);
+        int64_t n = static_cast<int64_t>(pos + (pendCount - pendOffset));
         pendOffset = pendCount;
         int r;
         while ((r = nextFrame()) > 0)
-            n += static_cast<uint64_t>(frame->nb_samples);
-        return r < 0 ? -1 : static_cast<int64_t>(n);
+        {
+            const int64_t start = frameStart(n);
+            if (start >= 0)
+                n = std::max(n, start + frame->nb_samples);
+        }
+        return r < 0 ? -1 : n;
     }
 
     // Measures the stream's length exactly: short streams are decoded whole,
@@ -612,13 +750,11 @@ struct MediaDecoder::Impl
                 return false;
             if (r > 0)
             {
-                const int64_t first = frame->nb_samples;
-                pos = 0;
+                pos = static_cast<uint64_t>(frame->nb_samples);
                 pendOffset = pendCount = 0;
-                const int64_t rest = countToEnd();
-                if (rest < 0)
+                measured = countToEnd();
+                if (measured < 0)
                     return false;
-                measured = first + rest;
             }
             else
                 measured = 0;
@@ -835,7 +971,7 @@ uint32_t MediaDecoder::Impl::readInto(Sample* const* channels, uint32_t frames, 
                 }
                 break;
             }
-            takeFrame();
+            placeFrame(pos);
             continue;
         }
         const uint64_t k64 = std::min<uint64_t>(

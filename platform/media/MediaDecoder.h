@@ -42,10 +42,14 @@ enum class MediaChooseResult
 //
 // Positions count frames from the first sample the decoder delivers after
 // the format's encoder delay is removed (MP3 with an encoder info tag, AAC
-// priming). Seeking is sample-exact: it lands before the target with enough
-// pre-roll for the decoder to settle, then decodes forward, and finds the
-// frame it landed on from the packet timestamps (or, where the timestamps are
-// coarser than one sample, from the codec's fixed frame grid).
+// priming). Every decoded frame is placed on that timeline by its timestamp;
+// for codecs of fixed-length frames (MP3, AAC, WMA) the place is snapped to
+// the codec's frame grid, since containers may state packet durations that
+// differ from what the codec decodes, or state them only to the millisecond.
+// A packet the decoder rejects keeps its length as silence, so a straight
+// read, the length measured at open and a seek all agree on damaged files.
+// Seeking is sample-exact: it lands before the target with enough pre-roll
+// for the decoder to settle, then decodes forward.
 //
 // One object is used from one thread at a time.
 class MediaDecoder
@@ -113,7 +117,7 @@ public:
     bool atEnd() const;
     // True when the last read stopped because the file could not be read
     // (an I/O error), as opposed to the stream's end. A damaged packet is
-    // skipped and does not count. Cleared by seek.
+    // read as silence and does not count. Cleared by seek.
     bool readFailed() const;
 
     // A text tag, looked up in the chosen (or first) audio stream's

@@ -8,7 +8,7 @@ seeds="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/seeds"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 for t in wav_reader aiff_reader id3_tag cdtext_packs cd_image cda_stub picture_readers mp3_vbr_header \
-         preferences media_decoder song_list; do
+         preferences media_decoder song_list asf_attributes; do
   mkdir -p "$seeds/$t"
 done
 tone() { sox -D -n -r "$1" -b "$2" -c "$3" "$4" synth "$5" sine 440 gain -3; }
@@ -123,5 +123,47 @@ open(f"{seeds}/preferences/settings.xml", "wb").write(
 open(f"{seeds}/preferences/empty", "wb").write(b"")
 
 open(f"{seeds}/song_list/processing_instruction.qmpl", "wb").write(b"<a><?x?>b</a>" + b" " * 9)
+PY
+
+# ASF headers: one as the encoder writes it (texts in the Content Description
+# and Extended Content Description objects), and one with pictures in the
+# Extended Content Description and Metadata Library objects, built here the
+# way the attribute writer lays them out.
+ffmpeg -v error -y -i "$work/short.wav" -c:a wmav2 -b:a 32k -metadata title="Title" -metadata artist="Artist" \
+  -metadata album="Album" "$work/tagged.wma"
+python3 - "$work/tagged.wma" "$seeds/asf_attributes" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+size = struct.unpack_from('<Q', data, 16)[0]
+open(sys.argv[2] + '/encoder.bin', 'wb').write(data[:size])
+
+def guid(text):
+    import uuid
+    return uuid.UUID(text).bytes_le
+def obj(g, body):
+    return guid(g) + struct.pack('<Q', 24 + len(body)) + body
+def utf16z(text):
+    return text.encode('utf-16-le') + b'\0\0'
+def picture(kind, payload):
+    return bytes([kind]) + struct.pack('<I', len(payload)) + utf16z('image/jpeg') + utf16z('') + payload
+name = utf16z('WM/Picture')
+small = picture(3, bytes(range(256)) * 4)
+large = picture(0, bytes(range(256)) * 300)
+extended = struct.pack('<H', 2)
+extended += struct.pack('<H', len(name)) + name + struct.pack('<HH', 1, len(small)) + small
+album = utf16z('Album')
+extended += struct.pack('<H', len(utf16z('WM/AlbumTitle'))) + utf16z('WM/AlbumTitle') + struct.pack('<HH', 0, len(album)) + album
+library = struct.pack('<H', 1) + struct.pack('<HHHHI', 0, 0, len(name), 1, len(large)) + name + large
+libobj = obj('44231c94-9498-49d1-a141-1d134e457054', library)
+extension = obj('5fbf03b5-a92e-11cf-8ee3-00c00c205365',
+                guid('abd3d211-a9ba-11cf-8ee6-00c00c205365') + struct.pack('<HI', 6, len(libobj)) + libobj)
+title, author = utf16z('Title'), utf16z('Author')
+description = obj('75b22633-668e-11cf-a6d9-00aa0062ce6c',
+                  struct.pack('<HHHHH', len(title), len(author), 0, 0, 0) + title + author)
+ext = obj('d2d0a440-e307-11d2-97f0-00a0c95ea850', extended)
+children = [extension, description, ext]
+body = b''.join(children)
+header = guid('75b22630-668e-11cf-a6d9-00aa0062ce6c') + struct.pack('<QIBB', 30 + len(body), len(children), 1, 2) + body
+open(sys.argv[2] + '/pictures.bin', 'wb').write(header)
 PY
 echo "seeds written to $seeds"

@@ -8,6 +8,7 @@
 #include "platform/media/WmaEncoder.h"
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WmaFileOutput.h"
 
 using qm::platform::MediaDecoder;
 using qm::platform::WmaEncoder;
@@ -15,47 +16,7 @@ using qm::platform::WmaEncoderOutput;
 
 namespace
 {
-// A file output over stdio that can be told to fail after a number of bytes.
-class FileOutput : public WmaEncoderOutput
-{
-public:
-    explicit FileOutput(const std::string& path, int64_t failAfter = -1)
-        : m_file(std::fopen(path.c_str(), "w+b")),
-          m_failAfter(failAfter)
-    {
-    }
-    ~FileOutput() override
-    {
-        if (m_file != nullptr)
-            std::fclose(m_file);
-    }
-    uint32_t write(const uint8_t* data, uint32_t size) override
-    {
-        if (m_failAfter >= 0 && m_written + size > static_cast<uint64_t>(m_failAfter))
-            return 0;
-        m_written += size;
-        return static_cast<uint32_t>(std::fwrite(data, 1, size, m_file));
-    }
-    int64_t seek(int64_t offset, int origin) override
-    {
-        if (std::fseek(m_file, offset, origin) != 0)
-            return -1;
-        return std::ftell(m_file);
-    }
-    int64_t size() override
-    {
-        const long at = std::ftell(m_file);
-        std::fseek(m_file, 0, SEEK_END);
-        const long end = std::ftell(m_file);
-        std::fseek(m_file, at, SEEK_SET);
-        return end;
-    }
-
-private:
-    std::FILE* m_file;
-    int64_t m_failAfter;
-    uint64_t m_written = 0;
-};
+using qm::test::WmaFileOutput;
 
 std::vector<std::vector<int32_t>> Sweep(uint32_t frames, uint16_t channels, uint32_t rate)
 {
@@ -111,7 +72,7 @@ TEST(WmaEncoder, RatesAndBitRatesDecodeBackAligned)
         const auto source = Sweep(frames, c.channels, c.rate);
         uint32_t frameSize = 0;
         {
-            FileOutput output(path);
+            WmaFileOutput output(path);
             WmaEncoder encoder;
             ASSERT_TRUE(encoder.open(output, c.rate, c.channels, c.bitRate));
             EXPECT_EQ(Encode(encoder, source), frames);
@@ -156,7 +117,7 @@ TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
     qm::test::TempFolder folder;
     for (const Case& c : cases)
     {
-        FileOutput output(folder.file("refused.wma").string());
+        WmaFileOutput output(folder.file("refused.wma").string());
         WmaEncoder encoder;
         EXPECT_FALSE(encoder.open(output, c.rate, c.channels, c.bitRate))
             << c.channels << " " << c.rate << " " << c.bitRate;
@@ -169,7 +130,7 @@ TEST(WmaEncoder, RefusesFormatsTheEncoderCannotWrite)
 TEST(WmaEncoder, WriteFailureIsReported)
 {
     qm::test::TempFolder folder;
-    FileOutput output(folder.file("full.wma").string(), 100000);
+    WmaFileOutput output(folder.file("full.wma").string(), 100000);
     WmaEncoder encoder;
     ASSERT_TRUE(encoder.open(output, 44100, 2, 128016));
     const auto source = Sweep(441000, 2, 44100);

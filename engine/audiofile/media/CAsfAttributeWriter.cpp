@@ -5,45 +5,12 @@
 #include <cstring>
 
 #include "engine/audiofile/foundation/CBinaryFile64.h"
+#include "engine/audiofile/media/AsfObjects.h"
 #include "platform/files/FileSafety.h"
 
 namespace
 {
-using Guid = uint8_t[16];
-
-// GUIDs as ASF stores them (the first three groups little-endian).
-const Guid kHeaderObject = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                            0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const Guid kFileProperties = {0xA1, 0xDC, 0xAB, 0x8C, 0x47, 0xA9, 0xCF, 0x11,
-                              0x8E, 0xE4, 0x00, 0xC0, 0x4F, 0xD9, 0xC0, 0xE5};
-const Guid kContentDescription = {0x33, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
-                                  0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
-const Guid kExtendedContentDescription = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
-                                          0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
-const Guid kHeaderExtension = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
-                               0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-const Guid kHeaderExtensionReserved = {0x11, 0xD2, 0xD3, 0xAB, 0xBA, 0xA9, 0xCF, 0x11,
-                                       0x8E, 0xE6, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
-const Guid kMetadataLibrary = {0x94, 0x1C, 0x23, 0x44, 0x98, 0x94, 0xD1, 0x49,
-                               0xA1, 0x41, 0x1D, 0x13, 0x4E, 0x45, 0x70, 0x54};
-
-constexpr size_t kObjectHeaderSize = 24;    // GUID and 64-bit size
-constexpr size_t kHeaderObjectSize = 30;    // plus count and two reserved bytes
-constexpr size_t kHeaderExtensionSize = 46; // plus reserved GUID, 16-bit field, 32-bit data size
-constexpr uint64_t kMaxHeaderSize = 256u << 20;
-
-bool IsGuid(const uint8_t* at, const Guid& guid)
-{
-    return std::memcmp(at, guid, 16) == 0;
-}
-
-uint64_t ReadLE(const uint8_t* at, int bytes)
-{
-    uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | at[i];
-    return value;
-}
+using namespace qm::asf;
 
 void PutLE(std::vector<uint8_t>& out, uint64_t value, int bytes)
 {
@@ -71,25 +38,6 @@ std::vector<uint8_t> Utf16Bytes(const std::u16string& text)
         PutLE(bytes, unit, 2);
     PutLE(bytes, 0, 2);
     return bytes;
-}
-
-// Object boundaries in [begin, end): (offset, size) of each, or false when
-// an object's size does not fit.
-bool ListObjects(const std::vector<uint8_t>& bytes, size_t begin, size_t end,
-                 std::vector<std::pair<size_t, size_t>>& objects)
-{
-    objects.clear();
-    for (size_t at = begin; at < end;)
-    {
-        if (end - at < kObjectHeaderSize)
-            return false;
-        const uint64_t size = ReadLE(&bytes[at + 16], 8);
-        if (size < kObjectHeaderSize || size > end - at)
-            return false;
-        objects.emplace_back(at, static_cast<size_t>(size));
-        at += static_cast<size_t>(size);
-    }
-    return true;
 }
 
 void PutObject(std::vector<uint8_t>& out, const Guid& guid, const std::vector<uint8_t>& body)
@@ -232,7 +180,7 @@ bool PutRebuiltHeaderExtension(std::vector<uint8_t>& out, const std::vector<uint
     if (size < kHeaderExtensionSize || ReadLE(object + 42, 4) != size - kHeaderExtensionSize)
         return false;
     std::vector<std::pair<size_t, size_t>> inner;
-    if (!ListObjects(header, at + kHeaderExtensionSize, at + size, inner))
+    if (!ListObjects(header.data(), at + kHeaderExtensionSize, at + size, inner))
         return false;
     std::vector<uint8_t> data;
     for (const auto& [innerAt, innerSize] : inner)
@@ -254,7 +202,7 @@ std::vector<uint8_t> CAsfAttributeWriter::BuildHeader(const std::vector<uint8_t>
         ReadLE(&header[16], 8) != header.size())
         return {};
     std::vector<std::pair<size_t, size_t>> children;
-    if (!ListObjects(header, kHeaderObjectSize, header.size(), children))
+    if (!ListObjects(header.data(), kHeaderObjectSize, header.size(), children))
         return {};
 
     const AttributeObjects objects = BuildAttributeObjects(m_attributes);
@@ -328,7 +276,7 @@ bool CAsfAttributeWriter::WriteTo(const char16_t* path) const
     // The file's size in its properties grows with the header.
     const uint64_t newLength = uint64_t(fileLength) - headerSize + rebuilt.size();
     std::vector<std::pair<size_t, size_t>> children;
-    ListObjects(rebuilt, kHeaderObjectSize, rebuilt.size(), children);
+    ListObjects(rebuilt.data(), kHeaderObjectSize, rebuilt.size(), children);
     for (const auto& [at, size] : children)
         if (IsGuid(&rebuilt[at], kFileProperties) && size >= 48)
             SetLE(&rebuilt[at + 40], newLength, 8);

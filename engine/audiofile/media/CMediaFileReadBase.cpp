@@ -61,11 +61,16 @@ void CMediaFileReadBase::SetId3Picture(uint32_t size)
     m_pictureSize = size;
 }
 
+std::vector<uint8_t> CMediaFileReadBase::ContainerPicture()
+{
+    return m_media.attachedPicture();
+}
+
 bool CMediaFileReadBase::TakeContainerPicture()
 {
     if (m_pictureFromId3)
         return false;
-    const size_t size = m_media.attachedPicture().size();
+    const size_t size = ContainerPicture().size();
     if (size == 0 || size > UINT32_MAX || !m_metaData.SetPicturePath(GetPath()))
         return false;
     m_pictureSize = static_cast<uint32_t>(size);
@@ -203,7 +208,7 @@ int CMediaFileReadBase::ReadPictureData(uint8_t* buffer, uint32_t size)
         }
         return static_cast<int>(tag->ReadPicture(buffer, size, -1));
     }
-    const std::vector<uint8_t> picture = m_pictureSize > 0 ? m_media.attachedPicture() : std::vector<uint8_t>{};
+    const std::vector<uint8_t> picture = m_pictureSize > 0 ? ContainerPicture() : std::vector<uint8_t>{};
     if (buffer == nullptr)
         return static_cast<int>(picture.size());
     if (picture.empty() || picture.size() > size)

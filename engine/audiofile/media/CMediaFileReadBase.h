@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "engine/audiofile/io/CPcmFileReadBase.h"
 #include "platform/media/MediaDecoder.h"
@@ -28,7 +29,7 @@ public:
     // Delivers min(frames, frames up to the range end); the rest of every
     // channel is silence. When the stream ends before the range end, the range
     // end moves to where it ended. Only a file that cannot be read sets the
-    // read-failed flag; a damaged packet is skipped.
+    // read-failed flag; a damaged packet reads as silence of its length.
     uint32_t ReadInt32(int32_t** channels, uint32_t frames, uint32_t offset) override;
     uint32_t ReadFloat(float** channels, uint32_t frames, uint32_t offset) override;
 
@@ -50,7 +51,10 @@ protected:
 
     // Notes the picture found in the ID3v2 tag (size 0: none).
     void SetId3Picture(uint32_t size);
-    // Takes the container's attached picture, unless the ID3 tag gave one:
+    // The container's picture, exactly as stored; empty when there is none.
+    // At first the decoding layer's attached picture.
+    virtual std::vector<uint8_t> ContainerPicture();
+    // Takes the container's picture, unless the ID3 tag gave one:
     // stores its size and makes the reader's path the metadata's picture
     // path. True when it took one.
     bool TakeContainerPicture();

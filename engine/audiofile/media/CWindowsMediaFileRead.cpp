@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/audiofile/media/CAsfAttributeReader.h"
 #include "engine/audiofile/media/Mp3VbrHeader.h"
 #include "engine/audiofile/tags/Id3MetaDataMerge.h"
 
@@ -106,6 +107,20 @@ void CWindowsMediaFileRead::ReadMetaData()
 
     if (attributes)
         TakeContainerPicture();
+}
+
+std::vector<uint8_t> CWindowsMediaFileRead::ContainerPicture()
+{
+    // The decoding layer refuses attribute values over 65535 bytes, which is
+    // where larger pictures are stored (the Metadata Library object): the
+    // header's own reader finds a picture of any size.
+    if (m_container != Container::Asf)
+        return {};
+    CAsfAttributeReader attributes;
+    CAsfAttributeReader::Picture picture;
+    if (!attributes.ReadFrom(GetPath()) || !attributes.GetPicture(picture))
+        return {};
+    return std::move(picture.data);
 }
 
 void CWindowsMediaFileRead::Close()

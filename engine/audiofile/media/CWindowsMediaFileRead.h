@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/audiofile/media/CMediaFileReadBase.h"
 
@@ -28,6 +29,11 @@ public:
     uint32_t GetBitRate() override;
     bool IsLossless() override;
     bool IsVariableBitRate() override;
+
+protected:
+    // A Windows Media file's picture, read from its header by our own
+    // attribute reader (any size); MP3 files have none here.
+    std::vector<uint8_t> ContainerPicture() override;
 
 private:
     enum class Container

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 
 #include "engine/audiofile/io/CAudioFileReadBase.h"
 #include "engine/audiofile/io/CAudioPlayerInput.h"
+#include "engine/audiofile/tags/CImageFileRead.h"
 #include "tests/support/AudioCompare.h"
 #include "tests/support/TempFolder.h"
 
@@ -65,6 +67,15 @@ public:
             run("ffmpeg -v error -y -f lavfi -i color=c=red:s=32x32 -frames:v 1 " + q(name));
         return name;
     }
+    // A cover of noise (which JPEG cannot shrink) of `side` pixels square:
+    // 640 gives about 300 KB, 1700 about 3 MB.
+    std::string noiseCover(const std::string& name, int side)
+    {
+        if (!std::filesystem::exists(path(name)))
+            run("ffmpeg -v error -y -f lavfi -i \"nullsrc=s=" + std::to_string(side) + "x" + std::to_string(side) +
+                ",geq=random(1)*255:random(2)*255:random(3)*255\" -frames:v 1 -q:v 1 " + q(name));
+        return name;
+    }
     std::vector<uint8_t> bytes(const std::string& name) const
     {
         std::ifstream in(path(name), std::ios::binary);
@@ -82,7 +93,8 @@ public:
     void run(const std::string& cmd) const { ASSERT_EQ(runCommand(cmd), 0) << cmd; }
 
     // Expects an open reader's picture to be the cover's bytes, with the file
-    // it read as the metadata's picture path.
+    // it read as the metadata's picture path, and the picture factory to
+    // load the same bytes from that path.
     void expectPicture(CAudioFileReadBase& reader, const std::string& file, const std::string& cover) const
     {
         const auto coverBytes = bytes(cover);
@@ -92,6 +104,11 @@ public:
         EXPECT_EQ(reader.ReadPictureData(picture.data(), static_cast<uint32_t>(picture.size())),
                   static_cast<int>(coverBytes.size()));
         EXPECT_EQ(picture, coverBytes);
+
+        std::unique_ptr<CImageFileReadBase> image(CreateImageFileRead(widePath(file).c_str()));
+        ASSERT_NE(image, nullptr);
+        ASSERT_EQ(image->Load(), coverBytes.size());
+        EXPECT_TRUE(std::equal(coverBytes.begin(), coverBytes.end(), image->GetData()));
     }
 
 private:

@@ -146,6 +146,18 @@ TEST(QuickTimeReadTags, Mp4TagsCoverAndDates)
     }
 }
 
+// A cover of about 3 MB reads back byte for byte.
+TEST(QuickTimeReadTags, ALargeCoverReadsBackWhole)
+{
+    const std::string src = fx().source();
+    const std::string cover = fx().noiseCover("cover3m.jpg", 1700);
+    fx().make("covered.m4a", "-i " + fx().q(src) + " -i " + fx().q(cover) +
+                                 " -map 0 -map 1 -c:a aac -c:v copy -disposition:v attached_pic");
+    CQuickTimeFileRead reader;
+    ASSERT_EQ(reader.Open(fx().widePath("covered.m4a").c_str()), ReaderOpenResult::Ok);
+    ASSERT_NO_FATAL_FAILURE(fx().expectPicture(reader, "covered.m4a", cover));
+}
+
 TEST(QuickTimeReadOpen, RefusesWhatItCannotPlay)
 {
     const std::string src = fx().source();

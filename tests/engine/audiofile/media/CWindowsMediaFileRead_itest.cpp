@@ -4,6 +4,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "engine/audiofile/media/CAsfAttributeWriter.h"
 #include "engine/audiofile/media/CWindowsMediaFileRead.h"
 #include "tests/engine/audiofile/MediaFixtures.h"
 
@@ -164,6 +165,34 @@ TEST(WindowsMediaReadTags, WmaAttributesAndTheFileTimeForAMissingYear)
     ASSERT_EQ(reader.Open(fx().widePath("plain.wma").c_str()), ReaderOpenResult::Ok);
     EXPECT_EQ(metaField(reader, CAudioMetaData::kDate), "2011-02-03");
     EXPECT_EQ(metaField(reader, CAudioMetaData::kTime), "04:05:06");
+}
+
+// Large covers read back byte for byte: one of about 300 KB that our writer
+// stores in a WMA file (beyond the 64 KB the Extended Content Description
+// object holds) and one of about 3 MB in an ID3v2.4 tag.
+TEST(WindowsMediaReadTags, LargeCoversReadBackWhole)
+{
+    const std::string src = fx().source();
+    const std::string wmaCover = fx().noiseCover("cover300k.jpg", 640);
+    fx().make("covered.wma", "-i " + fx().q(src) + " -c:a wmav2");
+    const auto coverBytes = fx().bytes(wmaCover);
+    ASSERT_GT(coverBytes.size(), 200000u);
+    CAsfAttributeWriter writer;
+    writer.AddText(u"Title", u"Covered");
+    writer.AddPicture(u"image/jpeg", coverBytes.data(), static_cast<uint32_t>(coverBytes.size()));
+    ASSERT_TRUE(writer.WriteTo(fx().widePath("covered.wma").c_str()));
+    CWindowsMediaFileRead reader;
+    ASSERT_EQ(reader.Open(fx().widePath("covered.wma").c_str()), ReaderOpenResult::Ok);
+    EXPECT_EQ(metaField(reader, CAudioMetaData::kTitle), "Covered");
+    ASSERT_NO_FATAL_FAILURE(fx().expectPicture(reader, "covered.wma", wmaCover));
+
+    const std::string bigCover = fx().noiseCover("cover3m.jpg", 1700);
+    ASSERT_GT(fx().bytes(bigCover).size(), 3000000u);
+    fx().make("covered.mp3", "-i " + fx().q(src) + " -i " + fx().q(bigCover) +
+                                 " -map 0 -map 1 -c:a libmp3lame -c:v copy -disposition:v attached_pic"
+                                 " -id3v2_version 4");
+    ASSERT_EQ(reader.Open(fx().widePath("covered.mp3").c_str()), ReaderOpenResult::Ok);
+    ASSERT_NO_FATAL_FAILURE(fx().expectPicture(reader, "covered.mp3", bigCover));
 }
 
 TEST(WindowsMediaReadOpen, RefusesWhatItCannotPlay)

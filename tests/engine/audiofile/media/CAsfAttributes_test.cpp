@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "engine/audiofile/media/CAsfAttributeReader.h"
 #include "engine/audiofile/media/CAsfAttributeWriter.h"
 #include "tests/support/TempFolder.h"
 
@@ -192,5 +194,125 @@ TEST(CAsfAttributeWriter, FailedRewriteLeavesTheFile)
         std::ifstream in(path, std::ios::binary);
         EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), {}), content);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+    }
+}
+
+// What the writer stores, the reader reads back: texts, a small picture in
+// the Extended Content Description object and a large one (over 64 KB) in the
+// Metadata Library object, byte for byte, front cover first.
+TEST(CAsfAttributeReader, ReadsBackWhatTheWriterStored)
+{
+    const Bytes properties = Object(kFileProperties, Bytes(80, 0));
+    for (const uint32_t size : {1000u, 300u * 1024u})
+    {
+        SCOPED_TRACE(size);
+        Bytes cover(size);
+        std::mt19937 random(size);
+        for (uint8_t& b : cover)
+            b = static_cast<uint8_t>(random());
+        CAsfAttributeWriter writer;
+        writer.AddText(u"Title", u"A title");
+        writer.AddText(u"WM/AlbumTitle", u"An album");
+        writer.AddPicture(u"image/jpeg", cover.data(), uint32_t(cover.size()));
+        const Bytes header = writer.BuildHeader(HeaderOf({properties, EmptyExtension()}));
+        ASSERT_FALSE(header.empty());
+
+        CAsfAttributeReader reader;
+        ASSERT_TRUE(reader.Parse(header.data(), header.size()));
+        std::vector<std::u16string> names;
+        for (const auto& attribute : reader.GetAttributes())
+            names.push_back(attribute.name);
+        EXPECT_EQ(std::count(names.begin(), names.end(), u"Title"), 1);
+        EXPECT_EQ(std::count(names.begin(), names.end(), u"WM/AlbumTitle"), 1);
+        CAsfAttributeReader::Picture picture;
+        ASSERT_TRUE(reader.GetPicture(picture));
+        EXPECT_EQ(picture.mimeType, u"image/jpeg");
+        EXPECT_EQ(picture.type, 0);
+        EXPECT_EQ(picture.data, cover);
+    }
+
+    // Of several pictures the front cover (type 3) is taken.
+    Bytes front = {1, 2, 3}, other = {4, 5};
+    CAsfAttributeWriter::Attribute otherPicture{u"WM/Picture", CAsfAttributeWriter::kBinary, {0}};
+    Put(otherPicture.value, other.size(), 4);
+    Put(otherPicture.value, 0, 2); // empty MIME type
+    Put(otherPicture.value, 0, 2); // empty description
+    otherPicture.value.insert(otherPicture.value.end(), other.begin(), other.end());
+    CAsfAttributeWriter::Attribute frontPicture = otherPicture;
+    frontPicture.value = {3};
+    Put(frontPicture.value, front.size(), 4);
+    Put(frontPicture.value, 0, 4);
+    frontPicture.value.insert(frontPicture.value.end(), front.begin(), front.end());
+    CAsfAttributeReader::Picture picture;
+    ASSERT_TRUE(CAsfAttributeReader::ParsePicture(frontPicture.value, picture));
+    EXPECT_EQ(picture.data, front);
+    Bytes extendedBody;
+    Put(extendedBody, 2, 2);
+    for (const auto* attribute : {&otherPicture, &frontPicture})
+    {
+        Put(extendedBody, 22, 2);
+        for (char16_t c : std::u16string(u"WM/Picture"))
+            Put(extendedBody, c, 2);
+        Put(extendedBody, 0, 2);
+        Put(extendedBody, 1, 2);
+        Put(extendedBody, attribute->value.size(), 2);
+        extendedBody.insert(extendedBody.end(), attribute->value.begin(), attribute->value.end());
+    }
+    const Bytes header = HeaderOf({properties, Object(kExtended, extendedBody)});
+    CAsfAttributeReader reader;
+    ASSERT_TRUE(reader.Parse(header.data(), header.size()));
+    ASSERT_TRUE(reader.GetPicture(picture));
+    EXPECT_EQ(picture.data, front);
+}
+
+// A damaged header gives no picture and reads nothing out of its bounds.
+TEST(CAsfAttributeReader, DamagedHeadersGiveNoPicture)
+{
+    const Bytes properties = Object(kFileProperties, Bytes(80, 0));
+    Bytes cover(70000, 0x5A);
+    CAsfAttributeWriter writer;
+    writer.AddPicture(u"image/png", cover.data(), uint32_t(cover.size()));
+    const Bytes good = writer.BuildHeader(HeaderOf({properties}));
+    ASSERT_FALSE(good.empty());
+    // Where the Metadata Library's record starts: after the header object
+    // (30), the properties (104), the extension's own fields (46), the
+    // library's object header (24) and its count (2).
+    const size_t record = 30 + 104 + 46 + 24 + 2;
+    ASSERT_EQ(LE(good, record + 8, 4), cover.size() + 1 + 4 + 20 + 2);
+
+    struct Case
+    {
+        const char* name;
+        size_t at;
+        uint64_t value;
+        int bytes;
+    };
+    const Case cases[] = {
+        {"value longer than the object", record + 8, 0xFFFFFFF0u, 4},
+        {"name longer than the object", record + 4, 0xFFFF, 2},
+        {"picture size beyond the value", record + 8 + 4 + 22 + 1, 0x7FFFFFFF, 4},
+        {"picture size zero", record + 8 + 4 + 22 + 1, 0, 4},
+        {"extension data size wrong", 30 + 104 + 42, 3, 4},
+        {"record count too high", record - 2, 2, 2},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Bytes bad = good;
+        for (int i = 0; i < c.bytes; ++i)
+            bad[c.at + size_t(i)] = uint8_t(c.value >> (8 * i));
+        CAsfAttributeReader reader;
+        EXPECT_TRUE(reader.Parse(bad.data(), bad.size()));
+        CAsfAttributeReader::Picture picture;
+        EXPECT_FALSE(reader.GetPicture(picture));
+    }
+    // A MIME type without its terminator: the text runs to the value's end.
+    CAsfAttributeReader::Picture picture;
+    EXPECT_FALSE(CAsfAttributeReader::ParsePicture({0, 1, 0, 0, 0, 'a', 0, 'b', 0}, picture));
+    // Truncated anywhere, a header is refused or gives nothing out of bounds.
+    for (size_t cut = 0; cut < good.size(); cut += 997)
+    {
+        CAsfAttributeReader reader;
+        EXPECT_FALSE(reader.Parse(good.data(), cut));
     }
 }
