@@ -115,7 +115,7 @@ bool CAsfAttributeReader::Parse(const uint8_t* header, size_t size)
         if (IsGuid(object, kContentDescription))
             ParseContentDescription(body, bodySize);
         else if (IsGuid(object, kExtendedContentDescription))
-            ParseExtendedContentDescription(body, bodySize);
+            ParseRecords(body, bodySize, false);
         else if (IsGuid(object, kHeaderExtension))
             ParseHeaderExtension(object, objectSize);
     }
@@ -145,7 +145,7 @@ void CAsfAttributeReader::ParseContentDescription(const uint8_t* body, size_t si
     }
 }
 
-void CAsfAttributeReader::ParseExtendedContentDescription(const uint8_t* body, size_t size)
+void CAsfAttributeReader::ParseRecords(const uint8_t* body, size_t size, bool library)
 {
     ByteCursor in(body, size);
     uint64_t count = 0;
@@ -154,11 +154,18 @@ void CAsfAttributeReader::ParseExtendedContentDescription(const uint8_t* body, s
     std::vector<Attribute> found;
     for (uint64_t i = 0; i < count; ++i)
     {
-        uint64_t nameLength = 0, type = 0, valueLength = 0;
+        // Extended Content Description: name length, name, type, 16-bit value
+        // length, value. Metadata Library: language, stream, name length,
+        // type, 32-bit value length, name, value.
+        uint64_t language = 0, stream = 0, nameLength = 0, type = 0, valueLength = 0;
         const uint8_t* name = nullptr;
         const uint8_t* value = nullptr;
-        if (!in.Number(2, nameLength) || !in.Take(static_cast<size_t>(nameLength), name) || !in.Number(2, type) ||
-            !in.Number(2, valueLength) || !in.Take(static_cast<size_t>(valueLength), value))
+        const bool fits = library ? in.Number(2, language) && in.Number(2, stream) && in.Number(2, nameLength) &&
+                                        in.Number(2, type) && in.Number(4, valueLength) &&
+                                        in.Take(static_cast<size_t>(nameLength), name)
+                                  : in.Number(2, nameLength) && in.Take(static_cast<size_t>(nameLength), name) &&
+                                        in.Number(2, type) && in.Number(2, valueLength);
+        if (!fits || !in.Take(static_cast<size_t>(valueLength), value))
             return; // a record that does not fit: the object adds nothing
         Attribute attribute{
             TextOf(name, static_cast<size_t>(nameLength)), static_cast<CAsfAttributeWriter::ValueType>(type), {}};
@@ -178,32 +185,7 @@ void CAsfAttributeReader::ParseHeaderExtension(const uint8_t* object, size_t siz
         return;
     for (const auto& [at, innerSize] : inner)
         if (IsGuid(object + at, kMetadataLibrary))
-            ParseMetadataLibrary(object + at + kObjectHeaderSize, innerSize - kObjectHeaderSize);
-}
-
-void CAsfAttributeReader::ParseMetadataLibrary(const uint8_t* body, size_t size)
-{
-    ByteCursor in(body, size);
-    uint64_t count = 0;
-    if (!in.Number(2, count))
-        return;
-    std::vector<Attribute> found;
-    for (uint64_t i = 0; i < count; ++i)
-    {
-        uint64_t language = 0, stream = 0, nameLength = 0, type = 0, valueLength = 0;
-        const uint8_t* name = nullptr;
-        const uint8_t* value = nullptr;
-        if (!in.Number(2, language) || !in.Number(2, stream) || !in.Number(2, nameLength) || !in.Number(2, type) ||
-            !in.Number(4, valueLength) || !in.Take(static_cast<size_t>(nameLength), name) ||
-            !in.Take(static_cast<size_t>(valueLength), value))
-            return;
-        Attribute attribute{
-            TextOf(name, static_cast<size_t>(nameLength)), static_cast<CAsfAttributeWriter::ValueType>(type), {}};
-        attribute.value.assign(value, value + valueLength);
-        found.push_back(std::move(attribute));
-    }
-    for (Attribute& attribute : found)
-        m_attributes.push_back(std::move(attribute));
+            ParseRecords(object + at + kObjectHeaderSize, innerSize - kObjectHeaderSize, true);
 }
 
 bool CAsfAttributeReader::ParsePicture(const std::vector<uint8_t>& value, Picture& picture)

@@ -53,9 +53,10 @@ public:
 
 private:
     void ParseContentDescription(const uint8_t* body, size_t size);
-    void ParseExtendedContentDescription(const uint8_t* body, size_t size);
     void ParseHeaderExtension(const uint8_t* object, size_t size);
-    void ParseMetadataLibrary(const uint8_t* body, size_t size);
+    // The attribute records of an Extended Content Description object, or
+    // with `library` of a Metadata Library object.
+    void ParseRecords(const uint8_t* body, size_t size, bool library);
 
     std::vector<Attribute> m_attributes;
 };

@@ -183,8 +183,8 @@ TEST(CAsfAttributeWriter, FailedRewriteLeavesTheFile)
     qm::test::TempFolder folder;
     const auto path = folder.file("x.wma");
     const Bytes properties = Object(kFileProperties, Bytes(80, 0));
-    Bytes truncated = HeaderOf({properties});
-    truncated.resize(truncated.size() - 10); // the header runs past the file's end
+    const Bytes whole = HeaderOf({properties});
+    const Bytes truncated(whole.begin(), whole.end() - 10); // the header runs past the file's end
     for (const Bytes& content : {Bytes(100, 0x55), truncated})
     {
         std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(content.data()), content.size());
