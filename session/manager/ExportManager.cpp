@@ -1,5 +1,6 @@
 #include "session/manager/ExportManager.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace Tavrel
@@ -18,10 +19,12 @@ ExportManager::ExportManager()
 ExportManager::ExportManager(std::unique_ptr<CAudioDiscBurnProxy> discBurnProxy)
     : m_discBurnProxy(std::move(discBurnProxy))
 {
+    SessionMonitor::install(this);
 }
 
 ExportManager::~ExportManager()
 {
+    SessionMonitor::uninstall(this);
     // A session thread blocked in a relay would otherwise wait for this
     // (message) thread while this thread waits for it to end.
     m_relay.close();
@@ -94,6 +97,36 @@ int ExportManager::getCurrentSessionKind()
     if (m_session == nullptr || !m_busy)
         return kExportSessionNone;
     return getExportSessionKindOfTitleKey(m_session->getTitleKey());
+}
+
+double ExportManager::getSessionProgress()
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock.m_section);
+    return m_session != nullptr && m_busy ? m_session->getProgress() : 0.0;
+}
+
+bool ExportManager::getSessionPosition(int& hours, int& minutes, float& seconds)
+{
+    std::lock_guard<std::recursive_mutex> guard(m_lock.m_section);
+    if (m_session == nullptr || !m_busy)
+        return false;
+    m_session->getPositionHourMinSec(hours, minutes, seconds);
+    return true;
+}
+
+void ExportManager::getSessionLevels(float levels[2], int& clip)
+{
+    levels[0] = levels[1] = -100.0f;
+    clip = 0;
+    std::lock_guard<std::recursive_mutex> guard(m_lock.m_section);
+    if (m_session == nullptr || !m_busy)
+        return;
+    int count = 0;
+    m_session->getLevels(levels, count);
+    // The clip state by the meters' rule: the louder channel above 0 dB
+    // clips, at 3 dB or more it clips hard.
+    const float peak = std::max(count > 0 ? levels[0] : -100.0f, count > 1 ? levels[1] : -100.0f);
+    clip = peak >= 3.0f ? 2 : (peak > 0.0f ? 1 : 0);
 }
 
 bool ExportManager::hasUsableDrive()

@@ -8,6 +8,7 @@
 
 #include "app/core/CBJXListenerOwner.h"
 #include "app/core/CBJXSingleton.h"
+#include "app/core/SessionMonitor.h"
 #include "disc/CAudioDiscBurnProxy.h"
 #include "engine/audiofile/foundation/CCriticalSection.h"
 #include "session/manager/ExportSession.h"
@@ -21,10 +22,12 @@ namespace Tavrel
 // own listeners (the user interface, the controller) on the message thread:
 // progress is posted, every other event is handed over synchronously, so a
 // question raised on a session's thread gets its answer from the message
-// thread. It also owns the disc-burn proxy.
+// thread. It also owns the disc-burn proxy, and it is the process's session
+// monitor from construction to destruction.
 class ExportManager : public CBJXSingleton<ExportManager>,
                       public CBJXListenerOwner<ExportSessionListener>,
                       public ExportSessionListener,
+                      public SessionMonitor,
                       public juce::MessageListener
 {
 public:
@@ -48,7 +51,14 @@ public:
     void cancelSession();
     // The running session's kind (ExportSessionKind); none when no session
     // runs, also while a finished one is still stored.
-    int getCurrentSessionKind();
+    int getCurrentSessionKind() override;
+    // SessionMonitor: the running session, read under the manager's lock.
+    void addSessionListener(ExportSessionListener* listener) override { AddListener(listener); }
+    void removeSessionListener(ExportSessionListener* listener) override { RemoveListener(listener); }
+    double getSessionProgress() override;
+    bool getSessionPosition(int& hours, int& minutes, float& seconds) override;
+    void getSessionLevels(float levels[2], int& clip) override;
+
     // True when a drive of the burner can write CD-R discs.
     bool hasUsableDrive();
 

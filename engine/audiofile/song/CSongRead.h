@@ -36,6 +36,10 @@ public:
     // returns it; it holds for later opens too.
     uint16_t SetStereoOutput();
 
+    // True when a song with at least one section is open (a reader per
+    // section exists).
+    bool HasChannelGroups() const { return !m_groups.empty(); }
+
     // The format name of the song's first file; empty when no song is open.
     std::string GetFormatName();
 

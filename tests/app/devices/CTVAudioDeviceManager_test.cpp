@@ -2,6 +2,7 @@
 
 #include "app/core/CTVPreferences.h"
 #include "tests/app/FakeAudioDeviceType.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -72,10 +73,6 @@ class AudioDeviceManager : public ::testing::Test
 protected:
     AudioDeviceManager()
     {
-        m_oldConfig =
-            std::getenv("XDG_CONFIG_HOME") ? std::optional<std::string>(std::getenv("XDG_CONFIG_HOME")) : std::nullopt;
-        ::setenv("XDG_CONFIG_HOME", m_folder.path().c_str(), 1);
-
         FakeDeviceSpec main{"Main"};
         FakeDeviceSpec odd{"Odd"};
         odd.bufferSizes = {128, 192, 256};
@@ -109,10 +106,6 @@ protected:
         manager->RemoveListener(&listener);
         CTVAudioDeviceManager::Release();
         CTVAudioDeviceManager::SetDeviceTypeFactory(nullptr);
-        if (m_oldConfig)
-            ::setenv("XDG_CONFIG_HOME", m_oldConfig->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
     }
 
     // Replaces the instance by a new one, as a new start of the program would.
@@ -128,7 +121,7 @@ protected:
 
     juce::ScopedJuceInitialiser_GUI m_juce;
     qm::test::TempFolder m_folder;
-    std::optional<std::string> m_oldConfig;
+    qm::test::ScopedEnv m_config{"XDG_CONFIG_HOME", m_folder.path().string()};
     FakeDeviceWorld alsa;
     FakeDeviceWorld jack;
     CTVAudioDeviceManager* manager = nullptr;

@@ -9,6 +9,7 @@
 
 #include "app/core/CTVPreferences.h"
 #include "tests/session/TestExportParameter.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
 
 using Item = TestExportParameter::Item;
@@ -133,32 +134,10 @@ TEST(ExportParameter, ACopyTakesTheValuesButNotTheListeners)
     set.RemoveListener(&listener);
 }
 
+using qm::test::ScopedEnv;
+
 namespace
 {
-// Sets an environment variable for the life of the object.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* name, const std::string& value)
-        : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
-
 // The process's settings in a folder of the test's own.
 class ExportParameterSettings : public ::testing::Test
 {
