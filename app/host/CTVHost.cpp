@@ -5,6 +5,7 @@
 #include "app/core/SessionMonitor.h"
 #include "app/devices/DeviceChangeBroadcaster.h"
 #include "app/devices/DeviceChangeMessage.h"
+#include "app/songlist/SongListFile.h"
 #include "engine/audiofile/song/CSongRead.h"
 #include "engine/audiofile/tags/CMarker.h"
 #include "engine/dsp/dynamics/CDynamicControl.h"
@@ -63,12 +64,17 @@ CTVHost::CTVHost()
         broadcaster->addListener(this, kDeviceChangeTag);
 
     loadRecentSonglists();
+    PrepareRecoveryFiles();
     startTimer(kTimerIntervalMs);
 }
 
 CTVHost::~CTVHost()
 {
     stopTimer();
+    // The list of this run survives a crash of the next start-up; an empty
+    // list leaves the backup as it was. Failures are ignored.
+    if (!tracks.empty() && backupPath.isNotEmpty())
+        (void)Tavrel::writeSongListFile(tracks, juce::File(backupPath));
     saveRecentSonglists();
 
     if (DeviceChangeBroadcaster* broadcaster = DeviceChangeBroadcaster::getInstance())
@@ -180,6 +186,12 @@ void CTVHost::markersChanged(Tavrel::TrackInfo* track, int markerIndex)
 
 void CTVHost::textChanged(Tavrel::TrackInfo* track, int field)
 {
+    if (field == Tavrel::TrackInfo::kSongName && track != nullptr && indexedNames.count(track) != 0)
+    {
+        const juce::ScopedLock guard(listLock);
+        IndexRecord(track, false);
+        IndexRecord(track, true);
+    }
     RelayTrackEvent(track, [&](Tavrel::TrackInfoListener& l) { l.textChanged(track, field); });
 }
 
@@ -223,8 +235,12 @@ void CTVHost::handleMessage(const juce::Message& message)
             HandleSourceFailed();
         return;
     }
-    // A medium arrived in or left a drive (DeviceChangeMessage): the song
-    // list's CD songs follow it with the song-list edits.
+    if (const auto* change = dynamic_cast<const DeviceChangeMessage*>(&message))
+    {
+        if (change->tag == kDeviceChangeTag && change->event == DeviceChangeMessage::kMediaRemoved &&
+            mode == kPlayerMode)
+            HandleDeviceChange(change->drive);
+    }
 }
 
 // The reader thread only records the event: the handling calls the
@@ -240,14 +256,4 @@ void CTVHost::transportStopped(CAudioFileTransport*)
 {
     pendingSourceFailed = true;
     postMessage(new TransportEventMessage());
-}
-
-void CTVHost::exportSessionStarted(Tavrel::ExportSession*)
-{
-    // Session mode begins with the song-list edits and session handling.
-}
-
-void CTVHost::exportSessionFinished(Tavrel::ExportSession*, bool)
-{
-    // Session mode ends with the song-list edits and session handling.
 }

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -185,6 +187,63 @@ public:
     void SetShuffleSeed(std::optional<uint32_t> seed) { shuffleSeed = seed; }
     void UpdateMeters();
 
+    // ---- song-list edits. InsertTracks, RemoveTracks, LinkChannels and
+    // CombineTracks hold the list lock for their whole run (the add-songs
+    // thread inserts); the others belong to the message thread. Records taken
+    // out of the list are not deleted unless asked: the undoable actions keep
+    // them.
+    bool InsertTracks(int row, Tavrel::TrackInfo* record);
+    bool RemoveTracks(int row, bool notify, bool moveCurrent, bool deleteRecord);
+    // Keeps the rows below the track count; tells the listeners only when
+    // that changes the selection.
+    void SetSelection(const juce::SparseSet<int>& rows, int flag);
+    void SelectRange(int count, int start, int flag);
+    void UpdateSelectionFlags();
+    bool CanCombine() const { return canCombine; }
+    bool CanLinkChannels() const { return canLinkChannels; }
+    // Moves the moved rows as a block before dropRow.
+    void PermutateTracks(const juce::SparseSet<int>& moved, int dropRow);
+    // Puts back an order taken before a permutation, and its selection.
+    void UndoPermutation(const std::vector<Tavrel::TrackInfo*>& order, const juce::SparseSet<int>& oldSelection);
+    // Divides the current song at the position (seconds). On success the
+    // divided record (out of the list, not deleted) and the two new ones are
+    // handed back when asked for.
+    bool DivideTrack(double position, Tavrel::TrackInfo** divided = nullptr, Tavrel::TrackInfo** first = nullptr,
+                     Tavrel::TrackInfo** second = nullptr);
+    // Joins pairs of mono songs into two-channel songs, or songs one after
+    // another; the joined records (out of the list, not deleted) and the new
+    // record are handed back when asked for.
+    bool LinkChannels(const juce::SparseSet<int>& pair, std::vector<Tavrel::TrackInfo*>* joined = nullptr,
+                      Tavrel::TrackInfo** created = nullptr);
+    bool CombineTracks(const juce::SparseSet<int>& rows, std::vector<Tavrel::TrackInfo*>* joined = nullptr,
+                       Tavrel::TrackInfo** created = nullptr);
+    // A name no song of the list has (from an index of the list's names).
+    juce::String MakeUniqueSongName(const juce::String& name);
+    // The accepted new name of the song at the row; empty when another song
+    // has it.
+    juce::String CheckNewSongName(const juce::String& oldName, const juce::String& newName, int row) const;
+    // Code that fills `tracks` directly (the open flow) calls this after.
+    void RebuildNameIndex();
+    void NotifySongListChanged();
+    void NotifyCurrentTrackChanged();
+
+    // ---- song-list path, recovery files, devices and sessions
+    void SetSonglistPath(const juce::String& path);
+    const juce::String& GetSonglistPath() const { return songListPath; }
+    void MarkSongListChanged(bool isModified);
+    // Stops and closes the current song when it plays from the drive.
+    void HandleDeviceChange(const juce::String& drive);
+    // 1 enters session mode, 0 goes back to player mode.
+    void SuspendForExport(int newMode);
+    const juce::String& GetBackupPath() const { return backupPath; }
+    const juce::String& GetLastSessionPath() const { return lastSessionPath; }
+    // The folder of the recovery files: "Tavrel" in the configuration folder
+    // the settings file uses.
+    static juce::File GetRecoveryFolder();
+    // What the end of a session calls when the user chose to quit meanwhile;
+    // at first it quits the application. Tests replace it.
+    static void SetQuitHook(std::function<void()> hook);
+
     // ---- preferences
     void loadPlayerPreferences();
     void savePlayerPreferences();
@@ -236,6 +295,16 @@ private:
     // Applies the hold-at-end rule: hold when repeat is on or the play mode
     // is not one song.
     void UpdateHoldAtEnd();
+    // Builds the recovery paths and copies the backup over the last-session
+    // file (construction).
+    void PrepareRecoveryFiles();
+    // After a link or combine: the current song stays on the same music.
+    void KeepCurrentAfterJoin(Tavrel::TrackInfo* previousCurrent, const std::vector<Tavrel::TrackInfo*>& joined,
+                              Tavrel::TrackInfo* created);
+    bool CanJoin(Tavrel::TrackInfo* first, Tavrel::TrackInfo* other, bool sameChannels) const;
+    // The names index: whole names and, per base, the numbers in use.
+    void IndexName(const juce::String& name, int delta);
+    void IndexRecord(Tavrel::TrackInfo* record, bool add);
 
     bool quitAfterSession = false;
     int mode = kPlayerMode;
@@ -275,4 +344,8 @@ private:
     // Set by the reader thread, taken by the message thread.
     std::atomic<bool> pendingTransportEnd{false};
     std::atomic<bool> pendingSourceFailed{false};
+    // The names index.
+    std::map<Tavrel::TrackInfo*, juce::String> indexedNames;
+    std::map<juce::String, int> nameCounts;
+    std::map<juce::String, std::map<int, int>> baseNumbers;
 };
