@@ -78,7 +78,12 @@ bool CHfcPreferences::SetAsideUnsafeFile(const juce::File& file)
         return true;
     for (int attempt = 1; attempt <= 9; ++attempt)
     {
-        const std::string aside = path + ".damaged" + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+        std::string aside = path + ".damaged";
+        if (attempt > 1)
+        {
+            aside += '-';
+            aside += std::to_string(attempt);
+        }
         const auto renamed = qm::platform::renameNoReplace(path, aside);
         if (renamed == qm::platform::RenameResult::Ok)
         {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdlib>
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include "tests/support/MessageLoop.h"
@@ -43,6 +45,20 @@ inline juce::MouseEvent MouseAt(juce::Component& component, int x, int y, juce::
 // timer, which runs inside the box's modal loop, it waits for an alert window
 // to be the modal component and then acts on it. When none comes within a generous time it
 // dismisses every modal component, so the test fails instead of hanging.
+// Saves the image when QM_RENDER_DIR is set.
+inline void KeepRender(const juce::Image& image, const juce::String& name)
+{
+    const char* folder = std::getenv("QM_RENDER_DIR");
+    if (folder == nullptr || folder[0] == 0)
+        return;
+    const juce::File file = juce::File(juce::String::fromUTF8(folder)).getChildFile(name + ".png");
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+    juce::FileOutputStream out(file);
+    juce::PNGImageFormat png;
+    ASSERT_TRUE(out.openedOk() && png.writeImageToStream(image, out)) << file.getFullPathName();
+}
+
 class AlertWindowDriver final : private juce::Timer
 {
 public:

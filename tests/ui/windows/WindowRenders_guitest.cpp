@@ -35,20 +35,6 @@ Texts Split(const juce::String& key)
             text.fromFirstOccurrenceOf("##", false, false).replace("##", "\n")};
 }
 
-// Saves the image when QM_RENDER_DIR is set.
-void Keep(const juce::Image& image, const juce::String& name)
-{
-    const char* folder = std::getenv("QM_RENDER_DIR");
-    if (folder == nullptr || folder[0] == 0)
-        return;
-    const juce::File file = juce::File(juce::String::fromUTF8(folder)).getChildFile(name + ".png");
-    file.getParentDirectory().createDirectory();
-    file.deleteFile();
-    juce::FileOutputStream out(file);
-    juce::PNGImageFormat png;
-    ASSERT_TRUE(out.openedOk() && png.writeImageToStream(image, out)) << file.getFullPathName();
-}
-
 // Every text button's text fits inside the button, in the font the
 // look-and-feel gives it.
 void ExpectButtonTextsFit(juce::Component& window)
@@ -73,7 +59,7 @@ std::function<void(juce::AlertWindow&)> RenderAndClose(const juce::String& name,
         EXPECT_GT(image.getWidth(), 100);
         EXPECT_GT(image.getHeight(), 60);
         ExpectButtonTextsFit(box);
-        Keep(image, name);
+        qm::test::KeepRender(image, name);
         rendered = true;
         static_cast<juce::Component&>(box).keyPressed(juce::KeyPress(juce::KeyPress::escapeKey));
     };
@@ -160,7 +146,7 @@ TEST_F(WindowRenders, Sheet)
     qm::test::PumpUntil([] { return false; }, 1); // let the slide finish
     ExpectButtonTextsFit(sheet);
     const juce::Image image = window.createComponentSnapshot(window.getLocalBounds(), true, 1.0f);
-    Keep(image, "sheet");
+    qm::test::KeepRender(image, "sheet");
     ASSERT_TRUE(sheet.close());
     juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
 }

@@ -1,0 +1,129 @@
+// Add-songs benchmark: the add-songs thread's work over a folder of 5000
+// generated one-second stereo 44.1 kHz 16-bit WAV files into an empty song
+// list (reading each file, naming it uniquely, inserting it), against
+// `soxi -D` over the same files in one process, in the same run. Wall clock,
+// best of three runs taken in turns. Ratio = ours / soxi (target <= 4).
+// Needs an X display for the framework (run under xvfb-run).
+//
+// Usage: bench_add_songs [files]   (default 5000)
+
+#include "app/adding/AddSongThreadWithProgressWindow.h"
+#include "app/core/CBJXResource.h"
+#include "app/host/CTVHost.h"
+#include "app/songlist/TrackInfo.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace
+{
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Without an application instance the framework's first window fails under
+// Xvfb when no window manager runs; a minimal one is installed first.
+class BenchApplication final : public juce::JUCEApplicationBase
+{
+public:
+    const juce::String getApplicationName() override { return "QuillmarkBench"; }
+    const juce::String getApplicationVersion() override { return "1.0.0"; }
+    bool moreThanOneInstanceAllowed() override { return true; }
+    void initialise(const juce::String&) override {}
+    void shutdown() override {}
+    void anotherInstanceStarted(const juce::String&) override {}
+    void systemRequestedQuit() override {}
+    void suspended() override {}
+    void resumed() override {}
+    void unhandledException(const std::exception*, const juce::String&, int) override {}
+};
+
+juce::JUCEApplicationBase* CreateBenchApplication()
+{
+    return new BenchApplication();
+}
+
+void WriteSecondOfTone(const std::filesystem::path& path, int index)
+{
+    constexpr int kRate = 44100;
+    const uint32_t dataSize = kRate * 4;
+    std::ofstream out(path, std::ios::binary);
+    auto put = [&](uint32_t v, int n) {
+        for (int i = 0; i < n; ++i)
+            out.put(static_cast<char>(v >> (8 * i)));
+    };
+    out.write("RIFF", 4);
+    put(36 + dataSize, 4);
+    out.write("WAVEfmt ", 8);
+    put(16, 4);
+    put(1, 2);
+    put(2, 2);
+    put(kRate, 4);
+    put(kRate * 4, 4);
+    put(4, 2);
+    put(16, 2);
+    out.write("data", 4);
+    put(dataSize, 4);
+    std::string frames(dataSize, '\0');
+    for (uint32_t i = 0; i < dataSize; i += 4)
+        frames[i] = static_cast<char>((i / 4 + index) & 0x7F);
+    out.write(frames.data(), static_cast<std::streamsize>(frames.size()));
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int count = argc > 1 ? std::max(10, std::atoi(argv[1])) : 5000;
+    const std::filesystem::path base = std::filesystem::temp_directory_path() / "quillmark-bench-add";
+    std::filesystem::remove_all(base);
+    const std::filesystem::path folder = base / "songs";
+    std::filesystem::create_directories(folder);
+    ::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
+    for (int i = 0; i < count; ++i)
+        WriteSecondOfTone(folder / ("song" + std::to_string(i) + ".wav"), i);
+
+    juce::JUCEApplicationBase::createInstance = &CreateBenchApplication;
+    juce::ScopedJuceInitialiser_GUI framework;
+    CBJXResource::GetInstance();
+    CTVHost* host = CTVHost::GetInstance();
+
+    double ours = 1e9, soxi = 1e9;
+    int added = 0;
+    for (int run = 0; run < 3; ++run)
+    {
+        while (host->GetTrackCount() > 0)
+            host->RemoveTracks(host->GetTrackCount() - 1, true, true, true);
+        {
+            Tavrel::AddSongThreadWithProgressWindow adder({juce::String(folder.string())}, 0);
+            const auto start = std::chrono::steady_clock::now();
+            adder.run(); // the worker's body, on this (the message) thread
+            ours = std::min(ours, Seconds(start));
+            added = adder.getNextRow();
+        }
+        const std::string command = "cd '" + folder.string() + "' && soxi -D *.wav > /dev/null";
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0)
+        {
+            std::fprintf(stderr, "failed: %s\n", command.c_str());
+            return 1;
+        }
+        soxi = std::min(soxi, Seconds(start));
+    }
+    std::printf("%d files, %d songs added; best of 3\n", count, added);
+    std::printf("| add-songs thread (s) | soxi -D (s) | ratio |\n|---|---|---|\n| %.3f | %.3f | %.2f |\n", ours, soxi,
+                ours / soxi);
+    while (host->GetTrackCount() > 0)
+        host->RemoveTracks(host->GetTrackCount() - 1, false, false, true);
+    CTVHost::Release();
+    CBJXResource::Release();
+    std::filesystem::remove_all(base);
+    return 0;
+}
