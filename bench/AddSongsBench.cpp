@@ -12,6 +12,9 @@
 #include "app/host/CTVHost.h"
 #include "app/songlist/TrackInfo.h"
 
+#include "tests/support/MinimalApplication.h"
+#include "tests/support/WavWriter.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
@@ -29,54 +32,6 @@ double Seconds(std::chrono::steady_clock::time_point since)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-// Without an application instance the framework's first window fails under
-// Xvfb when no window manager runs; a minimal one is installed first.
-class BenchApplication final : public juce::JUCEApplicationBase
-{
-public:
-    const juce::String getApplicationName() override { return "QuillmarkBench"; }
-    const juce::String getApplicationVersion() override { return "1.0.0"; }
-    bool moreThanOneInstanceAllowed() override { return true; }
-    void initialise(const juce::String&) override {}
-    void shutdown() override {}
-    void anotherInstanceStarted(const juce::String&) override {}
-    void systemRequestedQuit() override {}
-    void suspended() override {}
-    void resumed() override {}
-    void unhandledException(const std::exception*, const juce::String&, int) override {}
-};
-
-juce::JUCEApplicationBase* CreateBenchApplication()
-{
-    return new BenchApplication();
-}
-
-void WriteSecondOfTone(const std::filesystem::path& path, int index)
-{
-    constexpr int kRate = 44100;
-    const uint32_t dataSize = kRate * 4;
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            out.put(static_cast<char>(v >> (8 * i)));
-    };
-    out.write("RIFF", 4);
-    put(36 + dataSize, 4);
-    out.write("WAVEfmt ", 8);
-    put(16, 4);
-    put(1, 2);
-    put(2, 2);
-    put(kRate, 4);
-    put(kRate * 4, 4);
-    put(4, 2);
-    put(16, 2);
-    out.write("data", 4);
-    put(dataSize, 4);
-    std::string frames(dataSize, '\0');
-    for (uint32_t i = 0; i < dataSize; i += 4)
-        frames[i] = static_cast<char>((i / 4 + index) & 0x7F);
-    out.write(frames.data(), static_cast<std::streamsize>(frames.size()));
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -88,9 +43,10 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     ::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
     for (int i = 0; i < count; ++i)
-        WriteSecondOfTone(folder / ("song" + std::to_string(i) + ".wav"), i);
+        qm::test::WriteWav(folder / ("song" + std::to_string(i) + ".wav"), 44100, 2, 44100, false,
+                           [i](int frame, int) { return static_cast<float>((frame + i) % 128) / 32768.0f; });
 
-    juce::JUCEApplicationBase::createInstance = &CreateBenchApplication;
+    qm::test::InstallMinimalApplication();
     juce::ScopedJuceInitialiser_GUI framework;
     CBJXResource::GetInstance();
     CTVHost* host = CTVHost::GetInstance();

@@ -298,9 +298,10 @@ private:
     // Builds the recovery paths and copies the backup over the last-session
     // file (construction).
     void PrepareRecoveryFiles();
-    // After a link or combine: the current song stays on the same music.
-    void KeepCurrentAfterJoin(Tavrel::TrackInfo* previousCurrent, const std::vector<Tavrel::TrackInfo*>& joined,
-                              Tavrel::TrackInfo* created);
+    // After a link or combine: the joined records out, the new one in at the
+    // first row, the current song kept on the same music.
+    void FinishJoin(const std::vector<int>& rows, const std::vector<Tavrel::TrackInfo*>& joined,
+                    Tavrel::TrackInfo* created, Tavrel::TrackInfo* previousCurrent, bool selectCreated);
     bool CanJoin(Tavrel::TrackInfo* first, Tavrel::TrackInfo* other, bool sameChannels) const;
     // The names index: whole names and, per base, the numbers in use.
     void IndexName(const juce::String& name, int delta);

@@ -48,6 +48,20 @@ double LengthOf(const TrackInfo& record)
     return record.lengthHours * 3600.0 + record.lengthMinutes * 60.0 + record.lengthSeconds;
 }
 
+// The records at the rows (at least two), or false when a row holds none.
+bool RecordsAt(const CTVHost& host, const std::vector<int>& rows, std::vector<TrackInfo*>& records)
+{
+    records.clear();
+    for (int row : rows)
+    {
+        TrackInfo* record = host.GetTrack(row);
+        if (record == nullptr)
+            return false;
+        records.push_back(record);
+    }
+    return records.size() >= 2;
+}
+
 std::vector<int> RowsOf(const juce::SparseSet<int>& set)
 {
     std::vector<int> rows;
@@ -373,9 +387,18 @@ bool CTVHost::DivideTrack(double position, TrackInfo** divided, TrackInfo** firs
     return true;
 }
 
-void CTVHost::KeepCurrentAfterJoin(TrackInfo* previousCurrent, const std::vector<TrackInfo*>& joined,
-                                   TrackInfo* created)
+void CTVHost::FinishJoin(const std::vector<int>& rows, const std::vector<TrackInfo*>& joined, TrackInfo* created,
+                         TrackInfo* previousCurrent, bool selectCreated)
 {
+    // The joined records leave the list (the action keeps them), the new one
+    // takes the first row, and the current song stays on the same music: on
+    // the new record (reopened) when it was one of the joined, else on its
+    // own record at its new row (not reopened).
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        RemoveTracks(*it, false, false, false);
+    InsertTracks(rows[0], created);
+    if (selectCreated)
+        SelectRange(1, rows[0], 0);
     if (previousCurrent == nullptr)
         return;
     if (std::find(joined.begin(), joined.end(), previousCurrent) != joined.end())
@@ -388,15 +411,9 @@ bool CTVHost::LinkChannels(const juce::SparseSet<int>& pair, std::vector<TrackIn
 {
     const juce::ScopedLock guard(listLock);
     const std::vector<int> rows = RowsOf(pair);
-    if (rows.size() < 2)
-        return false;
     std::vector<TrackInfo*> records;
-    for (int row : rows)
-    {
-        if (GetTrack(row) == nullptr)
-            return false;
-        records.push_back(GetTrack(row));
-    }
+    if (!RecordsAt(*this, rows, records))
+        return false;
     TrackInfo* current = GetTrack(GetCurrentIndex());
     auto* linked = new TrackInfo(*records[0]);
     linked->setFloatControl(TrackInfo::kBalance, 0.0f);
@@ -412,10 +429,7 @@ bool CTVHost::LinkChannels(const juce::SparseSet<int>& pair, std::vector<TrackIn
         }
     }
     linked->isReadable();
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        RemoveTracks(*it, false, false, false);
-    InsertTracks(rows[0], linked);
-    KeepCurrentAfterJoin(current, records, linked);
+    FinishJoin(rows, records, linked, current, false);
     if (joined != nullptr)
         *joined = records;
     if (created != nullptr)
@@ -427,15 +441,9 @@ bool CTVHost::CombineTracks(const juce::SparseSet<int>& rows, std::vector<TrackI
 {
     const juce::ScopedLock guard(listLock);
     const std::vector<int> order = RowsOf(rows);
-    if (order.size() < 2)
-        return false;
     std::vector<TrackInfo*> records;
-    for (int row : order)
-    {
-        if (GetTrack(row) == nullptr)
-            return false;
-        records.push_back(GetTrack(row));
-    }
+    if (!RecordsAt(*this, order, records))
+        return false;
     TrackInfo* current = GetTrack(GetCurrentIndex());
     auto* combined = new TrackInfo(*records[0]);
     double offset = LengthOf(*records[0]);
@@ -450,11 +458,7 @@ bool CTVHost::CombineTracks(const juce::SparseSet<int>& rows, std::vector<TrackI
         offset += LengthOf(*records[r]);
     }
     combined->isReadable();
-    for (auto it = order.rbegin(); it != order.rend(); ++it)
-        RemoveTracks(*it, false, false, false);
-    InsertTracks(order[0], combined);
-    SelectRange(1, order[0], 0);
-    KeepCurrentAfterJoin(current, records, combined);
+    FinishJoin(order, records, combined, current, true);
     if (joined != nullptr)
         *joined = records;
     if (created != nullptr)

@@ -153,14 +153,8 @@ void CTVHost::SuspendForExport(int newMode)
             OpenCurrentTrack();
         }
         NotifyCurrentTrackChanged();
-        transportState = kStopped;
-        if (cueState != kCueNone)
-        {
-            cueState = kCueNone;
-            PostCueMessage(kCueNone);
-        }
-        player->Stop();
-        CallListeners([&](CTVHostListener& l) { l.transportStateChanged(this, kStopped); });
+        // Stopped, a running cue play ended, the listeners told.
+        StopPlayback();
         SetSelection(savedSelection, 0);
     }
     UpdateSelectionFlags();

@@ -21,6 +21,7 @@
 #include "tests/support/MessageLoop.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WavWriter.h"
 
 using qm::test::CaptureClient;
 using qm::test::JackServer;
@@ -40,27 +41,8 @@ int16_t SongSample(int song, int channel, int frame)
 
 void WriteSong(const std::filesystem::path& path, int song)
 {
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](uint32_t v, int n) {
-        for (int i = 0; i < n; ++i)
-            out.put(static_cast<char>(v >> (8 * i)));
-    };
-    const uint32_t dataSize = kSongFrames * 4;
-    out.write("RIFF", 4);
-    put(36 + dataSize, 4);
-    out.write("WAVEfmt ", 8);
-    put(16, 4);
-    put(1, 2);
-    put(2, 2);
-    put(44100, 4);
-    put(44100 * 4, 4);
-    put(4, 2);
-    put(16, 2);
-    out.write("data", 4);
-    put(dataSize, 4);
-    for (int i = 0; i < kSongFrames; ++i)
-        for (int c = 0; c < 2; ++c)
-            put(static_cast<uint16_t>(SongSample(song, c, i)), 2);
+    qm::test::WriteWav(path, 44100, 2, kSongFrames, false,
+                       [song](int i, int c) { return SongSample(song, c, i) / 32767.0f; });
 }
 
 // Notes the current songs the controller reports.
