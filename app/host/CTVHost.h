@@ -226,6 +226,10 @@ public:
     void RebuildNameIndex();
     void NotifySongListChanged();
     void NotifyCurrentTrackChanged();
+    // Takes every listener away (in order), and brings them back one by one:
+    // for the add of songs, whose thread must call no user interface.
+    std::vector<CTVHostListener*> DetachAllListeners();
+    void AttachListeners(const std::vector<CTVHostListener*>& listeners);
 
     // ---- song-list path, recovery files, devices and sessions
     void SetSonglistPath(const juce::String& path);

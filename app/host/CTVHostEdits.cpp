@@ -243,6 +243,20 @@ void CTVHost::NotifySongListChanged()
     CallListeners([&](CTVHostListener& l) { l.songListChanged(this, count); });
 }
 
+std::vector<CTVHostListener*> CTVHost::DetachAllListeners()
+{
+    const std::vector<CTVHostListener*> listeners = GetListeners();
+    for (CTVHostListener* listener : listeners)
+        RemoveListener(listener);
+    return listeners;
+}
+
+void CTVHost::AttachListeners(const std::vector<CTVHostListener*>& listeners)
+{
+    for (CTVHostListener* listener : listeners)
+        AddListener(listener); // each under the listener list's lock
+}
+
 void CTVHost::NotifyCurrentTrackChanged()
 {
     const int index = GetCurrentIndex();

@@ -1,5 +1,7 @@
 #include "app/songlist/TrackInfo.h"
 
+#include <atomic>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -141,10 +143,21 @@ bool isMissing(const CPlaylistFile& file)
 }
 } // namespace
 
+namespace
+{
+std::atomic<int> g_liveRecords{0};
+} // namespace
+
+int TrackInfo::getLiveCount()
+{
+    return g_liveRecords.load();
+}
+
 TrackInfo::TrackInfo()
     : song(std::make_unique<CPlaylistSong>()),
       markers(std::make_unique<CMarker>())
 {
+    ++g_liveRecords;
 }
 
 TrackInfo::TrackInfo(CAudioFileReadBase& reader)
@@ -207,7 +220,10 @@ TrackInfo::TrackInfo(const TrackInfo& other)
     balance = other.balance;
 }
 
-TrackInfo::~TrackInfo() = default;
+TrackInfo::~TrackInfo()
+{
+    --g_liveRecords;
+}
 
 template <typename Call>
 void TrackInfo::announce(Call call)

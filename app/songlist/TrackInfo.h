@@ -146,6 +146,10 @@ public:
     // there is none.
     uint64_t getPictureFileSize() const;
 
+    // Records that exist now, in the whole process (every constructor counts,
+    // the destructor counts down): tests see which records an edit deletes.
+    static int getLiveCount();
+
     // Registers an observer once; removes its registration.
     void addListener(TrackInfoListener* listener);
     void removeListener(TrackInfoListener* listener);

@@ -63,6 +63,13 @@ public:
         m_listeners.Remove(listener);
     }
 
+    // The listeners in registration order.
+    std::vector<T*> GetListeners()
+    {
+        std::lock_guard<std::recursive_mutex> guard(m_lock);
+        return m_listeners.Snapshot();
+    }
+
     // Calls callback(listener) for every listener, in registration order.
     template <typename Callback>
     void CallListeners(Callback&& callback)

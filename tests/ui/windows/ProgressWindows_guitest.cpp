@@ -247,10 +247,14 @@ TEST_F(ProgressWindows, TheReadAudioDataWindow)
     qm::test::PumpPosted();
     qm::test::KeepRender(box.createComponentSnapshot(box.getLocalBounds()), "read-audio-data");
 
-    // Return, a real key event, hides it; the next change shows it again.
+    // Return, a real key event sent to this window (other tests' windows may
+    // hold the display's focus meanwhile), hides it; the next change shows it
+    // again.
     box.grabKeyboardFocus();
     qm::test::PumpUntil([&] { return box.hasKeyboardFocus(true); }, 5);
-    ASSERT_EQ(qm::test::runCommand("xdotool key Return"), 0);
+    const auto windowId = reinterpret_cast<uintptr_t>(box.getWindowHandle());
+    ASSERT_NE(windowId, 0u);
+    ASSERT_EQ(qm::test::runCommand("xdotool key --window " + std::to_string(windowId) + " Return"), 0);
     EXPECT_TRUE(qm::test::PumpUntil([&] { return !box.isVisible(); }, 10));
     host->SetTransportState(CTVHost::kPaused);
     EXPECT_TRUE(box.isVisible());

@@ -1,0 +1,33 @@
+#pragma once
+
+// The command manager over a real controller, with the user interface's
+// services scripted and the program's own strings.
+
+#include "app/commands/CommandManager.h"
+#include "app/core/CBJXResource.h"
+#include "tests/app/host/HostFixture.h"
+#include "tests/support/ScriptedUiServices.h"
+
+namespace qm::test
+{
+class CommandsFixture : public Host
+{
+protected:
+    CommandsFixture()
+    {
+        CBJXResource::GetInstance();
+        CreateHost();
+        commands = Tavrel::CommandManager::GetInstance();
+    }
+    ~CommandsFixture() override
+    {
+        Tavrel::CommandManager::Release();
+        DestroyHost();
+        CBJXResource::Release();
+    }
+
+    qm::test::ScriptedUiServices ui;
+    Tavrel::CommandManager* commands = nullptr;
+};
+
+} // namespace qm::test
