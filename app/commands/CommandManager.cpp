@@ -142,14 +142,7 @@ bool CommandManager::undo()
     m_transactionOpen = false;
     m_actionsInTransaction = 0;
     if (!ok)
-    {
-        // The list is somewhere between two steps: no step can be trusted.
-        clearUndoHistory();
-        m_savedOutOfReach = true;
-        tellController();
-        beep();
-        return false;
-    }
+        return failStep();
     --m_done;
     --m_changesSinceSaved;
     tellController();
@@ -177,18 +170,23 @@ bool CommandManager::redo()
     m_transactionOpen = false;
     m_actionsInTransaction = 0;
     if (!ok)
-    {
-        clearUndoHistory();
-        m_savedOutOfReach = true;
-        tellController();
-        beep();
-        return false;
-    }
+        return failStep();
     ++m_done;
     ++m_changesSinceSaved;
     tellController();
     startTimer(kAutoSaveDelayMs);
     return true;
+}
+
+bool CommandManager::failStep()
+{
+    // The list is somewhere between two steps: no step can be trusted, and
+    // the saved state is out of reach.
+    clearUndoHistory();
+    m_savedOutOfReach = true;
+    tellController();
+    beep();
+    return false;
 }
 
 juce::String CommandManager::getUndoText() const

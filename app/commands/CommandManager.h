@@ -78,6 +78,8 @@ private:
     // among them.
     void discardRedoSteps();
     void trimHistory();
+    // An undo or redo whose action failed: always false.
+    bool failStep();
 
     std::vector<Transaction> m_history;
     size_t m_done = 0; // transactions [0, m_done) can be undone

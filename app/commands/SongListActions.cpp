@@ -34,6 +34,21 @@ void MakeCurrent(CTVHost& host, int row)
 {
     host.SetCurrentTrack(row, true, false);
 }
+// Undoing a combine or a link: the joined song at the first row is removed
+// and deleted, and the held records go back to their rows. `wasCurrent` says
+// whether the joined song was the current one.
+bool PutBackJoined(CTVHost& host, const juce::SparseSet<int>& rowSet, HeldRecords& held, bool& wasCurrent)
+{
+    const std::vector<int> rows = RowsOf(rowSet);
+    if (rows.empty() || held.size() != rows.size())
+        return false;
+    wasCurrent = host.GetCurrentIndex() == rows.front();
+    host.RemoveTracks(rows.front(), true, true, true);
+    for (size_t i = 0; i < rows.size(); ++i)
+        host.InsertTracks(rows[i], held[i]);
+    held.release();
+    return true;
+}
 } // namespace
 
 HeldRecords::~HeldRecords()
@@ -141,14 +156,9 @@ bool CombineSongAction::perform()
 
 bool CombineSongAction::undo()
 {
-    const std::vector<int> rows = RowsOf(m_rows);
-    if (rows.empty() || m_held.size() != rows.size())
+    bool combinedWasCurrent = false;
+    if (!PutBackJoined(m_host, m_rows, m_held, combinedWasCurrent))
         return false;
-    const bool combinedWasCurrent = m_host.GetCurrentIndex() == rows.front();
-    m_host.RemoveTracks(rows.front(), true, true, true);
-    for (size_t i = 0; i < rows.size(); ++i)
-        m_host.InsertTracks(rows[i], m_held[i]);
-    m_held.release();
     m_host.SetCurrentTrack(m_previousCurrent, combinedWasCurrent, false);
     m_host.SetSelection(m_rows, 0);
     return true;
@@ -173,16 +183,11 @@ bool ChannelLinkAction::perform()
 
 bool ChannelLinkAction::undo()
 {
-    const std::vector<int> rows = RowsOf(m_rows);
-    if (rows.empty() || m_held.size() != rows.size())
+    bool linkedWasCurrent = false;
+    if (!PutBackJoined(m_host, m_rows, m_held, linkedWasCurrent))
         return false;
-    const bool linkedWasCurrent = m_host.GetCurrentIndex() == rows.front();
-    m_host.RemoveTracks(rows.front(), true, true, true);
-    for (size_t i = 0; i < rows.size(); ++i)
-        m_host.InsertTracks(rows[i], m_held[i]);
-    m_held.release();
     if (linkedWasCurrent)
-        MakeCurrent(m_host, rows.front());
+        MakeCurrent(m_host, m_rows[0]);
     m_host.SetSelection(m_rows, 0);
     return true;
 }

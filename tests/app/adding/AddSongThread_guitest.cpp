@@ -10,16 +10,11 @@ using qm::test::Host;
 using Tavrel::AddSongThreadWithProgressWindow;
 using Tavrel::TrackInfo;
 
+using qm::test::RowSet;
+using qm::test::SongNames;
+
 namespace
 {
-std::vector<juce::String> Names(const CTVHost& host)
-{
-    std::vector<juce::String> names;
-    for (const TrackInfo* record : host.tracks)
-        names.push_back(record->getTextField(TrackInfo::kSongName));
-    return names;
-}
-
 class AddSongs : public Host
 {
 protected:
@@ -66,15 +61,15 @@ TEST_F(AddSongs, FilesFoldersAndSongLists)
 
     // Sorted by whole path: a before b, at consecutive rows from row 2.
     EXPECT_EQ(Add({Wav("b.wav"), Wav("a.wav")}, 2), 2);
-    EXPECT_EQ(Names(*host), (std::vector<juce::String>{"old0", "old1", "a", "b", "old2"}));
+    EXPECT_EQ(SongNames(*host), (std::vector<juce::String>{"old0", "old1", "a", "b", "old2"}));
 
     // A folder: sub/y before x, the text file skipped without a word.
     Wav("m/x.wav");
     Wav("m/sub/y.wav");
     std::ofstream(folder.file("m/notes.txt")) << "not audio";
     EXPECT_EQ(Add({juce::String(folder.file("m").string())}, 99), 2);
-    EXPECT_EQ(Names(*host).back(), "x");
-    EXPECT_EQ(Names(*host)[5], "y");
+    EXPECT_EQ(SongNames(*host).back(), "x");
+    EXPECT_EQ(SongNames(*host)[5], "y");
 
     // Two song.wav from two folders; what nothing can read adds nothing.
     std::ofstream(folder.file("unknown.xyz")) << "?";
@@ -83,8 +78,8 @@ TEST_F(AddSongs, FilesFoldersAndSongLists)
              juce::String(folder.file("unknown.xyz").string()), "", juce::String(folder.file("gone.wav").string())},
             0),
         2);
-    EXPECT_EQ(Names(*host)[0], "song");
-    EXPECT_EQ(Names(*host)[1], "song.1");
+    EXPECT_EQ(SongNames(*host)[0], "song");
+    EXPECT_EQ(SongNames(*host)[1], "song.1");
 
     // A song list adds its songs; the same file named in capitals is taken
     // for an audio file and adds nothing.
@@ -93,7 +88,7 @@ TEST_F(AddSongs, FilesFoldersAndSongLists)
     std::filesystem::copy_file(folder.file("list.qmpl"), folder.file("LIST.QMPL"));
     const int before = host->GetTrackCount();
     EXPECT_EQ(Add({juce::String(folder.file("list.qmpl").string())}, 0), 2);
-    EXPECT_EQ(Names(*host)[0], "song.2");
+    EXPECT_EQ(SongNames(*host)[0], "song.2");
     EXPECT_EQ(Add({juce::String(folder.file("LIST.QMPL").string())}, 0), 0);
     std::ofstream(folder.file("broken.qmpl")) << "<TavrelSonglist><Track>";
     EXPECT_EQ(Add({juce::String(folder.file("broken.qmpl").string())}, 0), 0) << "document errors add nothing";
@@ -128,7 +123,7 @@ TEST_F(AddSongs, ADriveAddsItsTracks)
     qm::test::RegisteredCdImage disc(folder, "disc", {{true, 150}, {true, 150}});
     const juce::String drive(disc.Name());
     EXPECT_EQ(Add({drive}, 0), 2);
-    EXPECT_EQ(Names(*host), (std::vector<juce::String>{"Track 01", "Track 02"}));
+    EXPECT_EQ(SongNames(*host), (std::vector<juce::String>{"Track 01", "Track 02"}));
 }
 
 // Cancelling stops the walk of a folder before any of its files is added,

@@ -6,24 +6,11 @@
 
 using Tavrel::TrackInfo;
 
+using qm::test::RowSet;
+using qm::test::SongNames;
+
 namespace
 {
-std::vector<juce::String> Names(const CTVHost& host)
-{
-    std::vector<juce::String> names;
-    for (const TrackInfo* record : host.tracks)
-        names.push_back(record->getTextField(TrackInfo::kSongName));
-    return names;
-}
-
-juce::SparseSet<int> Rows(std::initializer_list<int> rows)
-{
-    juce::SparseSet<int> set;
-    for (int row : rows)
-        set.addRange({row, row + 1});
-    return set;
-}
-
 class Actions : public qm::test::CommandsFixture
 {
 protected:
@@ -42,12 +29,12 @@ TEST_F(Actions, RemovingSongs)
 {
     Songs({"a", "b", "c", "d", "e"});
     const std::vector<TrackInfo*> records = host->tracks;
-    ASSERT_TRUE(commands->performUndoable(new Tavrel::RemoveSongAction(*host, Rows({1, 3})), true, "Remove"));
-    EXPECT_EQ(Names(*host), (std::vector<juce::String>{"a", "c", "e"}));
-    EXPECT_EQ(host->GetSelection(), Rows({1}));
+    ASSERT_TRUE(commands->performUndoable(new Tavrel::RemoveSongAction(*host, RowSet({1, 3})), true, "Remove"));
+    EXPECT_EQ(SongNames(*host), (std::vector<juce::String>{"a", "c", "e"}));
+    EXPECT_EQ(host->GetSelection(), RowSet({1}));
     ASSERT_TRUE(commands->undo());
     EXPECT_EQ(host->tracks, records) << "the very same records come back";
-    EXPECT_EQ(host->GetSelection(), Rows({1, 3}));
+    EXPECT_EQ(host->GetSelection(), RowSet({1, 3}));
 
     // Every song: the selection empties; undo makes row 0 current and opens it.
     juce::SparseSet<int> all;
@@ -66,7 +53,7 @@ TEST_F(Actions, RemovingSongs)
     const int live = TrackInfo::getLiveCount();
     commands->clearUndoHistory();
     EXPECT_EQ(TrackInfo::getLiveCount(), live - 5);
-    EXPECT_EQ(Names(*host), std::vector<juce::String>{"f"});
+    EXPECT_EQ(SongNames(*host), std::vector<juce::String>{"f"});
 }
 
 TEST_F(Actions, Renaming)
@@ -85,11 +72,11 @@ TEST_F(Actions, Renaming)
 
     ASSERT_TRUE(
         commands->performUndoable(new CTVActionRename(*host, 0, TrackInfo::kSongName, "B", true), true, "Rename"));
-    EXPECT_EQ(Names(*host)[0], "B.1");
+    EXPECT_EQ(SongNames(*host)[0], "B.1");
     host->SelectRange(2, 0, 0);
     ASSERT_TRUE(commands->undo());
-    EXPECT_EQ(Names(*host)[0], "A");
-    EXPECT_EQ(host->GetSelection(), Rows({0}));
+    EXPECT_EQ(SongNames(*host)[0], "A");
+    EXPECT_EQ(host->GetSelection(), RowSet({0}));
 }
 
 TEST_F(Actions, DividingAndItsRefusal)
@@ -110,12 +97,12 @@ TEST_F(Actions, DividingAndItsRefusal)
     EXPECT_EQ(host->GetTrack(0)->getTextField(TrackInfo::kSongName), "x");
 
     ASSERT_TRUE(commands->performUndoable(new Tavrel::DivideSongAction(*host, 0, 2.0), true, "Divide"));
-    EXPECT_EQ(Names(*host), (std::vector<juce::String>{"x", "x.1"}));
+    EXPECT_EQ(SongNames(*host), (std::vector<juce::String>{"x", "x.1"}));
     EXPECT_EQ(host->GetCurrentIndex(), 0);
     ASSERT_TRUE(commands->undo());
     EXPECT_EQ(host->tracks, std::vector<TrackInfo*>{original});
     EXPECT_EQ(host->GetCurrentIndex(), 0);
-    EXPECT_EQ(host->GetSelection(), Rows({0}));
+    EXPECT_EQ(host->GetSelection(), RowSet({0}));
 }
 
 TEST_F(Actions, CombiningAndLinking)
@@ -124,10 +111,10 @@ TEST_F(Actions, CombiningAndLinking)
     AddSong("left.wav", 0.2, 44100, 1);
     AddSong("right.wav", 0.2, 44100, 1);
     const std::vector<TrackInfo*> records = host->tracks;
-    ASSERT_TRUE(commands->performUndoable(new Tavrel::CombineSongAction(*host, Rows({0, 1})), true, "Combine"));
+    ASSERT_TRUE(commands->performUndoable(new Tavrel::CombineSongAction(*host, RowSet({0, 1})), true, "Combine"));
     EXPECT_EQ(host->GetTrackCount(), 4);
     EXPECT_NEAR(host->GetTrack(0)->getLengthInSeconds(), 0.4, 1e-3);
-    ASSERT_TRUE(commands->performUndoable(new Tavrel::ChannelLinkAction(*host, Rows({2, 3})), true, "Link"));
+    ASSERT_TRUE(commands->performUndoable(new Tavrel::ChannelLinkAction(*host, RowSet({2, 3})), true, "Link"));
     EXPECT_EQ(host->GetTrackCount(), 3);
     EXPECT_EQ(host->GetTrack(2)->channels, 2);
     ASSERT_TRUE(commands->undo());
@@ -139,7 +126,7 @@ TEST_F(Actions, CombiningAndLinking)
 
     // Rows no longer suitable: refused, and the list keeps its records.
     const std::vector<TrackInfo*> now = host->tracks;
-    EXPECT_FALSE(commands->performUndoable(new Tavrel::CombineSongAction(*host, Rows({7, 8})), true, "Combine"));
+    EXPECT_FALSE(commands->performUndoable(new Tavrel::CombineSongAction(*host, RowSet({7, 8})), true, "Combine"));
     EXPECT_EQ(host->tracks, now);
 }
 
@@ -158,7 +145,7 @@ TEST_F(Actions, AddingSongs)
     listener.take();
     bool nested = true;
     juce::Timer::callAfterDelay(150, [&] {
-        nested = commands->performUndoable(new Tavrel::RemoveSongAction(*host, Rows({0})), true, "Remove");
+        nested = commands->performUndoable(new Tavrel::RemoveSongAction(*host, RowSet({0})), true, "Remove");
     });
     auto* add = new Tavrel::AddSongActionAtEnd(*host, {juce::String(folder.file("add").string())});
     const int beeps = ui.beeps;

@@ -10,27 +10,14 @@
 using qm::test::Host;
 using Tavrel::TrackInfo;
 
+using qm::test::RowSet;
+using qm::test::SongNames;
+
 namespace
 {
 juce::String Name(const TrackInfo* record)
 {
     return record->getTextField(TrackInfo::kSongName);
-}
-
-std::vector<juce::String> Names(const CTVHost& host)
-{
-    std::vector<juce::String> names;
-    for (const TrackInfo* record : host.tracks)
-        names.push_back(Name(record));
-    return names;
-}
-
-juce::SparseSet<int> Rows(std::initializer_list<int> rows)
-{
-    juce::SparseSet<int> set;
-    for (int row : rows)
-        set.addRange({row, row + 1});
-    return set;
 }
 
 // Every frame of a song, channel by channel, as float samples.
@@ -162,12 +149,12 @@ TEST_F(HostEdits, SelectionAndWhatItAllows)
     FiveSongs();
     listener.take();
     host->SelectRange(8, 2, 0);
-    EXPECT_EQ(host->GetSelection(), Rows({2, 3, 4})) << "rows beyond the list are dropped";
+    EXPECT_EQ(host->GetSelection(), RowSet({2, 3, 4})) << "rows beyond the list are dropped";
     EXPECT_EQ(listener.values("selectionChanged"), std::vector<int>{3});
     host->SelectRange(8, 2, 0);
     EXPECT_EQ(listener.values("selectionChanged").size(), 1u) << "the same selection again tells nobody";
     host->SelectRange(0, 0, 0);
-    EXPECT_EQ(host->GetSelection(), Rows({2, 3, 4}));
+    EXPECT_EQ(host->GetSelection(), RowSet({2, 3, 4}));
 
     for (const char* n : {"m1", "m2", "m3"})
         AddSong(std::string(n) + ".wav", 0.2, 44100, 1);
@@ -179,11 +166,11 @@ TEST_F(HostEdits, SelectionAndWhatItAllows)
         bool link;
     };
     const Case cases[] = {
-        {"three mono songs", Rows({5, 6, 7}), true, false},
-        {"two mono songs", Rows({5, 6}), true, true},
-        {"stereo and mono", Rows({0, 5}), false, false},
-        {"two stereo songs", Rows({0, 1}), true, false},
-        {"one song", Rows({0}), false, false},
+        {"three mono songs", RowSet({5, 6, 7}), true, false},
+        {"two mono songs", RowSet({5, 6}), true, true},
+        {"stereo and mono", RowSet({0, 5}), false, false},
+        {"two stereo songs", RowSet({0, 1}), true, false},
+        {"one song", RowSet({0}), false, false},
     };
     for (const Case& c : cases)
     {
@@ -193,7 +180,7 @@ TEST_F(HostEdits, SelectionAndWhatItAllows)
         EXPECT_EQ(host->CanLinkChannels(), c.link);
     }
     host->GetTrack(5)->compressed = true;
-    host->SetSelection(Rows({5, 6}), 0);
+    host->SetSelection(RowSet({5, 6}), 0);
     host->UpdateSelectionFlags();
     EXPECT_FALSE(host->CanCombine()) << "a compressed first song";
     host->GetTrack(5)->compressed = false;
@@ -211,19 +198,19 @@ TEST_F(HostEdits, MovingSongsAndTakingItBack)
     ASSERT_TRUE(host->SetCurrentTrack(2, true, false));
     TrackInfo* current = host->GetTrack(2);
     const std::vector<TrackInfo*> before = host->tracks;
-    const juce::SparseSet<int> selection = Rows({1, 3});
+    const juce::SparseSet<int> selection = RowSet({1, 3});
     host->SetSelection(selection, 0);
     listener.take();
     host->PermutateTracks(selection, 0);
-    EXPECT_EQ(Names(*host), (std::vector<juce::String>{"b", "d", "a", "c", "e"}));
-    EXPECT_EQ(host->GetSelection(), Rows({0, 1}));
+    EXPECT_EQ(SongNames(*host), (std::vector<juce::String>{"b", "d", "a", "c", "e"}));
+    EXPECT_EQ(host->GetSelection(), RowSet({0, 1}));
     EXPECT_EQ(host->GetCurrentIndex(), 3);
     EXPECT_EQ(host->GetTrack(3), current);
     EXPECT_TRUE(listener.values("transportStateChanged").empty()) << "the current song is not reopened";
 
     host->UndoPermutation(before, selection);
     EXPECT_EQ(host->tracks, before);
-    EXPECT_EQ(host->GetSelection(), Rows({1, 3}));
+    EXPECT_EQ(host->GetSelection(), RowSet({1, 3}));
     EXPECT_EQ(host->GetTrack(host->GetCurrentIndex()), current);
 }
 
@@ -271,7 +258,7 @@ TEST_F(HostEdits, DividingASong)
     EXPECT_EQ(second->getIntControl(TrackInfo::kFadeInType), 0);
     EXPECT_EQ(second->getFloatControl(TrackInfo::kFadeInTime), 0.0f);
     EXPECT_EQ(second->getIntControl(TrackInfo::kFadeOutType), 2);
-    EXPECT_EQ(host->GetSelection(), Rows({0, 1}));
+    EXPECT_EQ(host->GetSelection(), RowSet({0, 1}));
     EXPECT_EQ(host->GetCurrentIndex(), 0);
     EXPECT_EQ(host->GetTransportState(), CTVHost::kPlaying) << "playing again";
 
@@ -294,7 +281,7 @@ TEST_F(HostEdits, LinkingAndCombining)
     ASSERT_TRUE(host->SetCurrentTrack(1, true, false));
     std::vector<TrackInfo*> joined;
     TrackInfo* linked = nullptr;
-    ASSERT_TRUE(host->LinkChannels(Rows({0, 1}), &joined, &linked));
+    ASSERT_TRUE(host->LinkChannels(RowSet({0, 1}), &joined, &linked));
     for (TrackInfo* record : joined)
         kept.emplace_back(record);
     ASSERT_EQ(host->GetTrackCount(), 1);
@@ -316,7 +303,7 @@ TEST_F(HostEdits, LinkingAndCombining)
     TrackInfo* other = host->GetTrack(3);
     joined.clear();
     TrackInfo* combined = nullptr;
-    ASSERT_TRUE(host->CombineTracks(Rows({1, 2}), &joined, &combined));
+    ASSERT_TRUE(host->CombineTracks(RowSet({1, 2}), &joined, &combined));
     for (TrackInfo* record : joined)
         kept.emplace_back(record);
     ASSERT_EQ(host->GetTrackCount(), 3);
@@ -325,7 +312,7 @@ TEST_F(HostEdits, LinkingAndCombining)
     ASSERT_EQ(combined->markers->GetCount(), 2);
     EXPECT_DOUBLE_EQ(combined->markers->GetAt(0), 1.0);
     EXPECT_DOUBLE_EQ(combined->markers->GetAt(1), 3.0);
-    EXPECT_EQ(host->GetSelection(), Rows({1}));
+    EXPECT_EQ(host->GetSelection(), RowSet({1}));
     EXPECT_EQ(host->GetTrack(host->GetCurrentIndex()), other) << "a song not joined stays current at its new row";
 }
 

@@ -177,6 +177,24 @@ public:
     std::vector<Tavrel::ExportSessionListener*> listeners;
 };
 
+// The song names of the list, in order.
+inline std::vector<juce::String> SongNames(const CTVHost& host)
+{
+    std::vector<juce::String> names;
+    for (const TrackInfo* record : host.tracks)
+        names.push_back(record->getTextField(TrackInfo::kSongName));
+    return names;
+}
+
+// A row set of the rows given.
+inline juce::SparseSet<int> RowSet(std::initializer_list<int> rows)
+{
+    juce::SparseSet<int> set;
+    for (int row : rows)
+        set.addRange({row, row + 1});
+    return set;
+}
+
 class Host : public ::testing::Test
 {
 protected:
