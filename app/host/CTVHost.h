@@ -222,8 +222,10 @@ public:
     // The accepted new name of the song at the row; empty when another song
     // has it.
     juce::String CheckNewSongName(const juce::String& oldName, const juce::String& newName, int row) const;
-    // Code that fills `tracks` directly (the open flow) calls this after.
+    // Code that fills `tracks` directly calls this after (or, appending one
+    // record at a time as the open flow does, IndexAppendedRecord for each).
     void RebuildNameIndex();
+    void IndexAppendedRecord(Tavrel::TrackInfo* record);
     void NotifySongListChanged();
     void NotifyCurrentTrackChanged();
     // Takes every listener away (in order), and brings them back one by one:
@@ -237,6 +239,8 @@ public:
     void MarkSongListChanged(bool isModified);
     // Stops and closes the current song when it plays from the drive.
     void HandleDeviceChange(const juce::String& drive);
+    // Stops playback, takes the song reader from the player and closes it.
+    void CloseCurrentSong();
     // 1 enters session mode, 0 goes back to player mode.
     void SuspendForExport(int newMode);
     const juce::String& GetBackupPath() const { return backupPath; }

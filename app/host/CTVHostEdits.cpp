@@ -111,6 +111,13 @@ void CTVHost::RebuildNameIndex()
         IndexRecord(record, true);
 }
 
+void CTVHost::IndexAppendedRecord(TrackInfo* record)
+{
+    const juce::ScopedLock guard(listLock);
+    if (record != nullptr && indexedNames.count(record) == 0)
+        IndexRecord(record, true);
+}
+
 juce::String CTVHost::MakeUniqueSongName(const juce::String& name)
 {
     const juce::ScopedLock guard(listLock);

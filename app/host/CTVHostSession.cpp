@@ -118,12 +118,17 @@ void CTVHost::HandleDeviceChange(const juce::String& drive)
         const juce::File file(text);
         if (file == volume || file.isAChildOf(volume))
         {
-            StopPlayback();
-            player->DetachSource();
-            songReader->Close();
+            CloseCurrentSong();
             return;
         }
     }
+}
+
+void CTVHost::CloseCurrentSong()
+{
+    StopPlayback();
+    player->DetachSource();
+    songReader->Close();
 }
 
 void CTVHost::SuspendForExport(int newMode)
@@ -133,9 +138,7 @@ void CTVHost::SuspendForExport(int newMode)
     if (newMode == kSessionMode)
     {
         mode = kSessionMode;
-        StopPlayback();
-        player->DetachSource();
-        songReader->Close();
+        CloseCurrentSong();
         savedSelection = selection;
         quitAfterSession = false;
     }

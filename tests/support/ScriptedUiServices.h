@@ -36,7 +36,7 @@ public:
     ScriptedUiServices(const ScriptedUiServices&) = delete;
     ScriptedUiServices& operator=(const ScriptedUiServices&) = delete;
 
-    void queue(Answer answer) { answers.push_back(std::move(answer)); }
+    void queue(int button, const juce::Array<juce::File>& files = {}) { answers.push_back({button, files}); }
 
     void showOkMessageBox(juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message,
                           const juce::String& secondText) override
