@@ -34,6 +34,17 @@ void MakeCurrent(CTVHost& host, int row)
 {
     host.SetCurrentTrack(row, true, false);
 }
+// After a combine or a link: the joined records, out of the list now, are
+// held; a refused join holds nothing. Passes the join's result on.
+bool HoldJoined(bool joinedOk, const std::vector<TrackInfo*>& joined, HeldRecords& held)
+{
+    if (!joinedOk)
+        return false;
+    for (TrackInfo* record : joined)
+        held.add(record);
+    return true;
+}
+
 // Undoing a combine or a link: the joined song at the first row is removed
 // and deleted, and the held records go back to their rows. `wasCurrent` says
 // whether the joined song was the current one.
@@ -147,11 +158,7 @@ bool CombineSongAction::perform()
     m_previousCurrent = m_host.GetCurrentIndex();
     StopForEdit(m_host, m_rows);
     std::vector<TrackInfo*> joined;
-    if (!m_host.CombineTracks(m_rows, &joined, nullptr))
-        return false;
-    for (TrackInfo* record : joined)
-        m_held.add(record);
-    return true;
+    return HoldJoined(m_host.CombineTracks(m_rows, &joined, nullptr), joined, m_held);
 }
 
 bool CombineSongAction::undo()
@@ -174,11 +181,7 @@ bool ChannelLinkAction::perform()
 {
     StopForEdit(m_host, m_rows);
     std::vector<TrackInfo*> joined;
-    if (!m_host.LinkChannels(m_rows, &joined, nullptr))
-        return false;
-    for (TrackInfo* record : joined)
-        m_held.add(record);
-    return true;
+    return HoldJoined(m_host.LinkChannels(m_rows, &joined, nullptr), joined, m_held);
 }
 
 bool ChannelLinkAction::undo()

@@ -62,6 +62,18 @@ bool RecordsAt(const CTVHost& host, const std::vector<int>& rows, std::vector<Tr
     return records.size() >= 2;
 }
 
+// Hands the joined records and the new one back to a caller that asked;
+// always true.
+bool HandBack(const std::vector<TrackInfo*>& records, TrackInfo* made, std::vector<TrackInfo*>* joined,
+              TrackInfo** created)
+{
+    if (joined != nullptr)
+        *joined = records;
+    if (created != nullptr)
+        *created = made;
+    return true;
+}
+
 std::vector<int> RowsOf(const juce::SparseSet<int>& set)
 {
     std::vector<int> rows;
@@ -451,11 +463,7 @@ bool CTVHost::LinkChannels(const juce::SparseSet<int>& pair, std::vector<TrackIn
     }
     linked->isReadable();
     FinishJoin(rows, records, linked, current, false);
-    if (joined != nullptr)
-        *joined = records;
-    if (created != nullptr)
-        *created = linked;
-    return true;
+    return HandBack(records, linked, joined, created);
 }
 
 bool CTVHost::CombineTracks(const juce::SparseSet<int>& rows, std::vector<TrackInfo*>* joined, TrackInfo** created)
@@ -480,9 +488,5 @@ bool CTVHost::CombineTracks(const juce::SparseSet<int>& rows, std::vector<TrackI
     }
     combined->isReadable();
     FinishJoin(order, records, combined, current, true);
-    if (joined != nullptr)
-        *joined = records;
-    if (created != nullptr)
-        *created = combined;
-    return true;
+    return HandBack(records, combined, joined, created);
 }
