@@ -5,11 +5,19 @@
 // best of three runs taken in turns. Ratio = ours / soxi (target <= 4).
 // Needs an X display for the framework (run under xvfb-run).
 //
+// Open case: opening a song list of the same songs (the open flow: reading,
+// naming each song uniquely, replacing the list, opening song 0) against
+// draining the same file through the song-list reader alone. Ratio = open /
+// drain (target <= 1.5).
+//
 // Usage: bench_add_songs [files]   (default 5000)
 
 #include "app/adding/AddSongThreadWithProgressWindow.h"
 #include "app/core/CBJXResource.h"
 #include "app/host/CTVHost.h"
+#include "app/songlist/SongListFile.h"
+#include "app/songlist/SongListFlows.h"
+#include "app/songlist/TVSLReader.h"
 #include "app/songlist/TrackInfo.h"
 
 #include "tests/support/MinimalApplication.h"
@@ -76,6 +84,41 @@ int main(int argc, char** argv)
     std::printf("%d files, %d songs added; best of 3\n", count, added);
     std::printf("| add-songs thread (s) | soxi -D (s) | ratio |\n|---|---|---|\n| %.3f | %.3f | %.2f |\n", ours, soxi,
                 ours / soxi);
+
+    // The open case, over a list of the songs just added.
+    const juce::File list((base / "list.qmpl").string());
+    if (!Tavrel::writeSongListFile(host->tracks, list))
+    {
+        std::fprintf(stderr, "failed: writing %s\n", list.getFullPathName().toRawUTF8());
+        return 1;
+    }
+    double open = 1e9, drain = 1e9;
+    int read = 0;
+    for (int run = 0; run < 3; ++run)
+    {
+        auto start = std::chrono::steady_clock::now();
+        Tavrel::TVSLReader reader(list);
+        read = 0;
+        while (reader.hasNext())
+        {
+            delete reader.next();
+            ++read;
+        }
+        drain = std::min(drain, Seconds(start));
+
+        start = std::chrono::steady_clock::now();
+        if (!Tavrel::openSonglist(*host, list))
+        {
+            std::fprintf(stderr, "failed: opening %s\n", list.getFullPathName().toRawUTF8());
+            return 1;
+        }
+        open = std::min(open, Seconds(start));
+    }
+    std::printf("%d songs in the list, %d opened; best of 3\n", read, host->GetTrackCount());
+    std::printf("| open flow (s) | reader alone (s) | ratio |\n|---|---|---|\n| %.3f | %.3f | %.2f |\n", open, drain,
+                open / drain);
+
+    host->CloseCurrentSong();
     while (host->GetTrackCount() > 0)
         host->RemoveTracks(host->GetTrackCount() - 1, false, false, true);
     CTVHost::Release();

@@ -41,6 +41,16 @@ void ResetCommands(CTVHost& controller, bool afterOpen)
     controller.MarkSongListChanged(false);
 }
 
+// While an action runs the list must not change under it.
+bool RefusedWhileBusy()
+{
+    const CommandManager* commands = CommandManager::GetStoredInstance();
+    if (commands == nullptr || !commands->isBusy())
+        return false;
+    UiServices::get().beep();
+    return true;
+}
+
 // The opened file becomes the backup: written beside it and renamed into
 // place, so a failed copy leaves the old backup whole. Failures are ignored.
 void CopyOverBackup(CTVHost& controller, const juce::File& file)
@@ -68,6 +78,8 @@ bool askToSaveBeforeOpening(CTVHost& controller)
 
 bool saveSonglist(CTVHost& controller, bool saveAs)
 {
+    if (RefusedWhileBusy())
+        return false;
     juce::File target;
     const juce::String path = controller.GetSonglistPath();
     if (!path.isEmpty() && juce::File::isAbsolutePath(path))
@@ -97,6 +109,8 @@ bool saveSonglist(CTVHost& controller, bool saveAs)
 
 bool openSonglist(CTVHost& controller, const juce::File& file)
 {
+    if (RefusedWhileBusy())
+        return false;
     if (file == juce::File() || !file.existsAsFile())
     {
         ShowError(Text("Songlist_FileNotFound"));
@@ -105,8 +119,10 @@ bool openSonglist(CTVHost& controller, const juce::File& file)
     TVSLReader reader(file);
     if (!reader.hasNext())
     {
-        // A document error, or a valid document without songs (no text).
-        ShowError(reader.getErrorText());
+        // A document error, or a valid document without any song, for which
+        // the reader has no text: that is no song list this program wrote.
+        const juce::String text = reader.getErrorText();
+        ShowError(text.isNotEmpty() ? text : Text("Songlist_Invalid"));
         return false;
     }
     // The song reader lets go of the current song before its record goes.
@@ -142,6 +158,8 @@ bool openSonglist(CTVHost& controller, const juce::File& file)
 
 bool openSonglistFile(const juce::File& file, CTVHost& controller)
 {
+    if (RefusedWhileBusy())
+        return false;
     if (!askToSaveBeforeOpening(controller))
         return false;
     juce::File chosen = file;
@@ -155,6 +173,8 @@ bool openSonglistFile(const juce::File& file, CTVHost& controller)
 
 bool restoreLastSession(CTVHost& controller)
 {
+    if (RefusedWhileBusy())
+        return false;
     if (!askToSaveBeforeOpening(controller))
         return false;
     const juce::String last = controller.GetLastSessionPath();
@@ -162,6 +182,22 @@ bool restoreLastSession(CTVHost& controller)
                       last.isNotEmpty() && juce::File::isAbsolutePath(last) ? juce::File(last) : juce::File()))
         return false;
     controller.SetSonglistPath({});
+    return true;
+}
+bool newSonglist(CTVHost& controller)
+{
+    if (RefusedWhileBusy())
+        return false;
+    if (!askToSaveBeforeOpening(controller))
+        return true;
+    // The song reader lets go of the current song before its record goes;
+    // with no current song no removal opens another one.
+    controller.CloseCurrentSong();
+    controller.SetCurrentTrack(-1, true, false);
+    for (int row = controller.GetTrackCount() - 1; row >= 0; --row)
+        controller.RemoveTracks(row, row == 0, false, true);
+    controller.SetSonglistPath({});
+    ResetCommands(controller, true);
     return true;
 }
 } // namespace Tavrel

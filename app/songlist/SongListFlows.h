@@ -11,7 +11,10 @@ class CTVHost;
 // through the user-interface services (a cancel when none are installed)
 // and return true when the operation was carried out.
 //
-// Message thread only; never while songs are being added.
+// Message thread only. While the command manager performs, undoes or redoes
+// (an add of songs runs its window inside a perform, and messages still
+// arrive), every flow refuses with a beep and answers false: the list must
+// not change under a running action.
 namespace Tavrel
 {
 // The open command: asks to save first, asks for a file when none is given,
@@ -28,4 +31,8 @@ bool saveSonglist(CTVHost& controller, bool saveAs);
 bool askToSaveBeforeOpening(CTVHost& controller);
 // Opens the last-session file as an untitled list.
 bool restoreLastSession(CTVHost& controller);
+// The New command: asks to save first, then leaves an empty, untitled,
+// unmodified list with no history. True also when the user cancelled; false
+// only when refused.
+bool newSonglist(CTVHost& controller);
 } // namespace Tavrel

@@ -26,6 +26,17 @@ protected:
         CBJXResource::Release();
     }
 
+    // Stereo songs of the given names, indexed as the open flow would.
+    void Songs(std::initializer_list<const char*> names, double seconds = 0.2)
+    {
+        for (const char* n : names)
+        {
+            AddSong(std::string(n) + ".wav", seconds);
+            host->tracks.back()->setTextField(n, Tavrel::TrackInfo::kSongName, false);
+        }
+        host->RebuildNameIndex();
+    }
+
     qm::test::ScriptedUiServices ui;
     Tavrel::CommandManager* commands = nullptr;
 };

@@ -11,19 +11,7 @@ using qm::test::SongNames;
 
 namespace
 {
-class Actions : public qm::test::CommandsFixture
-{
-protected:
-    void Songs(std::initializer_list<const char*> names, double seconds = 0.2)
-    {
-        for (const char* n : names)
-        {
-            AddSong(std::string(n) + ".wav", seconds);
-            host->tracks.back()->setTextField(n, TrackInfo::kSongName, false);
-        }
-        host->RebuildNameIndex();
-    }
-};
+using Actions = qm::test::CommandsFixture;
 
 TEST_F(Actions, RemovingSongs)
 {
