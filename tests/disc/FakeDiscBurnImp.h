@@ -22,7 +22,12 @@ public:
     DiscResult startResult = DiscResult::Ok;
     uint64_t freeSpace = 0;
 
+    std::vector<DiscBurnDeviceRecord> devices;
+    std::vector<DiscBurnDeviceRecord> devicesAfterRescan;
+
     // What the burner did.
+    std::vector<int> selectedDevices;
+    int rescans = 0;
     std::vector<uint32_t> speedsSet;
     std::vector<int> spaceKindsAsked;
     int startCalls = 0;
@@ -36,9 +41,17 @@ public:
             onDelete();
     }
 
-    const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return m_devices; }
-    void RescanDevices() override {}
-    DiscResult SelectDevice(int) override { return DiscResult::Ok; }
+    const std::vector<DiscBurnDeviceRecord>& GetDevices() const override { return devices; }
+    void RescanDevices() override
+    {
+        ++rescans;
+        devices = devicesAfterRescan;
+    }
+    DiscResult SelectDevice(int index) override
+    {
+        selectedDevices.push_back(index);
+        return DiscResult::Ok;
+    }
     void CloseDevice() override {}
     std::u16string GetDrivePath() const override { return u"/dev/sr0"; }
 
@@ -82,7 +95,4 @@ public:
     float GetProgress() const override { return 0.0f; }
     float GetEraseProgress() const override { return 0.0f; }
     uint32_t GetLastResult() const override { return 0; }
-
-private:
-    std::vector<DiscBurnDeviceRecord> m_devices;
 };
