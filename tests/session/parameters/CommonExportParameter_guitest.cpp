@@ -82,13 +82,14 @@ TEST_P(CommonSettings, RecentFoldersAndStoredValues)
     for (int i = 0; i < 12; ++i)
         twelve.add("/folder" + juce::String(i));
     set.setRecentFolders(twelve);
-    ASSERT_TRUE(set.selectChoiceByValue(CommonExportParameter::kDsdFilter, 1));
+    // Off: value 2 at index 0.
+    ASSERT_TRUE(set.selectChoiceByValue(CommonExportParameter::kDsdFilter, 2));
     set.saveToRegistry();
     ReopenSettings();
     CTVPreferences* prefs = CTVPreferences::GetStoredInstance();
     EXPECT_EQ(prefs->GetString("Export_Disc_TempDirectory_9", "<none>"), "/folder9");
     EXPECT_EQ(prefs->GetString("Export_Disc_TempDirectory_10", "<none>"), "<none>");
-    EXPECT_EQ(prefs->GetInt("Export_Common_DsdFilter", -1), 1) << "the value, not the index";
+    EXPECT_EQ(prefs->GetInt("Export_Common_DsdFilter", -1), 2) << "the value, not the index";
 
     // A shorter list saved later does not get the old tail back.
     set.setRecentFolders({"/a", "/b", "/c", "/d", "/e"});
@@ -99,12 +100,12 @@ TEST_P(CommonSettings, RecentFoldersAndStoredValues)
     CommonExportParameter loaded;
     loaded.loadFromRegistry();
     EXPECT_EQ(loaded.getRecentFolders(), (juce::StringArray{"/x", "/y", "/z"})) << "a repeat is skipped";
-    EXPECT_EQ(loaded.getChoiceValue(CommonExportParameter::kDsdFilter), 1);
+    EXPECT_EQ(loaded.getChoiceValue(CommonExportParameter::kDsdFilter), 2);
 
     // A copy keeps values and folders, not listeners or controls.
     const CommonExportParameter copy(loaded);
     EXPECT_EQ(copy.getRecentFolders(), loaded.getRecentFolders());
-    EXPECT_EQ(copy.getSelectedIndex(CommonExportParameter::kDsdFilter), 1);
+    EXPECT_EQ(copy.getSelectedIndex(CommonExportParameter::kDsdFilter), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Export, CommonSettings, ::testing::Bool(), qm::test::BareOrBound);
