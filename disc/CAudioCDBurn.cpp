@@ -156,6 +156,18 @@ DiscResult CAudioCDBurn::AddTrack(const std::u16string&, bool joinPrevious, bool
     return m_tempFileCreator.AddTrack(gapSectors, tailSectors) ? DiscResult::Ok : DiscResult::Failed;
 }
 
+bool CAudioCDBurn::HasTrackFileFailed()
+{
+    std::lock_guard lock(m_lock.m_section);
+    return m_tempFileCreator.HasFailed();
+}
+
+bool CAudioCDBurn::FinishTrackFiles()
+{
+    std::lock_guard lock(m_lock.m_section);
+    return m_tempFileCreator.FinishTrack(false) && !m_tempFileCreator.HasFailed();
+}
+
 DiscResult CAudioCDBurn::StartBurn()
 {
     std::lock_guard lock(m_lock.m_section);

@@ -51,6 +51,8 @@ public:
     // the write speed cannot be set, a track file is missing or incomplete,
     // or the disc writer finds no usable write mode; 0 when writing started.
     DiscResult StartBurn() override;
+    bool HasTrackFileFailed() override;
+    bool FinishTrackFiles() override;
 
     const CAudioCDTempFileCreator& GetTempFileCreator() const { return m_tempFileCreator; }
 

@@ -68,6 +68,14 @@ public:
     // Checks the disc, finishes the last track and starts writing the disc
     // on the disc writer's worker.
     virtual DiscResult StartBurn() = 0;
+    // Whether a track file of the current job could not be written (a full
+    // temporary drive); the job is then not fit to burn. False for a burner
+    // without track files.
+    virtual bool HasTrackFileFailed() { return false; }
+    // Finishes the track file being written, so that a failure of its end
+    // shows before a disc is asked for. False when it or an earlier one
+    // failed.
+    virtual bool FinishTrackFiles() { return !HasTrackFileFailed(); }
 
 protected:
     std::unique_ptr<CDiscBurnImp> m_burnImp;

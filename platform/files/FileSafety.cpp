@@ -228,6 +228,23 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to)
     return RenameResult::Ok;
 }
 
+RenameResult renameReplacing(const std::string& from, const std::string& to)
+{
+    struct stat info = {};
+    if (::stat(to.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return RenameResult::Failed;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::Ok : RenameResult::Failed;
+}
+
+bool isSameFile(const std::string& a, const std::string& b)
+{
+    struct stat first = {};
+    struct stat second = {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0)
+        return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 bool removeFile(const std::string& path)
 {
     return ::unlink(path.c_str()) == 0 || errno == ENOENT;

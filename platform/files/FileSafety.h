@@ -88,6 +88,15 @@ enum class [[nodiscard]] RenameResult{
 // Renames a file without ever replacing anything that has the new name.
 RenameResult renameNoReplace(const std::string& from, const std::string& to);
 
+// Renames a file over whatever regular file has the new name (the user
+// agreed to replace it). Failed when the new name is a folder or the rename
+// was refused; the old file is then left as it was.
+RenameResult renameReplacing(const std::string& from, const std::string& to);
+
+// True when both paths name one file (the same device and inode, through
+// any link); false when either cannot be asked.
+bool isSameFile(const std::string& a, const std::string& b);
+
 // Removes one file (not a folder). True when it is gone, also when it was
 // never there.
 bool removeFile(const std::string& path);

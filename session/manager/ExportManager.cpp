@@ -121,12 +121,8 @@ void ExportManager::getSessionLevels(float levels[2], int& clip)
     std::lock_guard<std::recursive_mutex> guard(m_lock.m_section);
     if (m_session == nullptr || !m_busy)
         return;
-    int count = 0;
-    m_session->getLevels(levels, count);
-    // The clip state by the meters' rule: the louder channel above 0 dB
-    // clips, at 3 dB or more it clips hard.
-    const float peak = std::max(count > 0 ? levels[0] : -100.0f, count > 1 ? levels[1] : -100.0f);
-    clip = peak >= 3.0f ? 2 : (peak > 0.0f ? 1 : 0);
+    // The session answers the file converter's clip state with its levels.
+    m_session->getLevels(levels, clip);
 }
 
 bool ExportManager::hasUsableDrive()

@@ -61,9 +61,9 @@ public:
     }
     // Percent of the whole session.
     virtual double getProgress() { return 0.0; }
-    // The pair of channel levels (dB) and how many are valid; the base writes
-    // nothing.
-    virtual void getLevels(float* levels, int& count) { juce::ignoreUnused(levels, count); }
+    // The pair of channel levels (dB) and the clip state of the file
+    // converter (0 none, 1 clipped, 2 clipped hard); the base writes nothing.
+    virtual void getLevels(float* levels, int& clipState) { juce::ignoreUnused(levels, clipState); }
     virtual bool isConverting() { return false; }
     virtual bool hasSucceeded() { return true; }
     virtual juce::String getFailureText() { return {}; }

@@ -83,9 +83,6 @@ void CAudioFileConverterBase::Run()
 {
     if (m_input == nullptr || m_output == nullptr || m_src == nullptr)
         return;
-    m_cancel.store(false);
-    m_pause.store(false);
-
     m_input->Prepare();
     while (!m_cancel.load() && m_input->IsPreparing())
         SleepMilliseconds(500);
@@ -93,6 +90,8 @@ void CAudioFileConverterBase::Run()
         return;
 
     m_input->SetPosition(0);
+    m_publishedRate.store(m_input->GetSampleRate());
+    m_publishedPosition.store(0);
     // The fade position counts output frames.
     const uint64_t inputRate = std::max<uint32_t>(m_input->GetSampleRate(), 1);
     const uint64_t position = m_input->GetPosition();
@@ -122,13 +121,19 @@ void CAudioFileConverterBase::Run()
 
 void CAudioFileConverterBase::WaitWhilePaused()
 {
+    if (!m_pause.load() || m_cancel.load())
+        return;
+    m_holding.store(true);
     while (m_pause.load() && !m_cancel.load())
         SleepMilliseconds(200);
+    m_holding.store(false);
 }
 
 uint32_t CAudioFileConverterBase::ReadSource(uint32_t frames)
 {
-    return m_input->ReadFloat(m_readPointers.data(), std::min(frames, kSourceFrames), 0);
+    const uint32_t read = m_input->ReadFloat(m_readPointers.data(), std::min(frames, kSourceFrames), 0);
+    m_publishedPosition.store(m_publishedPosition.load() + read);
+    return read;
 }
 
 // --- PCM output ----------------------------------------------------------------
@@ -373,6 +378,7 @@ void CAudioFileConverterPcmOutput::RunWithoutSrc()
             got = m_input->ReadInt32(ints, chunk, 0);
             if (got == 0)
                 return;
+            m_publishedPosition.store(m_publishedPosition.load() + got);
             FillUp(got);
             m_wordLength->WriteInt32(ints, got);
         }
@@ -381,6 +387,7 @@ void CAudioFileConverterPcmOutput::RunWithoutSrc()
             got = m_input->ReadFloat(middlePointers.data(), chunk, 0);
             if (got == 0)
                 return;
+            m_publishedPosition.store(m_publishedPosition.load() + got);
             FillUp(got);
             m_wordLength->WriteFloat(middlePointers.data(), got);
         }

@@ -42,6 +42,8 @@ public:
     // channel or the output none or more than two.
     bool Open(CAudioPlayerInput* input, CAudioRecorderOutput* output, bool followedDirectly);
     // Converts the whole song; the outcome shows in the output and the flags.
+    // The cancel and pause flags are the owner's: Run leaves them as they
+    // are, so a cancel or a pause set before it (between two songs) holds.
     void Run();
 
     // Any thread.
@@ -49,6 +51,12 @@ public:
     bool IsCancelled() const { return m_cancel.load(); }
     void SetPause(bool pause) { m_pause.store(pause); }
     bool IsPaused() const { return m_pause.load(); }
+    // True while Run holds at its pause point (asked to pause and stopped).
+    bool IsHoldingAtPause() const { return m_holding.load(); }
+    // The input's position in frames and its rate, published per block read
+    // so that other threads never ask the input while Run reads from it.
+    uint64_t GetPublishedPosition() const { return m_publishedPosition.load(); }
+    uint32_t GetPublishedSampleRate() const { return m_publishedRate.load(); }
 
     // The song's level controls; the object lives as long as the converter.
     CDynamicControl* GetDynamicControl() { return m_dynamics.get(); }
@@ -86,6 +94,9 @@ protected:
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_pause{false};
     std::atomic<bool> m_passThrough{false};
+    std::atomic<bool> m_holding{false};
+    std::atomic<uint64_t> m_publishedPosition{0};
+    std::atomic<uint32_t> m_publishedRate{0};
     bool m_followedDirectly = false;
     bool m_continuing = false;
     uint16_t m_channelCount;

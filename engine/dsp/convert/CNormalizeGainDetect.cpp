@@ -58,6 +58,11 @@ void CNormalizeGainDetectProcessBase::SeekSource(uint64_t frame)
     m_converter->GetDynamicControl()->SetFadePositionFrames(static_cast<int64_t>(outputFrame));
 }
 
+void CNormalizeGainDetectProcessBase::NoteMeasuredPeak(float peak)
+{
+    m_foundPeak.store(peak > 0.0f && !m_cancel.load());
+}
+
 float CNormalizeGainDetectProcessBase::GainForPeak(float peak)
 {
     if (!(peak > 0.0f))
@@ -75,6 +80,7 @@ bool CNormalizeGainDetectPcm::Prepare(CAudioPlayerInput* source, uint32_t target
     m_targetRate = targetRate;
     m_cancel.store(false);
     m_progress.store(0.0f);
+    m_foundPeak.store(false);
     m_converter.reset();
     m_output = std::make_unique<CPeakValueDetectVirtualFile>(targetRate, source->GetChannelCount());
     m_converter = std::make_unique<CAudioFileConverterPcmOutput>(source->GetChannelCount());
@@ -99,6 +105,7 @@ float CNormalizeGainDetectPcm::Detect()
     if (!m_cancel.load() && m_converter->GetSrcStage() != nullptr && m_converter->GetSrcStage()->GetLatency() > 0)
         m_converter->FlushSrcTail();
     const float peak = MeasuredPeak();
+    NoteMeasuredPeak(peak);
     if (!m_cancel.load())
         m_progress.store(100.0f);
     SeekSource(0);
@@ -181,6 +188,7 @@ float CNormalizeGainDetectPcmFsConversion::Detect()
             m_converter->FlushSrcTail();
     }
     const float peak = MeasuredPeak();
+    NoteMeasuredPeak(peak);
     if (!m_cancel.load())
         m_progress.store(100.0f);
     SeekSource(0);
@@ -238,6 +246,12 @@ CAudioFileConverterPcmOutput* CNormalizeGainDetect::GetConverter()
 float CNormalizeGainDetect::Detect()
 {
     return m_detector != nullptr ? m_detector->Detect() : 0.0f;
+}
+
+bool CNormalizeGainDetect::FoundPeak()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_detector != nullptr && m_detector->FoundPeak();
 }
 
 void CNormalizeGainDetect::SetCancel(bool cancel)

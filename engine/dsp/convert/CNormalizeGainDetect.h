@@ -42,17 +42,21 @@ public:
     bool IsCancelled() const { return m_cancel.load(); }
     // Percent of the song scanned; 100 when a scan ended without cancel.
     float GetProgress() const { return m_progress.load(); }
+    // The last Detect measured a peak above silence (and was not cancelled).
+    bool FoundPeak() const { return m_foundPeak.load(); }
 
 protected:
     // The largest absolute sample the output saw on any channel.
     float MeasuredPeak();
     // Seeks the source and sets the fade position to match (output frames).
     void SeekSource(uint64_t frame);
+    void NoteMeasuredPeak(float peak);
     // The gain for a peak: -20 log10(peak) - 0.25, 0 for silence.
     static float GainForPeak(float peak);
 
     std::atomic<bool> m_cancel{false};
     std::atomic<float> m_progress{0.0f};
+    std::atomic<bool> m_foundPeak{false};
     CAudioPlayerInput* m_source = nullptr;
     uint32_t m_targetRate = 44100;
     // The converter writes into the output: it goes first.
@@ -95,6 +99,9 @@ public:
     CNormalizeGainDetectProcessBase* GetDetector() { return m_detector.get(); }
     // 0.0 without a detector.
     float Detect();
+    // False without a detector and for silence: a gain of 0 that measured
+    // nothing.
+    bool FoundPeak();
 
     // Any thread.
     void SetCancel(bool cancel);

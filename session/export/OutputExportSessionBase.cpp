@@ -1,0 +1,253 @@
+#include "session/export/OutputExportSessionBase.h"
+
+#include <mutex>
+
+#include "app/commands/CommandManager.h"
+#include "app/commands/ValueActions.h"
+#include "app/core/CBJXResource.h"
+#include "app/host/CTVHost.h"
+#include "app/songlist/TrackInfo.h"
+#include "session/export/CTVConverterThread.h"
+#include "session/export/NormalizeGainDetectThread.h"
+#include "session/parameters/SongListAccess.h"
+
+namespace Tavrel
+{
+namespace
+{
+constexpr int kPollMs = 200;
+}
+
+OutputExportSessionBase::OutputExportSessionBase(const CommonExportParameter& common)
+    : m_common(common)
+{
+}
+
+OutputExportSessionBase::~OutputExportSessionBase()
+{
+    std::unique_ptr<NormalizeGainDetectThread> normalize;
+    std::unique_ptr<CTVConverterThread> converter;
+    {
+        std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+        normalize = std::move(m_normalize);
+        converter = std::move(m_converter);
+    }
+    normalize.reset();
+    converter.reset();
+}
+
+bool OutputExportSessionBase::withConverter(const std::function<void(CTVConverterThread&)>& call)
+{
+    std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+    if (m_converter == nullptr)
+        return false;
+    call(*m_converter);
+    return true;
+}
+
+void OutputExportSessionBase::cancel()
+{
+    m_cancelled.store(true);
+    {
+        std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+        if (m_normalize != nullptr)
+            m_normalize->stop();
+        if (m_converter != nullptr)
+            m_converter->cancel();
+    }
+    cancelHook();
+}
+
+void OutputExportSessionBase::pause()
+{
+    withConverter([](CTVConverterThread& c) { c.pause(); });
+}
+
+void OutputExportSessionBase::resume()
+{
+    withConverter([](CTVConverterThread& c) { c.resume(); });
+}
+
+bool OutputExportSessionBase::isNormalizeOn()
+{
+    return m_common.getChoiceValue(CommonExportParameter::kNormalizeMode) != 0;
+}
+
+juce::SparseSet<int> OutputExportSessionBase::getSongIndices()
+{
+    return m_songs;
+}
+
+bool OutputExportSessionBase::isPaused()
+{
+    bool paused = false;
+    withConverter([&](CTVConverterThread& c) { paused = c.isPaused(); });
+    return paused;
+}
+
+void OutputExportSessionBase::getPositionHourMinSec(int& hours, int& minutes, float& seconds)
+{
+    hours = 0;
+    minutes = 0;
+    seconds = 0.0f;
+    withConverter([&](CTVConverterThread& c) { c.getPositionHourMinSec(hours, minutes, seconds); });
+}
+
+double OutputExportSessionBase::getProgress()
+{
+    double progress = 0.0;
+    withConverter([&](CTVConverterThread& c) { progress = c.getProgress(); });
+    return progress;
+}
+
+void OutputExportSessionBase::getLevels(float* levels, int& clipState)
+{
+    levels[0] = levels[1] = -200.0f;
+    clipState = 0;
+    withConverter([&](CTVConverterThread& c) { c.getLevels(levels, clipState); });
+}
+
+bool OutputExportSessionBase::isConverting()
+{
+    bool converting = false;
+    withConverter([&](CTVConverterThread& c) { converting = !c.isFinished(); });
+    return converting;
+}
+
+void OutputExportSessionBase::setConverterThread(std::unique_ptr<CTVConverterThread> converter)
+{
+    std::unique_ptr<CTVConverterThread> old;
+    {
+        std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+        old = std::move(m_converter);
+        m_converter = std::move(converter);
+    }
+}
+
+std::unique_ptr<CTVConverterThread> OutputExportSessionBase::takeConverterThread()
+{
+    std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+    return std::move(m_converter);
+}
+
+bool OutputExportSessionBase::gatherSongs(const char* warningKey, const char* errorKey)
+{
+    m_songs.clear();
+    juce::SparseSet<int> missing;
+    CTVHost* host = CTVHost::GetStoredInstance();
+    if (host != nullptr)
+    {
+        const bool selectedOnly = m_common.getChoiceValue(CommonExportParameter::kSource) ==
+                                  CommonExportParameter::kSourceSelected;
+        const juce::SparseSet<int> selection = host->GetSelection();
+        for (int row = 0; row < host->GetTrackCount(); ++row)
+        {
+            if (selectedOnly && !selection.contains(row))
+                continue;
+            TrackInfo* track = host->GetTrack(row);
+            (track != nullptr && track->isReadable() ? m_songs : missing).addRange({row, row + 1});
+        }
+    }
+    if (m_songs.isEmpty())
+    {
+        notifyError(errorKey, missing, {});
+        return false;
+    }
+    if (!missing.isEmpty())
+        return notifyWarning(warningKey, missing, {});
+    return true;
+}
+
+bool OutputExportSessionBase::storeDetectedGains(juce::Thread* sessionThread, const std::vector<float>* gains)
+{
+    const juce::MessageManagerLock lock(sessionThread);
+    if (!lock.lockWasGained())
+        return false;
+    CTVHost* host = CTVHost::GetStoredInstance();
+    if (host == nullptr)
+        return true;
+    for (int i = 0; i < m_songs.size(); ++i)
+    {
+        if (TrackInfo* track = host->GetTrack(m_songs[i]))
+        {
+            const bool valid = gains != nullptr && static_cast<size_t>(i) < gains->size();
+            track->normalizeGainValid = valid;
+            track->normalizeGain = valid ? (*gains)[static_cast<size_t>(i)] : 0.0f;
+        }
+    }
+    return true;
+}
+
+bool OutputExportSessionBase::runNormalizePass(juce::Thread* sessionThread)
+{
+    m_detected.store(false);
+    const int mode = m_common.getChoiceValue(CommonExportParameter::kNormalizeMode);
+    if (mode == 0)
+        return storeDetectedGains(sessionThread, nullptr);
+
+    {
+        std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+        if (m_cancelled.load())
+            return false;
+        m_normalize = std::make_unique<NormalizeGainDetectThread>(
+            m_songs, getOutputSampleRate(), m_common.getChoiceValue(CommonExportParameter::kDsdFilter), mode == 2);
+        m_normalize->startThread();
+    }
+    const int count = m_songs.size();
+    for (;;)
+    {
+        juce::String name;
+        int index = 0;
+        float progress = 0.0f;
+        bool finished = false;
+        {
+            std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+            finished = m_normalize->isFinished();
+            name = m_normalize->getCurrentName();
+            index = m_normalize->getCurrentIndex();
+            progress = m_normalize->getProgress();
+        }
+        if (finished)
+            break;
+        notifyProgress(progress, "Export_DetectNormalizeGain",
+                       {name + juce::String::formatted(" (%d / %d)", index + 1, count)});
+        if (sessionThread != nullptr)
+            sessionThread->wait(kPollMs);
+        else
+            juce::Thread::sleep(kPollMs);
+    }
+    std::unique_ptr<NormalizeGainDetectThread> normalize;
+    {
+        std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+        normalize = std::move(m_normalize);
+    }
+    const std::vector<float> gains = normalize->getGains();
+    normalize.reset(); // joined outside the lock
+    if (m_cancelled.load() || gains.size() != static_cast<size_t>(count))
+        return false;
+    if (!storeDetectedGains(sessionThread, &gains))
+        return false;
+    m_detected.store(true);
+    return true;
+}
+
+void OutputExportSessionBase::applyNormalizedGain()
+{
+    CTVHost* host = CTVHost::GetStoredInstance();
+    CommandManager* commands = CommandManager::GetStoredInstance();
+    if (!isNormalizeOn() || host == nullptr || commands == nullptr)
+        return;
+    bool first = true;
+    for (int i = 0; i < m_songs.size(); ++i)
+    {
+        const TrackInfo* track = host->GetTrack(m_songs[i]);
+        if (track == nullptr)
+            continue;
+        auto* change = new CTVActionChangeValue(host);
+        change->setFloatValue(m_songs[i], TrackInfo::kGain, track->getEffectiveGain());
+        if (commands->performUndoable(change, first,
+                                      first ? CBJXResource::GetString("Action_ApplyNormalizedGain") : juce::String()))
+            first = false;
+    }
+}
+} // namespace Tavrel
