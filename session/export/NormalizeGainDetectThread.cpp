@@ -39,6 +39,13 @@ juce::String NormalizeGainDetectThread::getCurrentName() const
     return m_currentName;
 }
 
+juce::String NormalizeGainDetectThread::getName(int index) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return index >= 0 && static_cast<size_t>(index) < m_names.size() ? m_names[static_cast<size_t>(index)]
+                                                                      : juce::String();
+}
+
 std::vector<float> NormalizeGainDetectThread::getGains() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
@@ -52,7 +59,6 @@ void NormalizeGainDetectThread::run()
     std::optional<float> smallest;
     for (int i = 0; i < m_songs.size() && !threadShouldExit(); ++i)
     {
-        m_current.store(i);
         std::unique_ptr<TrackInfo> song;
         {
             // A copy of the song and its controls; measured outside the lock.
@@ -68,6 +74,14 @@ void NormalizeGainDetectThread::run()
                 m_currentName = track->getTextField(TrackInfo::kSongName);
             }
         }
+        {
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (song == nullptr)
+                m_currentName.clear();
+            m_names.push_back(m_currentName);
+        }
+        // The number after the name: a read-out never pairs them wrongly.
+        m_current.store(i);
         float gain = 0.0f;
         bool found = false;
         CSongRead reader;

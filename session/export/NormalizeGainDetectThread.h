@@ -30,9 +30,12 @@ public:
     void stop();
 
     bool isFinished() const { return m_finished.load(); }
-    // The song being measured: its number from 0 and its name.
+    // The song being measured: its number from 0 (-1 before the first) and
+    // its name.
     int getCurrentIndex() const { return m_current.load(); }
     juce::String getCurrentName() const;
+    // The name of song number i once it has begun; empty before.
+    juce::String getName(int index) const;
     // Percent of the current song.
     float getProgress() { return m_detector.GetProgress(); }
     // One gain (dB) per song, in song order; complete once finished.
@@ -44,10 +47,11 @@ private:
     const int m_dsdFilter;
     const bool m_allSongs;
     CNormalizeGainDetect m_detector;
-    std::atomic<int> m_current{0};
+    std::atomic<int> m_current{-1};
     std::atomic<bool> m_finished{false};
     mutable std::mutex m_lock;
     juce::String m_currentName;
+    std::vector<juce::String> m_names;
     std::vector<float> m_gains;
 };
 } // namespace Tavrel

@@ -16,6 +16,7 @@ namespace Tavrel
 namespace
 {
 constexpr int kPollMs = 200;
+constexpr int kIndexPollMs = 10;
 }
 
 OutputExportSessionBase::OutputExportSessionBase(const CommonExportParameter& common)
@@ -194,27 +195,47 @@ bool OutputExportSessionBase::runNormalizePass(juce::Thread* sessionThread)
         m_normalize->startThread();
     }
     const int count = m_songs.size();
+    // Every song is named once it begins (also one measured between two
+    // polls), and the current one again every 200 ms.
+    int shownIndex = -1;
+    juce::uint32 lastShown = 0;
+    auto show = [&](int index, float progress) {
+        juce::String name;
+        {
+            std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
+            name = m_normalize->getName(index);
+        }
+        notifyProgress(progress, "Export_DetectNormalizeGain",
+                       {name + juce::String::formatted(" (%d / %d)", index + 1, count)});
+        shownIndex = index;
+        lastShown = juce::Time::getMillisecondCounter();
+    };
     for (;;)
     {
-        juce::String name;
         int index = 0;
         float progress = 0.0f;
         bool finished = false;
         {
             std::lock_guard<std::recursive_mutex> guard(getLock().m_section);
             finished = m_normalize->isFinished();
-            name = m_normalize->getCurrentName();
             index = m_normalize->getCurrentIndex();
             progress = m_normalize->getProgress();
         }
+        for (int i = shownIndex + 1; i < index; ++i)
+            show(i, 100.0f);
         if (finished)
+        {
+            if (!m_cancelled.load())
+                for (int i = shownIndex + 1; i <= index; ++i)
+                    show(i, 100.0f);
             break;
-        notifyProgress(progress, "Export_DetectNormalizeGain",
-                       {name + juce::String::formatted(" (%d / %d)", index + 1, count)});
+        }
+        if (index >= 0 && (index != shownIndex || juce::Time::getMillisecondCounter() - lastShown >= kPollMs))
+            show(index, progress);
         if (sessionThread != nullptr)
-            sessionThread->wait(kPollMs);
+            sessionThread->wait(kIndexPollMs);
         else
-            juce::Thread::sleep(kPollMs);
+            juce::Thread::sleep(kIndexPollMs);
     }
     std::unique_ptr<NormalizeGainDetectThread> normalize;
     {

@@ -117,7 +117,7 @@ float CNormalizeGainDetectPcm::Detect()
     // cut) needs no gain: the margin would only make it quieter.
     const bool unchanged =
         m_output->GetSampleRate() == m_source->GetSampleRate() && m_converter->GetDynamicControl()->GetDcCut() == 0;
-    if (unchanged && gain >= -2.0f * kMarginDb && gain <= -kMarginDb)
+    if (unchanged && gain >= -2.0f * kMarginDb && gain <= -kMarginDb + kFullScaleToleranceDb)
         return 0.0f;
     return gain;
 }

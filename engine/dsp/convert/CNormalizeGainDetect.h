@@ -21,6 +21,9 @@ class CNormalizeGainDetectProcessBase
 {
 public:
     static constexpr float kMarginDb = 0.25f;
+    // Integer full scale is one step below 1.0 (32767 / 32768 reads as
+    // -0.00027 dB): peaks that close to 1.0 count as full scale.
+    static constexpr float kFullScaleToleranceDb = 0.0003f;
 
     CNormalizeGainDetectProcessBase() = default;
     virtual ~CNormalizeGainDetectProcessBase();

@@ -37,8 +37,9 @@ public:
         if (onProcessing)
             onProcessing();
     }
-    void exportSessionFinished(Tavrel::ExportSession*, bool wasAborted) override
+    void exportSessionFinished(Tavrel::ExportSession* finishedSession, bool wasAborted) override
     {
+        session = finishedSession;
         note(wasAborted ? "finished aborted" : "finished");
         aborted = wasAborted;
         finished = true;
@@ -80,6 +81,8 @@ public:
     juce::StringArray normaliseTexts;
     bool finished = false;
     bool aborted = false;
+    // The session that finished last (the manager keeps it until the next).
+    Tavrel::ExportSession* session = nullptr;
     bool offMessageThread = false;
     std::function<bool(const std::string& key)> answer;
     std::function<void()> onProcessing;
@@ -145,6 +148,12 @@ protected:
         WriteWav(path, rate, channels, frames, false, [&](int i, int c) {
             return amplitude * std::sin(2.0f * 3.14159265f * (440.0f + 220.0f * c) * i / rate);
         });
+        return AddRecord(path, name);
+    }
+
+    // A song of the file, appended to the list under the name.
+    int AddRecord(const std::filesystem::path& path, const std::string& name)
+    {
         std::unique_ptr<CAudioFileReadBase> reader(CreateAudioFileReader(path.u16string().c_str(), false));
         EXPECT_NE(reader, nullptr) << name;
         if (reader == nullptr)

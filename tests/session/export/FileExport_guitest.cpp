@@ -98,3 +98,113 @@ TEST_F(FileExport, AFailedSongStopsTheRest)
     }
 }
 } // namespace
+
+namespace
+{
+// The checks of start: each case ends start with its message, or asks and
+// goes on only when the user agrees. Nothing is written by a refused start.
+TEST_F(FileExport, TheChecksBeforeAnythingIsWritten)
+{
+    Song("one", 0.2);
+    Song("two", 0.2);
+    const juce::File oneSource(folder.file("one.src.wav").string());
+
+    // A destination that is a file.
+    const juce::File notAFolder(folder.file("plain").string());
+    ASSERT_TRUE(notAFolder.replaceWithText("x"));
+    ASSERT_TRUE(file.setItemText(notAFolder.getFullPathName(), F::kDestination));
+    EXPECT_NE(file.getItemText(F::kDestination), notAFolder.getFullPathName()) << "the set refuses a file";
+    // The set keeps a folder; a folder deleted after the choice is the case.
+    const juce::File gone(folder.file("gone").string());
+    ASSERT_TRUE(gone.createDirectory());
+    ASSERT_TRUE(file.setItemText(gone.getFullPathName(), F::kDestination));
+    ASSERT_TRUE(gone.deleteRecursively());
+    ASSERT_TRUE(gone.replaceWithText("now a file"));
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_DestinationNotFound"});
+    EXPECT_TRUE(events.events[0].songs.isEmpty());
+    EXPECT_TRUE(events.events[0].texts.isEmpty());
+    ASSERT_TRUE(file.setItemText(out.getFullPathName(), F::kDestination));
+
+    // Some sources missing: asked; No ends start without an error.
+    const juce::File twoSource(folder.file("two.src.wav").string());
+    const juce::File twoAside(folder.file("two.aside").string());
+    ASSERT_TRUE(twoSource.moveFileTo(twoAside));
+    events.answer = [](const std::string&) { return false; };
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"warning Export_FileNotFound"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({1}));
+    events.answer = nullptr;
+    ASSERT_TRUE(Export());
+    EXPECT_EQ(OutFiles(), juce::StringArray{"one.wav"});
+
+    // All missing: the error with their rows.
+    const juce::File oneAside(folder.file("one.aside").string());
+    ASSERT_TRUE(oneSource.moveFileTo(oneAside));
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_NoSongToExport"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({0, 1}));
+    ASSERT_TRUE(oneAside.moveFileTo(oneSource));
+    ASSERT_TRUE(twoAside.moveFileTo(twoSource));
+
+    // Existing outputs: asked with the destination; No leaves them as they were.
+    const juce::MemoryBlock before = [&] {
+        juce::MemoryBlock b;
+        out.getChildFile("one.wav").loadFileAsData(b);
+        return b;
+    }();
+    events.answer = [](const std::string&) { return false; };
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"warning Export_AlreadyExists"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({0}));
+    EXPECT_EQ(events.events[0].texts, juce::StringArray{out.getFullPathName()});
+    juce::MemoryBlock after;
+    out.getChildFile("one.wav").loadFileAsData(after);
+    EXPECT_EQ(after, before);
+    events.answer = nullptr;
+
+    // An output that is a file of the song list: refused before any replace
+    // question, by its name without regard to case, or through a link.
+    Song("three", 0.2);
+    const juce::File listed = out.getChildFile("THREE.wav");
+    ASSERT_TRUE(juce::File(folder.file("three.src.wav").string()).copyFileTo(listed));
+    ASSERT_EQ(AddRecord(listed.getFullPathName().toStdString(), "listed"), 3);
+    ASSERT_TRUE(out.getChildFile("one.wav").deleteFile());
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_AlreadyExistsInSonglist"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({2}));
+    ASSERT_TRUE(host->RemoveTracks(3, true, true, true));
+    ASSERT_TRUE(listed.deleteFile());
+    ASSERT_TRUE(juce::File(folder.file("two.src.wav").string()).createSymbolicLink(out.getChildFile("three.wav"), true));
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_AlreadyExistsInSonglist"}) << "a link to a source";
+    ASSERT_TRUE(out.getChildFile("three.wav").deleteFile());
+    EXPECT_TRUE(twoSource.existsAsFile());
+}
+
+TEST_F(FileExport, SpaceForTheFiles)
+{
+    Song("a", 60.0);
+    Song("b", 60.0);
+    // 2 x (60 s x 44100 x 2 channels x 2 bytes + 2048) = 21,172,096 bytes,
+    // and 10,000,000 to spare.
+    for (const int64_t free : {int64_t(31172095), int64_t(31172096)})
+    {
+        SCOPED_TRACE(free);
+        Tavrel::FileExportSession::setFreeSpaceQuery([free](const juce::File&) { return free; });
+        const bool started = Start();
+        if (free < 31172096)
+        {
+            EXPECT_FALSE(started);
+            ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_DiskFull"});
+            EXPECT_EQ(events.events[0].texts, juce::StringArray{"31.17 MB"});
+        }
+        else
+        {
+            EXPECT_TRUE(started);
+            exports->cancelSession();
+            EXPECT_TRUE(qm::test::PumpUntil([&] { return events.finished; }));
+        }
+    }
+}
+} // namespace
