@@ -51,8 +51,9 @@ public:
     bool IsCancelled() const { return m_cancel.load(); }
     void SetPause(bool pause) { m_pause.store(pause); }
     bool IsPaused() const { return m_pause.load(); }
-    // True while Run holds at its pause point (asked to pause and stopped).
-    bool IsHoldingAtPause() const { return m_holding.load(); }
+    // True while Run holds at its pause point: asked to pause and stopped
+    // there (a resume makes it false at once, before Run goes on).
+    bool IsHoldingAtPause() const { return m_holding.load() && m_pause.load(); }
     // The input's position in frames and its rate, published per block read
     // so that other threads never ask the input while Run reads from it.
     uint64_t GetPublishedPosition() const { return m_publishedPosition.load(); }

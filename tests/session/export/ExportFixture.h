@@ -30,7 +30,11 @@ public:
         juce::StringArray texts;
     };
 
-    void exportSessionStarted(Tavrel::ExportSession*) override { note("started"); }
+    void exportSessionStarted(Tavrel::ExportSession* startedSession) override
+    {
+        running = startedSession;
+        note("started");
+    }
     void exportSessionProcessingStarted(Tavrel::ExportSession*) override
     {
         note("processing");
@@ -81,8 +85,10 @@ public:
     juce::StringArray normaliseTexts;
     bool finished = false;
     bool aborted = false;
-    // The session that finished last (the manager keeps it until the next).
+    // The session that finished last (the manager keeps it until the next),
+    // and the one that started last.
     Tavrel::ExportSession* session = nullptr;
+    Tavrel::ExportSession* running = nullptr;
     bool offMessageThread = false;
     std::function<bool(const std::string& key)> answer;
     std::function<void()> onProcessing;
@@ -190,6 +196,14 @@ protected:
             names.add(f.getFileName());
         names.sort(false);
         return names;
+    }
+
+    // The bytes of a file.
+    static juce::MemoryBlock Bytes(const juce::File& f)
+    {
+        juce::MemoryBlock bytes;
+        f.loadFileAsData(bytes);
+        return bytes;
     }
 
     // The samples of a written WAV or AIFF file, per channel.
