@@ -195,3 +195,40 @@ TEST_F(CancelAndPause, PausedOutputsDoNotGrowAndPausesChangeNothing)
     EXPECT_EQ(OutFiles(), juce::StringArray{"a.wav"});
 }
 } // namespace
+
+namespace
+{
+// The names of this process's threads.
+std::vector<std::string> ThreadNames()
+{
+    std::vector<std::string> names;
+    for (const juce::File& task : juce::File("/proc/self/task").findChildFiles(juce::File::findDirectories, false))
+        names.push_back(task.getChildFile("comm").loadFileAsString().trim().toStdString());
+    return names;
+}
+
+// Shut-down in the middle of an export: the manager goes 0.5 s in.
+TEST_F(CancelAndPause, ReleasingTheManagerMidExport)
+{
+    for (const char* n : {"a", "b", "c"})
+        Song(n, 30.0);
+    ASSERT_TRUE(Start());
+    const auto start = juce::Time::getMillisecondCounter();
+    qm::test::PumpUntil([&] { return juce::Time::getMillisecondCounter() - start > 500; }, 5);
+    ASSERT_FALSE(events.finished);
+    const auto released = juce::Time::getMillisecondCounter();
+    exports.reset();
+    EXPECT_LT(juce::Time::getMillisecondCounter() - released, 10000u);
+    for (const std::string& name : ThreadNames())
+    {
+        EXPECT_NE(name, "Converter");
+        EXPECT_NE(name, "File Export Ses");
+    }
+    // Whole files only, and no temporary one.
+    for (const juce::String& name : OutFiles())
+    {
+        EXPECT_FALSE(name.startsWith(".qm-")) << name;
+        EXPECT_EQ(Read(out.getChildFile(name))[0].size(), 2880000u) << name;
+    }
+}
+} // namespace

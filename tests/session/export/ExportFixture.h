@@ -141,7 +141,8 @@ protected:
     }
     ~ExportFixture() override
     {
-        exports->RemoveListener(&events);
+        if (exports != nullptr)
+            exports->RemoveListener(&events);
         exports.reset();
         Tavrel::FileExportSession::setFreeSpaceQuery({});
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/session/export/ExportFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 using Tavrel::FileExportParameter;
 using F = FileExportParameter;
@@ -206,5 +207,31 @@ TEST_F(FileExport, SpaceForTheFiles)
             EXPECT_TRUE(qm::test::PumpUntil([&] { return events.finished; }));
         }
     }
+}
+} // namespace
+
+namespace
+{
+// A full disk: no file of this process may grow past 500,000 bytes while
+// the second song (882,044 bytes) is written.
+TEST_F(FileExport, AFullDiskLosesNothing)
+{
+    Song("a", 1.0);
+    Song("b", 5.0);
+    const juce::File replaced = out.getChildFile("b.wav");
+    ASSERT_TRUE(replaced.replaceWithText("the user's old file"));
+    const juce::MemoryBlock old = Bytes(replaced);
+    {
+        qm::test::ScopedFileSizeLimit limit(500000);
+        ASSERT_TRUE(limit.isSet());
+        ASSERT_TRUE(Export());
+    }
+    EXPECT_TRUE(events.aborted);
+    const auto* error = events.find("error Export_CannotWriteOutputFile");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->songs, qm::test::RowSet({1}));
+    EXPECT_EQ(OutFiles(), (juce::StringArray{"a.wav", "b.wav"}));
+    EXPECT_EQ(Read(out.getChildFile("a.wav"))[0].size(), 44100u);
+    EXPECT_EQ(Bytes(replaced), old);
 }
 } // namespace
