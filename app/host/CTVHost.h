@@ -206,8 +206,9 @@ public:
     // Puts back an order taken before a permutation, and its selection.
     void UndoPermutation(const std::vector<Tavrel::TrackInfo*>& order, const juce::SparseSet<int>& oldSelection);
     // Divides the current song at the position (seconds). On success the
-    // divided record (out of the list, not deleted) and the two new ones are
-    // handed back when asked for.
+    // divided record (out of the list) is handed back when asked for, and
+    // then belongs to the caller; otherwise it is deleted. The two new ones
+    // are handed back when asked for.
     bool DivideTrack(double position, Tavrel::TrackInfo** divided = nullptr, Tavrel::TrackInfo** first = nullptr,
                      Tavrel::TrackInfo** second = nullptr);
     // Joins pairs of mono songs into two-channel songs, or songs one after

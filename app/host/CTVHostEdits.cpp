@@ -411,8 +411,12 @@ bool CTVHost::DivideTrack(double position, TrackInfo** divided, TrackInfo** firs
     SetCurrentTrack(row, true, false);
     if (wasPlaying)
         SetTransportState(kPlaying);
+    // The undivided record goes to who asked for it (the undo keeps it);
+    // otherwise nobody holds it any more.
     if (divided != nullptr)
         *divided = record;
+    else
+        delete record;
     if (first != nullptr)
         *first = a;
     if (second != nullptr)

@@ -235,3 +235,35 @@ TEST_F(FileExport, AFullDiskLosesNothing)
     EXPECT_EQ(Bytes(replaced), old);
 }
 } // namespace
+
+namespace
+{
+// A song divided at an odd frame and exported at another rate joins again
+// without a seam: the two files end to end are the undivided song's export.
+TEST_F(FileExport, DividedSongsJoinWithoutASeam)
+{
+    ASSERT_TRUE(file.selectChoiceByValue(F::kSampleRate, 48000));
+    ASSERT_TRUE(file.selectChoiceByValue(F::kBitDepth, 24));
+    Song("x", 1.5);
+    ASSERT_TRUE(Export());
+    const auto whole = Read(out.getChildFile("x.wav"));
+    ASSERT_EQ(whole.size(), 2u);
+    out.getChildFile("x.wav").deleteFile();
+
+    ASSERT_TRUE(host->SetCurrentTrack(0, false, false));
+    ASSERT_TRUE(host->DivideTrack(22051.0 / 44100.0));
+    ASSERT_EQ(host->GetTrackCount(), 2);
+    ASSERT_TRUE(Export());
+    EXPECT_EQ(OutFiles(), (juce::StringArray{"x.1.wav", "x.wav"}));
+    auto joined = Read(out.getChildFile("x.wav"));
+    const auto second = Read(out.getChildFile("x.1.wav"));
+    ASSERT_EQ(joined.size(), 2u);
+    ASSERT_EQ(second.size(), 2u);
+    for (size_t c = 0; c < 2; ++c)
+    {
+        joined[c].insert(joined[c].end(), second[c].begin(), second[c].end());
+        EXPECT_EQ(joined[c].size(), whole[c].size());
+        EXPECT_EQ(joined[c], whole[c]) << "channel " << c;
+    }
+}
+} // namespace
