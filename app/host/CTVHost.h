@@ -212,8 +212,9 @@ public:
     bool DivideTrack(double position, Tavrel::TrackInfo** divided = nullptr, Tavrel::TrackInfo** first = nullptr,
                      Tavrel::TrackInfo** second = nullptr);
     // Joins pairs of mono songs into two-channel songs, or songs one after
-    // another; the joined records (out of the list, not deleted) and the new
-    // record are handed back when asked for.
+    // another. The joined records (out of the list) are handed back when
+    // asked for, and then belong to the caller; otherwise they are deleted.
+    // The new record is handed back when asked for.
     bool LinkChannels(const juce::SparseSet<int>& pair, std::vector<Tavrel::TrackInfo*>* joined = nullptr,
                       Tavrel::TrackInfo** created = nullptr);
     bool CombineTracks(const juce::SparseSet<int>& rows, std::vector<Tavrel::TrackInfo*>* joined = nullptr,

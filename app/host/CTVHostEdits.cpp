@@ -62,13 +62,17 @@ bool RecordsAt(const CTVHost& host, const std::vector<int>& rows, std::vector<Tr
     return records.size() >= 2;
 }
 
-// Hands the joined records and the new one back to a caller that asked;
-// always true.
+// Hands the joined records (out of the list) and the new one back to a
+// caller that asked; the joined records then belong to it, and otherwise
+// they are deleted. Always true.
 bool HandBack(const std::vector<TrackInfo*>& records, TrackInfo* made, std::vector<TrackInfo*>* joined,
               TrackInfo** created)
 {
     if (joined != nullptr)
         *joined = records;
+    else
+        for (TrackInfo* record : records)
+            delete record;
     if (created != nullptr)
         *created = made;
     return true;
