@@ -3,6 +3,8 @@
 #include "tests/session/export/ExportFixture.h"
 #include "tests/support/FileSizeLimit.h"
 
+#include <fstream>
+
 using Tavrel::FileExportParameter;
 using F = FileExportParameter;
 
@@ -265,5 +267,63 @@ TEST_F(FileExport, DividedSongsJoinWithoutASeam)
         EXPECT_EQ(joined[c].size(), whole[c].size());
         EXPECT_EQ(joined[c], whole[c]) << "channel " << c;
     }
+}
+} // namespace
+
+namespace
+{
+// A WAV file that claims nearly 4 GiB of 16-bit stereo samples (6.8 hours),
+// all of it a hole in the file: no disk is used.
+void WriteSparseWav(const std::filesystem::path& path)
+{
+    constexpr uint32_t kData = 0xFFFFFF00u;
+    qm::test::WriteWav(path, 44100, 2, 0, false, [](int, int) { return 0.0f; });
+    std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+    auto put = [&](std::streamoff at, uint32_t v) {
+        f.seekp(at);
+        for (int i = 0; i < 4; ++i)
+            f.put(static_cast<char>(v >> (8 * i)));
+    };
+    put(4, 36 + kData);
+    put(40, kData);
+    f.close();
+    std::filesystem::resize_file(path, 44 + uint64_t(kData));
+}
+
+// Outputs past 4 GiB: refused for WAV and AIFF, asked for MP3.
+TEST_F(FileExport, OutputsPast4GiB)
+{
+    Tavrel::FileExportSession::setFreeSpaceQuery([](const juce::File&) { return int64_t(1) << 50; });
+    for (int i = 0; i < 5; ++i)
+    {
+        const auto path = folder.file("long" + std::to_string(i) + ".wav");
+        WriteSparseWav(path);
+        ASSERT_EQ(AddRecord(path, "long" + std::to_string(i)), i);
+    }
+    // One song of five of them: 34 hours.
+    ASSERT_TRUE(host->CombineTracks(qm::test::RowSet({0, 1, 2, 3, 4})));
+    ASSERT_EQ(host->GetTrackCount(), 1);
+
+    ASSERT_TRUE(file.selectChoiceByValue(F::kSampleRate, 96000));
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error Export_PCMOver4GB"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({0}));
+
+    ASSERT_TRUE(file.selectChoiceByValue(F::kFormat, F::kFormatMp3));
+    ASSERT_TRUE(file.selectChoiceByValue(F::kBitRate, 320000));
+    events.answer = [](const std::string&) { return false; };
+    EXPECT_FALSE(Start());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"warning Export_Over4GB"});
+    EXPECT_TRUE(OutFiles().isEmpty());
+}
+
+// Names that differ only in case are one file on a case-folding volume: the
+// later one is numbered.
+TEST_F(FileExport, NamesDifferingInCase)
+{
+    Song("Intro", 0.2);
+    Song("intro", 0.2);
+    ASSERT_TRUE(Export());
+    EXPECT_EQ(OutFiles(), (juce::StringArray{"Intro.wav", "intro.1.wav"}));
 }
 } // namespace
