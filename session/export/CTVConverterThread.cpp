@@ -230,6 +230,8 @@ void CTVConverterThread::run()
     m_reader->Close();
     m_song.reset();
     m_finished.store(true);
+    if (m_onFinished)
+        m_onFinished();
 }
 
 CTVConverterThread::SongResult CTVConverterThread::convertSong(int index)

@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -60,6 +61,9 @@ public:
     // Songs whose output could not be written completely (a full disk).
     juce::SparseSet<int> getWriteFailedSongs() const;
     bool isFinished() const { return m_finished.load(); }
+    // Called on the converter thread right after the finished flag is set
+    // (the session wakes its thread with it); set before the thread starts.
+    void setFinishedCallback(std::function<void()> callback) { m_onFinished = std::move(callback); }
 
 private:
     enum class SongResult
@@ -97,5 +101,6 @@ private:
 
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
+    std::function<void()> m_onFinished;
 };
 } // namespace Tavrel

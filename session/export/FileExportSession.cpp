@@ -180,7 +180,10 @@ bool FileExportSession::start()
     settings.dsdFilter = getCommon().getChoiceValue(CommonExportParameter::kDsdFilter);
     settings.outputs = outputs;
     settings.replaceable = replaceable;
-    setConverterThread(std::make_unique<CTVConverterThread>(settings));
+    auto converter = std::make_unique<CTVConverterThread>(settings);
+    // The end of the conversion ends the progress loop's wait at once.
+    converter->setFinishedCallback([this] { notify(); });
+    setConverterThread(std::move(converter));
 
     // 6. Off it goes.
     notifyStarted();
