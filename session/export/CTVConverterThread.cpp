@@ -56,6 +56,7 @@ CTVConverterThread::~CTVConverterThread()
     cancel();
     signalThreadShouldExit();
     stopThread(-1);
+    (void)m_runEnded.load(std::memory_order_acquire);
     if (m_writer != nullptr)
         m_writer->Cancel();
     m_converter.reset();
@@ -229,9 +230,13 @@ void CTVConverterThread::run()
     }
     m_reader->Close();
     m_song.reset();
+    // Nothing of this object but the end flag is touched after the finished
+    // flag; the owner deletes it only after joining the thread.
+    const std::function<void()> onFinished = m_onFinished;
     m_finished.store(true);
-    if (m_onFinished)
-        m_onFinished();
+    if (onFinished)
+        onFinished();
+    m_runEnded.store(true, std::memory_order_release);
 }
 
 CTVConverterThread::SongResult CTVConverterThread::convertSong(int index)

@@ -102,5 +102,9 @@ private:
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
     std::function<void()> m_onFinished;
+    // Set as run's very last step (after the callback). The framework joins
+    // its threads by polling, which the thread sanitizer cannot follow: the
+    // destructor reads this after the join.
+    std::atomic<bool> m_runEnded{false};
 };
 } // namespace Tavrel

@@ -42,6 +42,7 @@ FileExportSession::~FileExportSession()
     signalThreadShouldExit();
     notify();
     stopThread(-1);
+    (void)m_runEnded.load(std::memory_order_acquire);
     takeConverterThread().reset();
 }
 
@@ -234,5 +235,6 @@ void FileExportSession::run()
     // the last event.
     takeConverterThread().reset();
     notifyFinished(aborted || isCancelled());
+    m_runEnded.store(true, std::memory_order_release);
 }
 } // namespace Tavrel

@@ -25,6 +25,9 @@ NormalizeGainDetectThread::~NormalizeGainDetectThread()
 {
     stop();
     stopThread(-1);
+    // The framework's join is not visible to the thread sanitizer; the
+    // flag, set at the end of run, is.
+    (void)m_finished.load(std::memory_order_acquire);
 }
 
 void NormalizeGainDetectThread::stop()
