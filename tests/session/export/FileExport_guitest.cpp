@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/session/export/ExportFixture.h"
+#include "session/export/CTVConverterThread.h"
 #include "tests/support/FileSizeLimit.h"
 
 #include <fstream>
@@ -325,5 +326,21 @@ TEST_F(FileExport, NamesDifferingInCase)
     Song("intro", 0.2);
     ASSERT_TRUE(Export());
     EXPECT_EQ(OutFiles(), (juce::StringArray{"Intro.wav", "intro.1.wav"}));
+}
+} // namespace
+
+namespace
+{
+// Nothing to convert: progress 0, not a division by zero.
+TEST_F(FileExport, ZeroTotalLengthGivesNoProgress)
+{
+    Tavrel::ConverterSettings settings;
+    settings.outputFolder = out;
+    Tavrel::CTVConverterThread converter(settings);
+    EXPECT_EQ(converter.getProgress(), 0.0);
+    converter.startThread();
+    ASSERT_TRUE(qm::test::PumpUntil([&] { return converter.isFinished(); }));
+    EXPECT_EQ(converter.getProgress(), 0.0);
+    EXPECT_TRUE(converter.getFailedSongs().isEmpty());
 }
 } // namespace
