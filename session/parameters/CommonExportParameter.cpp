@@ -90,10 +90,7 @@ juce::BigInteger CommonExportParameter::getEnabledChoices(int item) const
 
 bool CommonExportParameter::validateChoice(int item, int& index)
 {
-    const juce::BigInteger enabled = getEnabledChoices(item);
-    if (index < 0 || !enabled[index])
-        index = enabled.findNextSetBit(0);
-    return index >= 0;
+    return takeLowestEnabled(getEnabledChoices(item), index);
 }
 
 bool CommonExportParameter::acceptsText(int item, juce::String& text)

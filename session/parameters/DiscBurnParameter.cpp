@@ -241,10 +241,7 @@ juce::BigInteger DiscBurnParameter::getEnabledChoices(int item) const
 
 bool DiscBurnParameter::validateChoice(int item, int& index)
 {
-    const juce::BigInteger enabled = getEnabledChoices(item);
-    if (index < 0 || !enabled[index])
-        index = enabled.findNextSetBit(0);
-    if (index < 0)
+    if (!takeLowestEnabled(getEnabledChoices(item), index))
         return false;
     if (item == kDrive)
     {

@@ -32,6 +32,13 @@ void ExportParameter::copyValuesFrom(const ExportParameter& other)
     m_texts = other.m_texts;
 }
 
+bool ExportParameter::takeLowestEnabled(const juce::BigInteger& enabled, int& index)
+{
+    if (index < 0 || !enabled[index])
+        index = enabled.findNextSetBit(0);
+    return index >= 0;
+}
+
 CHfcPreferences* ExportParameter::getPreferences()
 {
     return CTVPreferences::GetStoredInstance();

@@ -109,6 +109,9 @@ public:
 
 protected:
     void copyValuesFrom(const ExportParameter& other);
+    // The common rule of validation: an index that is not enabled becomes
+    // the lowest enabled one; true when there is one.
+    static bool takeLowestEnabled(const juce::BigInteger& enabled, int& index);
     // The process's settings, or null when they have not been acquired.
     static CHfcPreferences* getPreferences();
 

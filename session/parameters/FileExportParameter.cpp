@@ -200,9 +200,7 @@ bool FileExportParameter::validateChoice(int item, int& index)
             }
         }
     }
-    if (!isEnabled)
-        index = enabled.findNextSetBit(0);
-    return index >= 0;
+    return takeLowestEnabled(enabled, index);
 }
 
 bool FileExportParameter::acceptsText(int item, juce::String& text)

@@ -41,6 +41,20 @@ protected:
             EXPECT_FALSE(Read(out.getChildFile(name)).empty()) << name;
     }
 
+    // Pauses once the song at the row is current (its conversion then holds
+    // after its first block) and cancels once the export holds there.
+    void CancelWhenPausedIn(int row)
+    {
+        current.call = [this, row](int index) {
+            if (index == row)
+                events.running->pause();
+        };
+        events.onProgress = [this](double, const char* key) {
+            if (key == nullptr && events.running->isPaused())
+                exports->cancelSession();
+        };
+    }
+
     OnCurrentSong current;
 };
 
@@ -73,16 +87,7 @@ TEST_F(CancelAndPause, CancelAtEachStage)
          {"a.wav", "b.wav"}},
         // Song b holds at its pause point after its first block.
         {"in the middle of a song",
-         [&] {
-             current.call = [&](int index) {
-                 if (index == 1)
-                     events.running->pause();
-             };
-             events.onProgress = [&](double, const char* key) {
-                 if (key == nullptr && events.running->isPaused())
-                     exports->cancelSession();
-             };
-         },
+         [&] { CancelWhenPausedIn(1); },
          {"a.wav", "b.wav"}},
     };
     for (const Case& c : cases)
@@ -180,14 +185,7 @@ TEST_F(CancelAndPause, PausedOutputsDoNotGrowAndPausesChangeNothing)
     // Cancelled while paused in song b: nothing of it stays.
     for (const char* name : {"a.wav", "b.wav"})
         out.getChildFile(name).deleteFile();
-    current.call = [&](int index) {
-        if (index == 1)
-            events.running->pause();
-    };
-    events.onProgress = [&](double, const char* key) {
-        if (key == nullptr && events.running->isPaused())
-            exports->cancelSession();
-    };
+    CancelWhenPausedIn(1);
     ASSERT_TRUE(Export());
     events.onProgress = nullptr;
     current.call = nullptr;
