@@ -236,6 +236,13 @@ RenameResult renameReplacing(const std::string& from, const std::string& to)
     return ::rename(from.c_str(), to.c_str()) == 0 ? RenameResult::Ok : RenameResult::Failed;
 }
 
+CreateFolderResult createPrivateFolder(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0)
+        return CreateFolderResult::Created;
+    return errno == EEXIST ? CreateFolderResult::Exists : CreateFolderResult::Failed;
+}
+
 bool isSameFile(const std::string& a, const std::string& b)
 {
     struct stat first = {};

@@ -93,6 +93,17 @@ RenameResult renameNoReplace(const std::string& from, const std::string& to);
 // was refused; the old file is then left as it was.
 RenameResult renameReplacing(const std::string& from, const std::string& to);
 
+enum class [[nodiscard]] CreateFolderResult{
+    Created,
+    // Something already has the name (the name is taken, nothing changed).
+    Exists,
+    Failed,
+};
+// Creates a folder that only this user may enter (mode 0700). Never reuses
+// an existing one: in a shared folder such as /tmp a name that is taken is
+// taken, whoever made it.
+CreateFolderResult createPrivateFolder(const std::string& path);
+
 // True when both paths name one file (the same device and inode, through
 // any link); false when either cannot be asked.
 bool isSameFile(const std::string& a, const std::string& b);

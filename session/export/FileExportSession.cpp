@@ -21,12 +21,6 @@ constexpr uint64_t kHeaderBytes = 2048;
 constexpr uint64_t kFourGiB = 4294967296ull;
 constexpr int kPollMs = 200;
 
-FileExportSession::FreeSpaceQuery g_freeSpace;
-
-int64_t FreeSpace(const juce::File& folder)
-{
-    return g_freeSpace ? g_freeSpace(folder) : folder.getBytesFreeOnVolume();
-}
 } // namespace
 
 FileExportSession::FileExportSession(const FileExportParameter& file, const CommonExportParameter& common)
@@ -44,11 +38,6 @@ FileExportSession::~FileExportSession()
     stopThread(-1);
     (void)m_runEnded.load(std::memory_order_acquire);
     takeConverterThread().reset();
-}
-
-void FileExportSession::setFreeSpaceQuery(FreeSpaceQuery query)
-{
-    g_freeSpace = std::move(query);
 }
 
 unsigned FileExportSession::getOutputSampleRate()
@@ -150,7 +139,7 @@ bool FileExportSession::start()
         if (bytes > kFourGiB)
             over4GiB.addRange({out.row, out.row + 1});
     }
-    const int64_t free = FreeSpace(folder);
+    const int64_t free = freeSpaceOf(folder);
     if (free < 0 || static_cast<uint64_t>(free) < total + kSpareBytes)
     {
         notifyError("Export_DiskFull", {}, {formatByteSize(true, total + kSpareBytes)});

@@ -32,11 +32,6 @@ public:
     unsigned getOutputSampleRate() override;
     void run() override;
 
-    // The free bytes of a folder's volume; tests replace it (empty: the
-    // volume's available blocks).
-    using FreeSpaceQuery = std::function<int64_t(const juce::File& folder)>;
-    static void setFreeSpaceQuery(FreeSpaceQuery query);
-
 private:
     FileExportParameter m_file;
     // Set as run's last step. The framework joins its threads by polling,

@@ -16,7 +16,18 @@ namespace Tavrel
 namespace
 {
 constexpr int kPollMs = 200;
+OutputExportSessionBase::FreeSpaceQuery g_freeSpace;
 constexpr int kIndexPollMs = 10;
+}
+
+void OutputExportSessionBase::setFreeSpaceQuery(FreeSpaceQuery query)
+{
+    g_freeSpace = std::move(query);
+}
+
+int64_t OutputExportSessionBase::freeSpaceOf(const juce::File& folder)
+{
+    return g_freeSpace ? g_freeSpace(folder) : folder.getBytesFreeOnVolume();
 }
 
 OutputExportSessionBase::OutputExportSessionBase(const CommonExportParameter& common)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -45,7 +46,13 @@ public:
     void getLevels(float* levels, int& clipState) override;
     bool isConverting() override;
 
+    // The free bytes of a folder's volume; tests replace it (empty: the
+    // volume's available blocks).
+    using FreeSpaceQuery = std::function<int64_t(const juce::File& folder)>;
+    static void setFreeSpaceQuery(FreeSpaceQuery query);
+
 protected:
+    static int64_t freeSpaceOf(const juce::File& folder);
     // The burn session cancels its burner here.
     virtual void cancelHook() {}
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -15,8 +17,8 @@ public:
     bool rawPW = true;
     bool trackAtOnce = false;
     DiscResult refreshResult = DiscResult::Ok;
-    DiscTypeCode discType = 2; // CD-R
-    bool blank = true;
+    std::atomic<DiscTypeCode> discType{2}; // CD-R
+    std::atomic<bool> blank{true};
     std::vector<uint32_t> speeds;
     DiscResult setSpeedResult = DiscResult::Ok;
     DiscResult startResult = DiscResult::Ok;
@@ -25,9 +27,22 @@ public:
     std::vector<DiscBurnDeviceRecord> devices;
     std::vector<DiscBurnDeviceRecord> devicesAfterRescan;
 
+    // A started write or erase keeps the drive busy for this many polls of
+    // IsBusy, moving through these states (1 open, 2 tracks, 3 close); a
+    // cancel ends it at the next poll. The result of the last job.
+    std::atomic<int> busyPolls{0};
+    std::atomic<int> pollsPerJob{3};
+    std::atomic<uint32_t> lastResult{0};
+    DiscResult eraseResult = DiscResult::Ok;
+    // Eject empties the drive.
+    bool ejectEmpties = true;
+
     // What the burner did.
     std::vector<int> selectedDevices;
     int rescans = 0;
+    std::atomic<int> cancels{0};
+    std::atomic<int> ejects{0};
+    std::vector<bool> erases; // quick or not, per erase started
     std::vector<uint32_t> speedsSet;
     std::vector<int> spaceKindsAsked;
     int startCalls = 0;
@@ -85,14 +100,41 @@ public:
     {
         ++startCalls;
         startedJob = job;
+        if (startResult == DiscResult::Ok)
+            busyPolls.store(pollsPerJob.load());
         return startResult;
     }
-    int GetState() const override { return 0; }
-    DiscResult StartErase(bool) override { return DiscResult::Failed; }
-    bool IsBusy() const override { return false; }
-    void Cancel() override {}
-    void Eject() override {}
-    float GetProgress() const override { return 0.0f; }
-    float GetEraseProgress() const override { return 0.0f; }
-    uint32_t GetLastResult() const override { return 0; }
+    // Asked after each IsBusy: the first poll of a job is in state 1, its
+    // last in state 3, the others in state 2.
+    int GetState() const override
+    {
+        const int left = busyPolls.load();
+        if (left < 0)
+            return 0;
+        if (left == pollsPerJob.load() - 1)
+            return 1;
+        return left == 0 ? 3 : 2;
+    }
+    DiscResult StartErase(bool quick) override
+    {
+        erases.push_back(quick);
+        if (eraseResult == DiscResult::Ok)
+            busyPolls.store(pollsPerJob.load());
+        return eraseResult;
+    }
+    bool IsBusy() const override { return const_cast<FakeDiscBurnImp*>(this)->busyPolls.fetch_sub(1) > 0; }
+    void Cancel() override
+    {
+        ++cancels;
+        busyPolls.store(0);
+    }
+    void Eject() override
+    {
+        ++ejects;
+        if (ejectEmpties)
+            discType = -1;
+    }
+    float GetProgress() const override { return 50.0f; }
+    float GetEraseProgress() const override { return 50.0f; }
+    uint32_t GetLastResult() const override { return lastResult.load(); }
 };

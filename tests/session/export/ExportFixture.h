@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "disc/CAudioDiscBurnProxy.h"
+#include "tests/disc/FakeDiscBurnImp.h"
 #include "session/export/FileExportSession.h"
 #include "session/manager/ExportManager.h"
 #include "tests/app/commands/CommandsFixture.h"
@@ -118,14 +119,27 @@ private:
 };
 
 // The manager is made before the controller, which finds it as the
-// process's session monitor.
+// process's session monitor. Its burner writes to a fake disc writer, made
+// when the burner is (first asked for), with the drive of `drive`.
 struct ManagerFirst
 {
     ManagerFirst()
-        : exports(std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>(nullptr)))
+        : exports(std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>([this] {
+              auto fake = std::make_unique<FakeDiscBurnImp>();
+              fake->devices = {drive};
+              fake->devicesAfterRescan = {drive};
+              disc = fake.get();
+              return fake;
+          })))
     {
+        drive.drive = "D";
+        drive.vendor = "V";
+        drive.product = "P";
+        drive.mediaFlags[2] = drive.mediaFlags[3] = 1; // CD-R, CD-RW
     }
     juce::ScopedJuceInitialiser_GUI m_framework;
+    DiscBurnDeviceRecord drive;
+    FakeDiscBurnImp* disc = nullptr;
     std::unique_ptr<Tavrel::ExportManager> exports;
 };
 
