@@ -28,10 +28,10 @@ TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s 
   "$tsan/tests/test_app_unit" --gtest_filter='Host*'
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$tsan/tests/test_app_gui" --gtest_filter='AddSongs*'
-# File export: the session, converter and normalise threads with the
-# controller and the message thread.
+# File export, burning and erasing: the session, converter and normalise
+# threads with the controller and the message thread.
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$tsan/tests/test_session_gui" --gtest_filter='FileExport*:Normalize*:CancelAndPause*:BurnOutput*'
+  "$tsan/tests/test_session_gui" --gtest_filter='FileExport*:Normalize*:CancelAndPause*:BurnOutput*:DiscSessions*'
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
