@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "disc/CAudioDiscBurnProxy.h"
+#include "disc/CDiscBurnImpWinAudioCD.h"
 #include "tests/disc/FakeDiscBurnImp.h"
 #include "session/export/FileExportSession.h"
 #include "session/manager/ExportManager.h"
@@ -124,7 +125,9 @@ private:
 struct ManagerFirst
 {
     ManagerFirst()
-        : exports(std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>([this] {
+        : exports(std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>([this]() -> std::unique_ptr<CDiscBurnImp> {
+              if (realBurner)
+                  return std::make_unique<CDiscBurnImpWinAudioCD>();
               auto fake = std::make_unique<FakeDiscBurnImp>();
               fake->devices = {drive};
               fake->devicesAfterRescan = {drive};
@@ -140,6 +143,9 @@ struct ManagerFirst
     juce::ScopedJuceInitialiser_GUI m_framework;
     DiscBurnDeviceRecord drive;
     FakeDiscBurnImp* disc = nullptr;
+    // Set before the burner is first asked for: the program's own disc
+    // writer (over image targets) instead of the fake.
+    bool realBurner = false;
     std::unique_ptr<Tavrel::ExportManager> exports;
 };
 
