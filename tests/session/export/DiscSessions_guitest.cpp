@@ -6,6 +6,7 @@
 #include "session/export/DiscEraseSession.h"
 #include "session/export/DiscLocation.h"
 #include "tests/session/export/ExportFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 using Tavrel::CommonExportParameter;
 using Tavrel::DiscBurnParameter;
@@ -382,5 +383,28 @@ TEST(DiscImages, LeftoversOfAnEarlierRun)
     EXPECT_EQ(found[0].getFileName(), "TavrelDiscImage_20261211070000");
     for (const Case& c : cases)
         EXPECT_TRUE(temp.getChildFile(c.name).exists()) << "nothing is deleted";
+}
+} // namespace
+
+namespace
+{
+// A track file of the image that cannot be written (a full temporary drive)
+// is told with its song before any disc is asked for.
+TEST_F(DiscSessions, ATrackFileThatCannotBeWritten)
+{
+    Song("a", 4.0);
+    Song("b", 8.0);
+    DiscBurnParameter params = Params();
+    {
+        qm::test::ScopedFileSizeLimit limit(1000000);
+        ASSERT_TRUE(limit.isSet());
+        ASSERT_TRUE(Burn(params));
+    }
+    EXPECT_TRUE(events.aborted);
+    const auto* error = events.find("error DiscBurn_CannotCreateTempFile");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(error->songs, qm::test::RowSet({1}));
+    EXPECT_EQ(disc->startCalls, 0);
+    EXPECT_TRUE(ImageFolders().isEmpty());
 }
 } // namespace
