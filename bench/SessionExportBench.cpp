@@ -12,6 +12,10 @@
 //             and ffmpeg's libmp3lame at compression level 2, the faster one
 //             (target >= 0.9)
 //   wma       WMA 128 kbit/s against `ffmpeg -c:a wmav2 -b:a 128k` (>= 0.9)
+//   image     a disc image of the songs at 48 kHz (rate conversion to
+//             44.1 kHz, TPDF dither) made by the burn session up to the
+//             first write, against `sox in -b 16 out rate -v 44100 dither`
+//             (target >= 1.0)
 //   bare      the session against the bare file converter over the same
 //             songs in a loop, first case's settings: session / bare
 //             (target <= 1.05), and the longest gap of a 10 ms timer on the
@@ -29,7 +33,9 @@
 #include "engine/audiofile/song/CSongRead.h"
 #include "engine/audiofile/song/CSongWrite.h"
 #include "engine/dsp/convert/CAudioFileConverterPcmOutput.h"
+#include "session/export/DiscBurnSession.h"
 #include "session/export/FileExportSession.h"
+#include "tests/disc/FakeDiscBurnImp.h"
 #include "session/manager/ExportManager.h"
 #include "tests/support/MinimalApplication.h"
 
@@ -216,7 +222,17 @@ int main(int argc, char** argv)
     qm::test::InstallMinimalApplication();
     juce::ScopedJuceInitialiser_GUI framework;
     CBJXResource::GetInstance();
-    auto manager = std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>(nullptr));
+    FakeDiscBurnImp* fakeDisc = nullptr;
+    auto manager = std::make_unique<Tavrel::ExportManager>(std::make_unique<CAudioDiscBurnProxy>([&fakeDisc] {
+        auto fake = std::make_unique<FakeDiscBurnImp>();
+        DiscBurnDeviceRecord drive;
+        drive.drive = "bench";
+        drive.mediaFlags[2] = 1;
+        fake->devices = {drive};
+        fake->freeSpace = uint64_t(1) << 40;
+        fakeDisc = fake.get();
+        return fake;
+    }));
     CTVHost* host = CTVHost::GetInstance();
     for (const fs::path& song : songs)
     {
@@ -284,6 +300,73 @@ int main(int argc, char** argv)
         std::printf("| %s | %.2f | %.2f | %.2f |\n", cases[i].name, best, bestPeer, bestPeer / best);
         std::fflush(stdout);
     }
+
+    // The disc image from 48 kHz songs.
+    std::vector<fs::path> songs48;
+    for (int i = 0; i < count; ++i)
+    {
+        const fs::path song = in / ("image" + std::to_string(i) + ".wav");
+        const std::string noise = i % 2 == 0 ? "pinknoise" : "sine " + std::to_string(220 + 110 * i);
+        if (!Run("sox -D -n -r 48000 -b 16 -c 2 " + Quote(song) + " synth " + std::to_string(length) + " " +
+                 noise + " vol 0.5"))
+            return 1;
+        songs48.push_back(song);
+    }
+    const int firstImageRow = host->GetTrackCount();
+    for (const fs::path& song : songs48)
+    {
+        std::unique_ptr<CAudioFileReadBase> reader(CreateAudioFileReader(song.u16string().c_str(), false));
+        auto* track = new Tavrel::TrackInfo(*reader);
+        host->tracks.push_back(track);
+        track->addListener(host);
+    }
+    host->RebuildNameIndex();
+    juce::SparseSet<int> imageRows;
+    imageRows.addRange({firstImageRow, host->GetTrackCount()});
+    host->SetSelection(imageRows, 0);
+    const fs::path temp = base / "temp";
+    fs::create_directories(temp);
+    double image = 1e9, imagePeer = 1e9;
+    for (int run = 0; run < 3; ++run)
+    {
+        Tavrel::CommonExportParameter common;
+        common.selectChoiceByValue(Tavrel::CommonExportParameter::kSource, 1);
+        common.selectChoiceByValue(Tavrel::CommonExportParameter::kDitherType, 1);
+        common.setItemText(juce::String(temp.string()), Tavrel::CommonExportParameter::kTempDirectory);
+        Tavrel::DiscBurnParameter disc(manager->getDiscBurnProxy());
+        // A blank disc in the drive (the last run's went out).
+        fakeDisc->discType = 2;
+        fakeDisc->blank = true;
+        FinishedListener listener;
+        manager->AddListener(&listener);
+        const int startsBefore = fakeDisc != nullptr ? fakeDisc->startCalls : 0;
+        const auto start = std::chrono::steady_clock::now();
+        if (!manager->startSession(
+                std::make_unique<Tavrel::DiscBurnSession>(manager->getDiscBurnProxy(), disc, common)))
+            return 1;
+        // Up to the first write: the burner is asked to start.
+        while (fakeDisc->startCalls == startsBefore && !listener.finished)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(2);
+        image = std::min(image, Seconds(start));
+        while (!listener.finished)
+            juce::MessageManager::getInstance()->runDispatchLoopUntil(5);
+        manager->RemoveListener(&listener);
+        if (listener.failed)
+            return 1;
+        fs::remove_all(peer);
+        fs::create_directories(peer);
+        const auto peerStart = std::chrono::steady_clock::now();
+        for (const fs::path& song : songs48)
+            if (!Run("sox " + Quote(song) + " -b 16 " + Quote(peer / song.filename()) + " rate -v 44100 dither"))
+                return 1;
+        imagePeer = std::min(imagePeer, Seconds(peerStart));
+    }
+    std::printf("| image | %.2f | %.2f | %.2f |\n", image, imagePeer, imagePeer / image);
+    std::fflush(stdout);
+    host->CloseCurrentSong();
+    while (host->GetTrackCount() > firstImageRow)
+        host->RemoveTracks(host->GetTrackCount() - 1, false, false, true);
+    host->SetSelection({}, 0);
 
     double session = 1e9, bare = 1e9, longestGap = 0.0;
     for (int run = 0; run < 3; ++run)
