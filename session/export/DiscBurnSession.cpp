@@ -375,27 +375,11 @@ bool DiscBurnSession::waitForBlankDisc()
 
 bool DiscBurnSession::createImage()
 {
-    withConverter([](CTVConverterThread& c) { c.startThread(); });
-    for (;;)
-    {
-        bool finished = true;
-        double progress = 0.0;
-        withConverter([&](CTVConverterThread& c) {
-            finished = c.isFinished();
-            progress = c.getProgress();
-        });
-        if (finished)
-            break;
-        notifyProgress(progress, "DiscBurn_CreateTemp", {});
-        wait(kPollMs);
-    }
-    juce::SparseSet<int> failed;
-    withConverter([&](CTVConverterThread& c) {
-        failed = c.getFailedSongs();
-        const juce::SparseSet<int> writeFailed = c.getWriteFailedSongs();
-        for (int i = 0; i < writeFailed.size(); ++i)
-            failed.addRange({writeFailed[i], writeFailed[i] + 1});
-    });
+    // A track file that could not be written fails its song too.
+    juce::SparseSet<int> failed, writeFailed;
+    driveConverter(*this, "DiscBurn_CreateTemp", failed, writeFailed);
+    for (int i = 0; i < writeFailed.size(); ++i)
+        failed.addRange({writeFailed[i], writeFailed[i] + 1});
     if (!failed.isEmpty())
     {
         notifyError("DiscBurn_CannotCreateTempFile", failed, {});

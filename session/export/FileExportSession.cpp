@@ -190,25 +190,8 @@ void FileExportSession::run()
     else
     {
         notifyProcessingStarted();
-        withConverter([](CTVConverterThread& c) { c.startThread(); });
-        for (;;)
-        {
-            bool finished = true;
-            double progress = 0.0;
-            withConverter([&](CTVConverterThread& c) {
-                finished = c.isFinished();
-                progress = c.getProgress();
-            });
-            notifyProgress(progress, nullptr, {});
-            if (finished || threadShouldExit())
-                break;
-            wait(kPollMs);
-        }
         juce::SparseSet<int> failed, writeFailed;
-        withConverter([&](CTVConverterThread& c) {
-            failed = c.getFailedSongs();
-            writeFailed = c.getWriteFailedSongs();
-        });
+        driveConverter(*this, nullptr, failed, writeFailed);
         if (!failed.isEmpty())
         {
             notifyError("Export_CannotOpenOutputFile", failed, {});

@@ -136,6 +136,29 @@ void OutputExportSessionBase::setConverterThread(std::unique_ptr<CTVConverterThr
     }
 }
 
+void OutputExportSessionBase::driveConverter(juce::Thread& sessionThread, const char* progressKey,
+                                             juce::SparseSet<int>& failed, juce::SparseSet<int>& writeFailed)
+{
+    withConverter([](CTVConverterThread& c) { c.startThread(); });
+    for (;;)
+    {
+        bool finished = true;
+        double progress = 0.0;
+        withConverter([&](CTVConverterThread& c) {
+            finished = c.isFinished();
+            progress = c.getProgress();
+        });
+        notifyProgress(progress, progressKey, {});
+        if (finished || sessionThread.threadShouldExit())
+            break;
+        sessionThread.wait(kPollMs);
+    }
+    withConverter([&](CTVConverterThread& c) {
+        failed = c.getFailedSongs();
+        writeFailed = c.getWriteFailedSongs();
+    });
+}
+
 std::unique_ptr<CTVConverterThread> OutputExportSessionBase::takeConverterThread()
 {
     std::lock_guard<std::recursive_mutex> guard(getLock().m_section);

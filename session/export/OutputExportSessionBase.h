@@ -61,6 +61,13 @@ protected:
     bool gatherSongs(const char* warningKey, const char* errorKey);
     // Session thread: the normalise pass; false only when cancelled.
     bool runNormalizePass(juce::Thread* sessionThread);
+    // Session thread: starts the converter thread and reports its progress
+    // (under the key, null for none) every 200 ms, or at once when it
+    // finishes (the converter's end notifies the session thread), until it
+    // has finished or the thread is asked to exit. Then the songs that
+    // failed: to open, and to be written completely.
+    void driveConverter(juce::Thread& sessionThread, const char* progressKey, juce::SparseSet<int>& failed,
+                        juce::SparseSet<int>& writeFailed);
     // The converter thread, stored or taken out under the session lock.
     void setConverterThread(std::unique_ptr<CTVConverterThread> converter);
     std::unique_ptr<CTVConverterThread> takeConverterThread();
