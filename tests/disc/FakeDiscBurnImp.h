@@ -22,7 +22,7 @@ public:
     std::vector<uint32_t> speeds;
     DiscResult setSpeedResult = DiscResult::Ok;
     DiscResult startResult = DiscResult::Ok;
-    uint64_t freeSpace = 0;
+    std::atomic<uint64_t> freeSpace{0};
 
     std::vector<DiscBurnDeviceRecord> devices;
     std::vector<DiscBurnDeviceRecord> devicesAfterRescan;

@@ -408,3 +408,66 @@ TEST_F(DiscSessions, ATrackFileThatCannotBeWritten)
     EXPECT_TRUE(ImageFolders().isEmpty());
 }
 } // namespace
+
+namespace
+{
+// The discs that a drive cannot take, shown while waiting: a blank CD-RW in a
+// drive that does not write CD-RW, and a disc too small for the songs.
+TEST_F(DiscSessions, DiscsTheDriveCannotTake)
+{
+    Song("a", 4.0);
+    drive.mediaFlags[3] = 0; // no CD-RW writing
+    DiscBurnParameter params = Params();
+    disc->discType = 3;
+    disc->blank = true;
+    disc->ejectEmpties = false;
+    std::vector<std::pair<std::string, juce::StringArray>> shown;
+    events.onProgress = [&](double, const char* key) {
+        if (key == nullptr || std::string(key) == "DiscBurn_CreateTemp")
+            return;
+        if (std::string(key) == "DiscBurn_DriveCannotBurnThisTypeOfDisc")
+        {
+            disc->discType = 2; // a CD-R, but too small
+            disc->freeSpace = 1000;
+        }
+        else if (std::string(key) == "DiscBurn_OverDiscSize")
+        {
+            disc->freeSpace = uint64_t(1) << 40;
+            exports->cancelSession();
+        }
+        shown.push_back({key, {}});
+    };
+    ASSERT_TRUE(Burn(params));
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[0].first, "DiscBurn_DriveCannotBurnThisTypeOfDisc");
+    EXPECT_EQ(shown[1].first, "DiscBurn_OverDiscSize");
+    EXPECT_TRUE(events.aborted);
+}
+
+// Cancelled while normalising and while making the image: aborted, nothing
+// left, no disc written.
+TEST_F(DiscSessions, CancelWhileNormalisingOrMakingTheImage)
+{
+    Song("a", 30.0);
+    Song("b", 30.0);
+    DiscBurnParameter params = Params();
+    for (const char* key : {"Export_DetectNormalizeGain", "DiscBurn_CreateTemp"})
+    {
+        SCOPED_TRACE(key);
+        ASSERT_TRUE(common.selectChoiceByValue(CommonExportParameter::kNormalizeMode,
+                                               std::string(key) == "DiscBurn_CreateTemp" ? 0 : 1));
+        disc->discType = 2;
+        disc->blank = true;
+        const int starts = disc->startCalls;
+        events.onProgress = [&](double, const char* shownKey) {
+            if (shownKey != nullptr && std::string(shownKey) == key)
+                exports->cancelSession();
+        };
+        ASSERT_TRUE(Burn(params));
+        events.onProgress = nullptr;
+        EXPECT_TRUE(events.aborted);
+        EXPECT_EQ(disc->startCalls, starts);
+        EXPECT_TRUE(ImageFolders().isEmpty());
+    }
+}
+} // namespace
