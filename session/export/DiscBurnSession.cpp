@@ -66,12 +66,7 @@ DiscBurnSession::DiscBurnSession(CAudioDiscBurnProxy* proxy, const DiscBurnParam
 
 DiscBurnSession::~DiscBurnSession()
 {
-    cancel();
-    signalThreadShouldExit();
-    notify();
-    stopThread(-1);
-    (void)m_runEnded.load(std::memory_order_acquire);
-    takeConverterThread().reset();
+    stopSessionThread(*this);
 }
 
 CAudioDiscBurnBase* DiscBurnSession::getBurner() const
@@ -483,6 +478,6 @@ void DiscBurnSession::run()
     }
     removeImageFolder();
     notifyFinished(aborted || isCancelled());
-    m_runEnded.store(true, std::memory_order_release);
+    markRunEnded();
 }
 } // namespace Tavrel

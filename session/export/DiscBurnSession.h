@@ -68,8 +68,5 @@ private:
     std::atomic<bool> m_cancelRequest{false};
     juce::StringArray m_lastTexts;
     std::atomic<bool> m_writeStarted{false};
-    // Set as run's last step; read by the destructor after the join, which
-    // the thread sanitizer cannot follow.
-    std::atomic<bool> m_runEnded{false};
 };
 } // namespace Tavrel

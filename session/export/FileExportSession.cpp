@@ -32,12 +32,7 @@ FileExportSession::FileExportSession(const FileExportParameter& file, const Comm
 
 FileExportSession::~FileExportSession()
 {
-    cancel();
-    signalThreadShouldExit();
-    notify();
-    stopThread(-1);
-    (void)m_runEnded.load(std::memory_order_acquire);
-    takeConverterThread().reset();
+    stopSessionThread(*this);
 }
 
 unsigned FileExportSession::getOutputSampleRate()
@@ -207,6 +202,6 @@ void FileExportSession::run()
     // the last event.
     takeConverterThread().reset();
     notifyFinished(aborted || isCancelled());
-    m_runEnded.store(true, std::memory_order_release);
+    markRunEnded();
 }
 } // namespace Tavrel

@@ -34,9 +34,5 @@ public:
 
 private:
     FileExportParameter m_file;
-    // Set as run's last step. The framework joins its threads by polling,
-    // which the thread sanitizer cannot follow: the destructor reads this
-    // after the join so that the end of run visibly comes before it.
-    std::atomic<bool> m_runEnded{false};
 };
 } // namespace Tavrel

@@ -159,6 +159,16 @@ void OutputExportSessionBase::driveConverter(juce::Thread& sessionThread, const 
     });
 }
 
+void OutputExportSessionBase::stopSessionThread(juce::Thread& sessionThread)
+{
+    cancel();
+    sessionThread.signalThreadShouldExit();
+    sessionThread.notify();
+    sessionThread.stopThread(-1);
+    (void)m_runEnded.load(std::memory_order_acquire);
+    takeConverterThread().reset();
+}
+
 std::unique_ptr<CTVConverterThread> OutputExportSessionBase::takeConverterThread()
 {
     std::lock_guard<std::recursive_mutex> guard(getLock().m_section);

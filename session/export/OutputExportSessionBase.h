@@ -68,6 +68,13 @@ protected:
     // failed: to open, and to be written completely.
     void driveConverter(juce::Thread& sessionThread, const char* progressKey, juce::SparseSet<int>& failed,
                         juce::SparseSet<int>& writeFailed);
+    // For the destructor of a session that runs on its own thread: cancels,
+    // asks the thread to end, wakes it and waits for it without a limit,
+    // then deletes the converter. The framework joins by polling, which the
+    // thread sanitizer cannot follow: the end flag, set by markRunEnded as
+    // run's last step, is read after the join so that run visibly ends first.
+    void stopSessionThread(juce::Thread& sessionThread);
+    void markRunEnded() { m_runEnded.store(true, std::memory_order_release); }
     // The converter thread, stored or taken out under the session lock.
     void setConverterThread(std::unique_ptr<CTVConverterThread> converter);
     std::unique_ptr<CTVConverterThread> takeConverterThread();
@@ -89,5 +96,6 @@ private:
     std::unique_ptr<CTVConverterThread> m_converter;
     std::atomic<bool> m_cancelled{false};
     std::atomic<bool> m_detected{false};
+    std::atomic<bool> m_runEnded{false};
 };
 } // namespace Tavrel
