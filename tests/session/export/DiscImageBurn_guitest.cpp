@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/core/WideText.h"
 #include "engine/audiofile/cd/CAudioCDRead.h"
 #include "engine/audiofile/tags/CAudioMetaData.h"
@@ -8,6 +10,7 @@
 #include "platform/burn/ImageDiscRecorder.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "session/export/DiscBurnSession.h"
+#include "session/export/DiscEraseSession.h"
 #include "tests/session/export/ExportFixture.h"
 
 using Tavrel::CommonExportParameter;
@@ -139,6 +142,162 @@ TEST_F(DiscImageBurn, TracksReadBackBitExactly)
         EXPECT_TRUE(temp.findChildFiles(juce::File::findDirectories, false, "*").isEmpty());
     }
 }
+
+// A listener that answers the repeat question as the test says.
+struct RepeatAnswers final : public Tavrel::ExportSessionListener
+{
+    bool exportSessionAskRepeat(Tavrel::ExportSession*) override { return answer ? answer(asked++) : false; }
+    std::function<bool(int)> answer;
+    int asked = 0;
+};
+
+// The files of an image target's disc, moved to `to` (a path without
+// extension) or deleted: the drive then holds a blank disc.
+void SwapAway(const std::string& target, const std::string& to = {})
+{
+    for (const char* ext : {".bin", ".cue", ".cdt"})
+    {
+        const juce::File f(target + ext);
+        if (!f.existsAsFile())
+            continue;
+        if (to.empty())
+            EXPECT_TRUE(f.deleteFile());
+        else
+            EXPECT_TRUE(f.moveFileTo(juce::File(to + ext)));
+    }
+}
+
+bool Blank(const std::string& target)
+{
+    for (const char* ext : {".bin", ".cue", ".cdt", ".bin.part", ".cue.part", ".cdt.part"})
+        if (juce::File(target + ext).exists())
+            return false;
+    return true;
+}
+
+// Songs read from the disc in the drive: the image is made without waiting,
+// then the session waits for a blank disc, and a repeat answered Yes burns a
+// byte-identical image on the next one. A cancel while waiting for that
+// second disc leaves nothing behind.
+TEST_F(DiscImageBurn, SongsFromTheDiscInTheDrive)
+{
+    Song("a", 4.0);
+    Song("b", 4.0);
+    const std::string target = Target("source");
+    ASSERT_TRUE(Burn(ParamsFor(target)));
+    ASSERT_TRUE(events.session->hasSucceeded());
+    const auto original = ReadBack(target); // registers the image as a CD drive
+    ASSERT_EQ(original.size(), 2u);
+
+    while (host->GetTrackCount() > 0)
+        host->RemoveTracks(host->GetTrackCount() - 1, true, true, true);
+    ASSERT_EQ(AddRecord(target + "/Track01.cda", "one"), 0);
+    ASSERT_EQ(AddRecord(target + "/Track02.cda", "two"), 1);
+
+    RepeatAnswers repeat;
+    exports->AddListener(&repeat);
+    const std::string copy = folder.file("copy").string();
+    std::vector<std::string> keys;
+    bool swapped = false;
+    events.answer = [](const std::string&) { return true; };
+    events.onProgress = [&](double, const char* key) {
+        if (key == nullptr)
+            return;
+        if (keys.empty() || keys.back() != key)
+            keys.push_back(key);
+        // The source disc is still in the drive after the image is made:
+        // take it out.
+        if (!swapped && std::string(key) == "DiscBurn_UsedDisc")
+        {
+            swapped = true;
+            SwapAway(target, folder.file("original").string());
+        }
+    };
+    repeat.answer = [&](int asked) {
+        EXPECT_TRUE(events.running->hasSucceeded());
+        if (asked == 0)
+            SwapAway(target, copy); // the written disc out, a blank one in
+        return asked == 0;
+    };
+    ASSERT_TRUE(Burn(ParamsFor(target)));
+    EXPECT_FALSE(events.aborted);
+    EXPECT_EQ(repeat.asked, 2);
+    ASSERT_NE(events.find("warning DiscBurn_NeedToReplaceDisc"), nullptr);
+    EXPECT_EQ(events.find("warning DiscBurn_NeedToReplaceDisc")->songs, qm::test::RowSet({0, 1}));
+    ASSERT_GE(keys.size(), 2u);
+    EXPECT_EQ(keys[0], "DiscBurn_CreateTemp") << "no wait before the image is made";
+    EXPECT_EQ(keys[1], "DiscBurn_UsedDisc");
+    EXPECT_EQ(Bytes(juce::File(copy + ".bin")), Bytes(juce::File(target + ".bin")));
+    EXPECT_EQ(Bytes(juce::File(copy + ".cue")), Bytes(juce::File(target + ".cue")));
+    SwapAway(copy);
+    ASSERT_TRUE(qm::platform::CdDriveRegistry::Instance().UnregisterImage(target));
+    // Each track is the source disc's track, and then only the silence that
+    // ends every track file.
+    const auto burned = ReadBack(target);
+    ASSERT_EQ(burned.size(), original.size());
+    for (size_t t = 0; t < burned.size(); ++t)
+    {
+        ASSERT_GE(burned[t].size(), original[t].size()) << t;
+        EXPECT_LT(burned[t].size() - original[t].size(), 2 * kSectorFrames) << t;
+        for (size_t i = 0; i < burned[t].size(); ++i)
+            ASSERT_EQ(burned[t][i], i < original[t].size() ? original[t][i] : 0) << "track " << t << " frame " << i;
+    }
+
+    // Cancelled while waiting for the blank disc: aborted, no image folder,
+    // and the blank disc put in at that moment stays blank.
+    SwapAway(target, folder.file("original").string() + "2");
+    SwapAway(folder.file("original").string(), target);
+    ASSERT_TRUE(juce::File(target + ".cue").existsAsFile());
+    swapped = false;
+    repeat.answer = nullptr;
+    events.onProgress = [&](double, const char* key) {
+        if (!swapped && key != nullptr && std::string(key) == "DiscBurn_UsedDisc")
+        {
+            swapped = true;
+            SwapAway(target);
+            exports->cancelSession();
+        }
+    };
+    ASSERT_TRUE(Burn(ParamsFor(target)));
+    events.onProgress = nullptr;
+    EXPECT_TRUE(events.aborted);
+    EXPECT_TRUE(Blank(target));
+    EXPECT_TRUE(temp.findChildFiles(juce::File::findDirectories | juce::File::findFiles, false, "*").isEmpty());
+    exports->RemoveListener(&repeat);
+}
+
+// A rewritable image: refused while a song of the list is one of its tracks,
+// erased to blank once it is not.
+TEST_F(DiscImageBurn, ErasingARewritableImage)
+{
+    Song("a", 4.0);
+    qm::platform::ImageRecorderOptions rewritable;
+    rewritable.rewritable = true;
+    const std::string target = Target("rw", rewritable);
+    ASSERT_TRUE(Burn(ParamsFor(target)));
+    ASSERT_TRUE(events.session->hasSucceeded());
+    ASSERT_EQ(ReadBack(target).size(), 1u);
+    ASSERT_EQ(AddRecord(target + "/Track01.cda", "fromdisc"), 1);
+
+    auto erase = [&] {
+        events.clear();
+        DiscBurnParameter params = ParamsFor(target);
+        return exports->startSession(
+            std::make_unique<Tavrel::DiscEraseSession>(exports->getDiscBurnProxy()->GetBurner(), params));
+    };
+    EXPECT_FALSE(erase());
+    ASSERT_EQ(events.names(), std::vector<std::string>{"error DiscErase_DiscRefferedBySongs"});
+    EXPECT_EQ(events.events[0].songs, qm::test::RowSet({1}));
+    EXPECT_FALSE(Blank(target));
+
+    ASSERT_TRUE(host->RemoveTracks(1, true, true, true));
+    ASSERT_TRUE(erase());
+    ASSERT_TRUE(qm::test::PumpUntil([&] { return events.finished; }, 30));
+    EXPECT_FALSE(events.aborted);
+    EXPECT_TRUE(events.session->hasSucceeded());
+    EXPECT_TRUE(Blank(target));
+}
+
 } // namespace
 
 namespace
