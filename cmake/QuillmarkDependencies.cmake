@@ -7,6 +7,7 @@ pkg_check_modules(QM_FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libs
 pkg_check_modules(QM_CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_paranoia libcdio_cdda)
 pkg_check_modules(QM_BURN REQUIRED IMPORTED_TARGET libburn-1)
 pkg_check_modules(QM_UDEV REQUIRED IMPORTED_TARGET libudev)
+pkg_check_modules(QM_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 pkg_check_modules(QM_JUCE_DEPS REQUIRED IMPORTED_TARGET
   flac vorbis vorbisenc vorbisfile ogg zlib libpng libjpeg alsa freetype2 fontconfig)
 
@@ -18,6 +19,7 @@ add_library(qm::ffmpeg ALIAS PkgConfig::QM_FFMPEG)
 add_library(qm::cdio ALIAS PkgConfig::QM_CDIO)
 add_library(qm::burn ALIAS PkgConfig::QM_BURN)
 add_library(qm::udev ALIAS PkgConfig::QM_UDEV)
+add_library(qm::fontconfig ALIAS PkgConfig::QM_FONTCONFIG)
 add_library(qm_lame INTERFACE)
 target_include_directories(qm_lame SYSTEM INTERFACE ${QM_LAME_INCLUDE_DIR})
 target_link_libraries(qm_lame INTERFACE ${QM_LAME_LIBRARY})

@@ -1,6 +1,7 @@
 #include "ui/look/CTVLookAndFeel.h"
 
 #include "app/core/CBJXResource.h"
+#include "platform/fonts/FaceCoverage.h"
 
 namespace
 {
@@ -96,6 +97,44 @@ juce::Font CTVLookAndFeel::getFont(int kind, float size, int styleFlags) const
     default:
         return juce::Font(m_systemFaceName, size * m_sizeFactor1, styleFlags);
     }
+}
+
+juce::Font CTVLookAndFeel::fontForText(const juce::String& text, const juce::Font& font)
+{
+    bool ascii = true;
+    for (const juce::juce_wchar c : text)
+        ascii = ascii && c < 0x80;
+    if (ascii)
+        return font;
+    const juce::Typeface::Ptr typeface = font.getTypefacePtr();
+    const juce::String family = typeface != nullptr ? typeface->getName() : font.getTypefaceName();
+    if (family.equalsIgnoreCase(kJapaneseFace))
+        return font;
+    std::u32string characters;
+    characters.reserve(static_cast<size_t>(text.length()));
+    for (const juce::juce_wchar c : text)
+        characters.push_back(static_cast<char32_t>(c));
+    if (qm::platform::faceCoversText(family.toStdString(), characters))
+        return font;
+    juce::Font fallback(font);
+    fallback.setTypefaceName(kJapaneseFace);
+    return fallback;
+}
+
+juce::Typeface::Ptr CTVLookAndFeel::getTypefaceForFont(const juce::Font& font)
+{
+    if (font.getTypefaceName().equalsIgnoreCase("Arial"))
+    {
+        juce::Font latin(font);
+        latin.setTypefaceName(kLatinFace);
+        return juce::LookAndFeel_V2::getTypefaceForFont(latin);
+    }
+    return juce::LookAndFeel_V2::getTypefaceForFont(font);
+}
+
+juce::Font CTVLookAndFeel::getLabelFont(juce::Label& label)
+{
+    return fontForText(label.getText(), label.getFont());
 }
 
 void CTVLookAndFeel::setLabelFontKind(juce::Label& label, int kind) const
@@ -195,7 +234,29 @@ void CTVLookAndFeel::drawAlertBox(juce::Graphics& g, juce::AlertWindow& alert, c
     }
 
     g.setColour(alert.findColour(juce::AlertWindow::textColourId));
-    textLayout.draw(g, textArea.withTrimmedLeft(iconSpaceUsed).toFloat());
+    // The window laid its text out in the plain fonts; a title or message
+    // with characters the face lacks is laid out again in the face that has
+    // them, as the window does it.
+    const juce::Font titleFont = getAlertWindowTitleFont();
+    const juce::Font messageFont = getAlertWindowMessageFont();
+    const juce::Font titleDrawn = fontForText(alert.getName(), titleFont);
+    const juce::String message = alert.getProperties()[kAlertMessageProperty].toString();
+    const juce::Font messageDrawn = fontForText(message, messageFont);
+    if (titleDrawn != titleFont || messageDrawn != messageFont)
+    {
+        juce::AttributedString text;
+        text.append(alert.getName(), titleDrawn);
+        if (message.isNotEmpty())
+            text.append("\n\n" + message, messageDrawn);
+        text.setColour(alert.findColour(juce::AlertWindow::textColourId));
+        text.setJustification(type == juce::MessageBoxIconType::NoIcon ? juce::Justification::centredTop
+                                                                       : juce::Justification::topLeft);
+        juce::TextLayout relaid;
+        relaid.createLayoutWithBalancedLineLengths(text, textLayout.getWidth());
+        relaid.draw(g, textArea.withTrimmedLeft(iconSpaceUsed).toFloat());
+    }
+    else
+        textLayout.draw(g, textArea.withTrimmedLeft(iconSpaceUsed).toFloat());
     g.setColour(alert.findColour(juce::AlertWindow::outlineColourId));
     g.drawRect(0, 0, alert.getWidth(), alert.getHeight());
 }
@@ -379,7 +440,7 @@ void CTVLookAndFeel::drawPopupMenuItem(juce::Graphics& g, const juce::Rectangle<
                                        const juce::Drawable* icon, const juce::Colour* textColour)
 {
     drawMenuItem(*this, g, area, isSeparator, isActive, isHighlighted, isTicked, hasSubMenu, text, shortcutKeyText,
-                 icon, textColour, getPopupMenuFont());
+                 icon, textColour, fontForText(text, getPopupMenuFont()));
 }
 
 namespace Tavrel
@@ -406,7 +467,7 @@ juce::Font ComboBoxLookAndFeel::fontFor(float boxHeight) const
 
 juce::Font ComboBoxLookAndFeel::getComboBoxFont(juce::ComboBox& box)
 {
-    return fontFor(static_cast<float>(box.getHeight()));
+    return CTVLookAndFeel::fontForText(box.getText(), fontFor(static_cast<float>(box.getHeight())));
 }
 
 juce::Font ComboBoxLookAndFeel::getPopupMenuFont()
@@ -426,6 +487,6 @@ void ComboBoxLookAndFeel::drawPopupMenuItem(juce::Graphics& g, const juce::Recta
                                             const juce::Drawable* icon, const juce::Colour* textColour)
 {
     drawMenuItem(*this, g, area, isSeparator, isActive, isHighlighted, isTicked, hasSubMenu, text, shortcutKeyText,
-                 icon, textColour, getPopupMenuFont());
+                 icon, textColour, CTVLookAndFeel::fontForText(text, getPopupMenuFont()));
 }
 } // namespace Tavrel

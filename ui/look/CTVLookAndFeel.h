@@ -27,6 +27,17 @@ public:
     // scaled by their size factors; other kinds are kind 1.
     juce::Font getFont(int kind, float size, int styleFlags) const;
 
+    // The font to draw the text in: the font itself, or the same font in the
+    // Japanese face when the text holds a character the font's face has no
+    // glyph for (the Latin face has no Japanese glyphs, and the framework
+    // draws a box for a missing glyph instead of falling back). Every place
+    // that draws the user's own text asks this. Message thread.
+    static juce::Font fontForText(const juce::String& text, const juce::Font& font);
+    // The property under which the program's alert windows keep their
+    // message (the framework's window does not give it back), so that the
+    // box is drawn in a face that has the message's characters.
+    static constexpr const char* kAlertMessageProperty = "alertMessage";
+
     bool isJapanese() const { return m_japanese; }
     const juce::String& getSystemFaceName() const { return m_systemFaceName; }
 
@@ -37,6 +48,10 @@ public:
     // Maps the framework's "Choose a new directory" to the text.
     void setChooseDirectoryText(const juce::String& text);
 
+    // "Arial", which the program's labels ask for, is the metric-compatible
+    // Latin face here.
+    juce::Typeface::Ptr getTypefaceForFont(const juce::Font& font) override;
+    juce::Font getLabelFont(juce::Label& label) override;
     juce::Font getPopupMenuFont() override;
     juce::Font getMenuBarFont(juce::MenuBarComponent& menuBar, int itemIndex, const juce::String& itemText) override;
     int getDefaultMenuBarHeight() override;

@@ -1,5 +1,6 @@
 #include "ui/widgets/LabelWithInlineEditor.h"
 
+#include "ui/look/CTVLookAndFeel.h"
 #include "ui/widgets/ComponentDresser.h"
 #include "ui/widgets/UndoDisabledTextEditor.h"
 
@@ -95,6 +96,11 @@ void LabelWithInlineEditor::textEditorTextChanged(juce::TextEditor& editor)
             editor.setCaretPosition(end);
         }
     }
+    // Typed or pasted text with characters the label's face lacks switches
+    // the editor to the face that has them, and back.
+    const juce::Font wanted = CTVLookAndFeel::fontForText(editor.getText(), getFont());
+    if (editor.getFont() != wanted)
+        editor.applyFontToAllText(wanted);
     CBfcCtrlLabel::textEditorTextChanged(editor);
 }
 

@@ -1,5 +1,7 @@
 #include "ui/windows/MessageBoxes.h"
 
+#include "ui/look/CTVLookAndFeel.h"
+
 #include "app/core/CBJXResource.h"
 
 namespace
@@ -38,6 +40,7 @@ CustomAlertWindow::CustomAlertWindow(const juce::String& title, const juce::Stri
                                      juce::MessageBoxIconType icon)
     : juce::AlertWindow(title, message, icon)
 {
+    getProperties().set(CTVLookAndFeel::kAlertMessageProperty, message);
 }
 
 bool CustomAlertWindow::canModalEventBeSentToComponent(const juce::Component* target)
@@ -50,6 +53,7 @@ SemiModalAlertWindow::SemiModalAlertWindow(const juce::String& title, const juce
     : juce::AlertWindow(title, message, icon),
       m_delegate(delegate)
 {
+    getProperties().set(CTVLookAndFeel::kAlertMessageProperty, message);
 }
 
 bool SemiModalAlertWindow::keyPressed(const juce::KeyPress& key)

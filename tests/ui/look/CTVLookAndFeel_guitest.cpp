@@ -166,3 +166,46 @@ TEST(CTVLookAndFeel, DrawsItsWidgetsWithoutFault)
     EXPECT_NEAR(pixel.getRed(), 0x99, 2);
     EXPECT_NEAR(pixel.getBlue(), 0xDD, 2);
 }
+
+// The user's text in the English interface: a Japanese name draws the same
+// pixels as in the Japanese face (not the Latin face's boxes); a Latin name
+// stays in the Latin face. Labels, popup-menu items and the chooser of a
+// font for a text agree.
+TEST(CTVLookAndFeel, UsersTextDrawsInAFaceThatHasItsGlyphs)
+{
+    juce::ScopedJuceInitialiser_GUI framework;
+    LookAndFeelScope scope("en");
+    juce::LookAndFeel::setDefaultLookAndFeel(scope.lookAndFeel);
+    const juce::String japanese = juce::CharPointer_UTF8("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\xad\x8c");
+    auto render = [&](const juce::String& text, const char* face, juce::LookAndFeel& look) {
+        juce::Label label("Label", text);
+        label.setLookAndFeel(&look);
+        label.setFont(juce::Font(face, 15.0f, juce::Font::plain));
+        label.setColour(juce::Label::textColourId, juce::Colours::black);
+        label.setColour(juce::Label::backgroundColourId, juce::Colours::white);
+        label.setSize(200, 22);
+        const juce::Image image = label.createComponentSnapshot(label.getLocalBounds(), true, 1.0f);
+        label.setLookAndFeel(nullptr);
+        return image;
+    };
+    auto same = [](const juce::Image& a, const juce::Image& b) {
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                if (a.getPixelAt(x, y) != b.getPixelAt(x, y))
+                    return false;
+        return true;
+    };
+    juce::LookAndFeel_V2 plain;
+    const juce::Image drawn = render(japanese, CTVLookAndFeel::kLatinFace, *scope.lookAndFeel);
+    EXPECT_TRUE(same(drawn, render(japanese, CTVLookAndFeel::kJapaneseFace, plain)));
+    EXPECT_FALSE(same(drawn, render(japanese, CTVLookAndFeel::kLatinFace, plain))) << "the Latin face draws boxes";
+    EXPECT_TRUE(same(render("Song", "Arial", *scope.lookAndFeel), render("Song", CTVLookAndFeel::kLatinFace, plain)));
+
+    const juce::Font latin(CTVLookAndFeel::kLatinFace, 14.0f, juce::Font::bold);
+    EXPECT_EQ(CTVLookAndFeel::fontForText("Song " + japanese, latin).getTypefaceName(), CTVLookAndFeel::kJapaneseFace);
+    EXPECT_TRUE(CTVLookAndFeel::fontForText("Song " + japanese, latin).isBold());
+    EXPECT_EQ(CTVLookAndFeel::fontForText(juce::CharPointer_UTF8("Caf\xc3\xa9"), latin).getTypefaceName(),
+              CTVLookAndFeel::kLatinFace)
+        << "accented Latin letters are in the Latin face";
+    juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
+}
