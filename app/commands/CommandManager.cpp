@@ -231,6 +231,14 @@ void CommandManager::resetAfterSave()
     tellController();
 }
 
+void CommandManager::noteDirectChanges()
+{
+    if (m_changesSinceSaved == 0)
+        ++m_changesSinceSaved;
+    tellController();
+    startTimer(kAutoSaveDelayMs);
+}
+
 void CommandManager::timerCallback()
 {
     stopTimer();

@@ -56,6 +56,12 @@ public:
     bool isModified() const { return m_changesSinceSaved != 0 || m_savedOutOfReach; }
     bool isBusy() const { return m_busy; }
 
+    // Changes made to the list outside performUndoable (the later steps of a
+    // value dragged with the mouse, which join the undo step of the first):
+    // the list stays marked modified and the recovery copy is written again
+    // after the usual delay, without another undo step.
+    void noteDirectChanges();
+
     // After New or opening a list: no history, nothing modified.
     void resetAfterOpen();
     // After a save: nothing modified; the history stays (an undo modifies the

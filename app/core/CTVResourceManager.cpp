@@ -84,6 +84,14 @@ CTVResourceManager::~CTVResourceManager()
     CBJXResource::Release();
 }
 
+juce::Image CTVResourceManager::GetImage(const char* name) const
+{
+    for (int i = 0; i < kImageCount; ++i)
+        if (juce::String(kImageNames[static_cast<size_t>(i)]).equalsIgnoreCase(name))
+            return GetImage(i);
+    return {};
+}
+
 juce::Image CTVResourceManager::GetImage(int number) const
 {
     if (number < 0 || number >= kImageCount)

@@ -24,6 +24,9 @@ public:
     // The image of a number; a null image when the number is out of range or
     // the image could not be loaded.
     juce::Image GetImage(int number) const;
+    // The image of a name of kImageNames (without regard to case); a null
+    // image for another name.
+    juce::Image GetImage(const char* name) const;
 
 private:
     CBJXResource* m_resource = nullptr;

@@ -182,6 +182,9 @@ public:
     // False when no time is shown (nothing is written then).
     bool GetPositionForDisplay(int& hours, int& minutes, float& seconds);
     TransportCommandStates GetTransportCommandStates() const;
+    // True while an event of the player's reader thread (the end of a song,
+    // a failed source) waits to be handled on the message thread.
+    bool HasPendingTransportEvent() const { return pendingTransportEnd.load() || pendingSourceFailed.load(); }
     void BuildShuffleOrder();
     // Tests fix the shuffle generator's seed; without one it is the clock.
     void SetShuffleSeed(std::optional<uint32_t> seed) { shuffleSeed = seed; }

@@ -59,6 +59,10 @@ public:
     bool getSessionPosition(int& hours, int& minutes, float& seconds) override;
     void getSessionLevels(float levels[2], int& clip) override;
 
+    // Message thread: the stored session (running, or finished and kept until
+    // the next starts); null when there is none.
+    ExportSession* getStoredSession() const { return m_session.get(); }
+
     // True when a drive of the burner can write CD-R discs.
     bool hasUsableDrive();
 

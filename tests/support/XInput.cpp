@@ -102,7 +102,18 @@ std::string findWindow(const std::string& name, int seconds)
 
 bool moveToScreen(juce::Point<int> point)
 {
-    return xdotool("mousemove --sync " + std::to_string(point.x) + " " + std::to_string(point.y));
+    // "--sync" waits for a motion, and there is none when the pointer is
+    // there already: the move is checked by asking where the pointer is.
+    const std::string x = std::to_string(point.x);
+    const std::string y = std::to_string(point.y);
+    if (!xdotool("mousemove " + x + " " + y))
+        return false;
+    const std::string expected = "x:" + x + " y:" + y + " ";
+    const bool arrived = PumpUntil(
+        [&] { return runCommandOutput("xdotool getmouselocation 2>/dev/null").rfind(expected, 0) == 0; }, 2);
+    EXPECT_TRUE(arrived) << "the pointer did not reach " << x << "," << y;
+    settle();
+    return arrived;
 }
 
 bool moveTo(const juce::Component& component, juce::Point<int> point)

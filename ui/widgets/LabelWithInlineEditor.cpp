@@ -140,7 +140,11 @@ void LabelWithInlineEditor::focusGained(FocusChangeType cause)
 
 std::unique_ptr<juce::ComponentTraverser> LabelWithInlineEditor::createKeyboardFocusTraverser()
 {
-    return std::make_unique<LabelKeyboardFocusTraverser>(*this, std::make_unique<juce::KeyboardFocusTraverser>());
+    // The traverser the label would have without its own: its parent's, so
+    // that a list's traverser still decides where Tab goes from here.
+    juce::Component* parent = getParentComponent();
+    return std::make_unique<LabelKeyboardFocusTraverser>(
+        *this, parent != nullptr ? parent->createKeyboardFocusTraverser() : std::make_unique<juce::KeyboardFocusTraverser>());
 }
 
 void LabelWithInlineEditor::paintOverChildren(juce::Graphics& g)

@@ -64,7 +64,7 @@ private:
 };
 
 // The keyboard-focus traverser of an in-place edited label: it asks the
-// framework's traverser, starting from the label when focus is in the
+// traverser of the label's parent, starting from the label when focus is in the
 // label's own editor, and answers a label being edited by its editor.
 class LabelKeyboardFocusTraverser : public juce::KeyboardFocusTraverser
 {
