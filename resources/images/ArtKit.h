@@ -22,7 +22,7 @@ inline const juce::Colour wellEdge{0xFF0B0D10};
 inline const juce::Colour panel{0xFFE3E6EA};
 inline const juce::Colour panelDark{0xFFD4D8DD};
 inline const juce::Colour panelLine{0xFF9AA1AA};
-inline const juce::Colour listWell{0xFFF5F6F8};
+inline const juce::Colour listWell{0xFFDCE0E6};
 // Accent and signal colours.
 inline const juce::Colour accent{0xFF2FA4E7};
 inline const juce::Colour accentLight{0xFF7CC8F2};

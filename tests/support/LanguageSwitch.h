@@ -10,11 +10,15 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/core/CBJXResource.h"
+#include "platform/resources/ResourceModule.h"
+#include "resources/EmbeddedResources.h"
 #include "ui/look/CTVLookAndFeel.h"
 
 namespace qm::test
@@ -37,6 +41,13 @@ public:
         setenv("LANG", locale, 1);
         unsetenv("LC_ALL");
         unsetenv("LC_MESSAGES");
+        // The built-in resources settle their language once per process: the
+        // switch puts the same files in the language asked for in their place.
+        std::vector<qm::platform::ResourceFile> files;
+        for (const auto& file : qm::resources::EmbeddedFiles())
+            files.push_back({file.fileName, file.data, static_cast<std::size_t>(std::max(file.size, 0))});
+        m_module = std::make_unique<qm::platform::ResourceModule>(std::move(files), qm::platform::UserLanguage());
+        CBJXResource::SetModule(m_module.get());
         m_resources = CBJXResource::GetInstance();
         m_lookAndFeel = CTVLookAndFeel::GetInstance();
         juce::LookAndFeel::setDefaultLookAndFeel(m_lookAndFeel);
@@ -46,6 +57,7 @@ public:
         juce::LookAndFeel::setDefaultLookAndFeel(nullptr);
         CTVLookAndFeel::Release();
         CBJXResource::Release();
+        CBJXResource::SetModule(nullptr);
         juce::LocalisedStrings::setCurrentMappings(nullptr);
         const char* variables[] = {"LANG", "LC_ALL", "LC_MESSAGES"};
         for (size_t i = 0; i < m_saved.size(); ++i)
@@ -64,6 +76,7 @@ public:
 
 private:
     std::vector<std::optional<std::string>> m_saved;
+    std::unique_ptr<qm::platform::ResourceModule> m_module;
     CBJXResource* m_resources = nullptr;
     CTVLookAndFeel* m_lookAndFeel = nullptr;
 };
