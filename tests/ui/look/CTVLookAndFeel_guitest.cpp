@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/fonts/FaceCoverage.h"
 #include "tests/app/TestResources.h"
 #include "ui/look/CTVLookAndFeel.h"
 
@@ -174,6 +175,10 @@ TEST(CTVLookAndFeel, DrawsItsWidgetsWithoutFault)
 TEST(CTVLookAndFeel, UsersTextDrawsInAFaceThatHasItsGlyphs)
 {
     juce::ScopedJuceInitialiser_GUI framework;
+    ASSERT_TRUE(qm::platform::isFaceInstalled(CTVLookAndFeel::kLatinFace))
+        << "the font Liberation Sans is not installed (Debian package fonts-liberation)";
+    ASSERT_TRUE(qm::platform::isFaceInstalled(CTVLookAndFeel::kJapaneseFace))
+        << "the font IPAGothic is not installed (Debian package fonts-ipafont-gothic)";
     LookAndFeelScope scope("en");
     juce::LookAndFeel::setDefaultLookAndFeel(scope.lookAndFeel);
     const juce::String japanese = juce::CharPointer_UTF8("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe6\xad\x8c");
