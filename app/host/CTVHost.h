@@ -175,6 +175,7 @@ public:
     // Relative seek by tenths of a second.
     void SeekBy(double tenths);
     void SetSeekFraction(double fraction) { seekFraction = fraction; }
+    double GetSeekFraction() const { return seekFraction; }
     void SetPositionFraction(double fraction);
     bool IsTimeInsideSong(double seconds) const;
     bool IsPositionInsideSong() const;

@@ -1,42 +1,24 @@
 #pragma once
 
-// The song-list panel over the real controller and command manager (with the
-// action manager as the command target), in a window of its own at the
-// screen's top-left corner, under the language switch. Songs are WAV files
-// made at run time.
+// The song-list panel in a window of its own, over the program's controller
+// and command manager (see UiFixture).
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "app/core/CTVResourceManager.h"
-#include "tests/app/commands/ActionManagerFixture.h"
-#include "tests/support/LanguageSwitch.h"
-#include "tests/support/MessageLoop.h"
-#include "tests/support/XInput.h"
+#include "tests/ui/UiFixture.h"
 #include "ui/songlist/CTVLayerList.h"
 #include "ui/songlist/CTVListItem.h"
 
 namespace qm::test
 {
-// Made before the controller, so the string table and the look-and-feel are
-// those of the language.
-struct LanguageFirst
-{
-    explicit LanguageFirst(const char* locale)
-        : language(locale)
-    {
-    }
-    LanguageSwitch language;
-};
-
-class SongListFixture : public LanguageFirst, public ActionManagerFixture
+class SongListFixture : public UiFixture
 {
 protected:
     explicit SongListFixture(const char* locale = LanguageSwitch::kEnglish)
-        : LanguageFirst(locale)
+        : UiFixture(locale)
     {
-        resources = CTVResourceManager::GetInstance();
     }
     ~SongListFixture() override
     {
@@ -44,9 +26,7 @@ protected:
             window->removeFromDesktop();
         panel.reset();
         window.reset();
-        CTVResourceManager::Release();
     }
-
     // Shows the panel in a window; the songs should be there first.
     void ShowPanel(int height = 400)
     {
@@ -97,8 +77,6 @@ protected:
         }
     }
 
-    CTVResourceManager* resources = nullptr;
-    std::unique_ptr<juce::Component> window;
     std::unique_ptr<CTVLayerList> panel;
 };
 } // namespace qm::test
