@@ -2,3 +2,4 @@
 # not share the machine with others.
 set_tests_properties("JackServer.ASongReachesTheDeviceWholeInOrderAndAtItsLevel" PROPERTIES RUN_SERIAL TRUE)
 set_tests_properties("JackServer.TheControllerPlaysAListWholeAndInOrder" PROPERTIES RUN_SERIAL TRUE)
+set_tests_properties("JackServer.TheTransportStripPlaysASong" PROPERTIES RUN_SERIAL TRUE)

@@ -184,8 +184,11 @@ TEST_F(AddSongs, AddingWhileTheListPlays)
     ASSERT_TRUE(host->SetCurrentTrack(0, true, true));
     StartBlocks();
     host->SetTransportState(CTVHost::kPlaying);
+    // Enough files that the add outlasts several steps of the timer even on
+    // a machine busy with other tests.
+    constexpr int kFiles = 400;
     juce::StringArray paths;
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < kFiles; ++i)
         paths.add(Wav("new/" + std::to_string(i) + ".wav"));
     AddSongThreadWithProgressWindow adder(paths, 1);
     listener.take();
@@ -193,7 +196,7 @@ TEST_F(AddSongs, AddingWhileTheListPlays)
     ASSERT_TRUE(qm::test::PumpUntil([&] { return !adder.isThreadRunning(); }, 120));
     StopBlocks();
     host->StopPlayback();
-    EXPECT_EQ(adder.getNextRow(), 51);
-    EXPECT_EQ(host->GetTrackCount(), 53);
+    EXPECT_EQ(adder.getNextRow(), kFiles + 1);
+    EXPECT_EQ(host->GetTrackCount(), kFiles + 3);
     EXPECT_FALSE(listener.values("currentTrackChanged").empty()) << "the timer stepped songs meanwhile";
 }

@@ -5,7 +5,10 @@
 #include "tests/ui/GuiTestHelpers.h"
 #include "tests/ui/UiFixture.h"
 #include "ui/look/ProgramImages.h"
+#include "ui/main/ExportAndBurnCD.h"
+#include "ui/meter/LevelMeter.h"
 #include "ui/transport/TransportComponent.h"
+#include "tests/support/Screenshots.h"
 
 namespace xinput = qm::test::xinput;
 using qm::test::MouseAt;
@@ -238,5 +241,76 @@ TEST_F(Transport, SongDisplays)
             same = a.getPixelAt(x, y) == b.getPixelAt(x, y);
     EXPECT_TRUE(same);
     reference.setLookAndFeel(nullptr);
+}
+} // namespace
+
+namespace
+{
+// The strip and the meter in one language, made inside a test.
+struct PlayerScene final : public qm::test::UiFixture
+{
+    explicit PlayerScene(const char* locale)
+        : qm::test::UiFixture(locale)
+    {
+    }
+    ~PlayerScene() override
+    {
+        StopBlocks();
+        if (window != nullptr)
+            window->removeFromDesktop();
+        window.reset();
+        holder.reset();
+        strip.reset();
+        meter.reset();
+        background.reset();
+    }
+    void TestBody() override {}
+    using UiFixture::host;
+    using UiFixture::language;
+
+    juce::Image Picture()
+    {
+        OpenDevice(44100.0);
+        Named({kJapaneseName + " 1"}, 20.0);
+        EXPECT_TRUE(host->SetCurrentTrack(0, true, false));
+        auto area = std::make_unique<juce::Component>("Area");
+        strip = std::make_unique<TransportComponent>(*host);
+        meter = std::make_unique<LevelMeter>(*host);
+        area->setSize(820, 240);
+        // The window's own background behind, as the main window has it.
+        background = std::make_unique<BackGroundComponent>();
+        background->setBounds(0, 0, 820, 240);
+        area->addAndMakeVisible(*background);
+        area->addAndMakeVisible(*strip);
+        meter->setTopLeftPosition(705, 0);
+        area->addAndMakeVisible(*meter);
+        holder = std::move(area);
+        Show(*holder);
+        host->SetTransportState(CTVHost::kPlaying);
+        StartBlocks();
+        // A while of playing: the point, the counter and the meter move.
+        juce::MessageManager::getInstance()->runDispatchLoopUntil(600);
+        return qm::test::screenshots::snapshot(*holder, "TransportLooks", "strip-and-meter");
+    }
+
+    std::unique_ptr<juce::Component> holder;
+    std::unique_ptr<BackGroundComponent> background;
+    std::unique_ptr<TransportComponent> strip;
+    std::unique_ptr<LevelMeter> meter;
+};
+
+TEST(TransportLooks, PicturesWhileASongPlays)
+{
+    for (const char* locale : {qm::test::LanguageSwitch::kEnglish, qm::test::LanguageSwitch::kJapanese})
+    {
+        SCOPED_TRACE(locale);
+        PlayerScene scene(locale);
+        const juce::Image image = scene.Picture();
+        ASSERT_TRUE(image.isValid());
+        EXPECT_EQ(scene.host->GetTransportState(), CTVHost::kPlaying);
+        EXPECT_TRUE(scene.strip->getPlayButton().getToggleState());
+        EXPECT_GT(scene.meter->getBar(0).getLitHeight(), 0) << "the meter shows the song";
+        qm::test::KeepRender(image, juce::String("transport-") + (scene.language.isJapanese() ? "ja" : "en"));
+    }
 }
 } // namespace
