@@ -108,6 +108,11 @@ TEST_F(Transport, AnUnreadableSongDrawsNoBar)
     ShowStrip();
     EXPECT_FALSE(Bar().hasSong());
     EXPECT_EQ(Bar().getPointX(), 1);
+    // A press on the bar changes nothing that plays.
+    Bar().mouseDown(MouseAt(Bar(), 300, 5, kLeft));
+    Bar().mouseUp(MouseAt(Bar(), 300, 5, {}));
+    EXPECT_EQ(host->GetTransportState(), CTVHost::kStopped);
+    EXPECT_EQ(host->GetPlayer()->GetPosition(), 0.0);
 }
 
 // Short clicks step or return to the start; a hold winds and its release
