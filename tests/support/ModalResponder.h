@@ -85,15 +85,8 @@ public:
     // The buttons of a modal window, in order.
     static std::vector<juce::Button*> buttonsOf(juce::Component& modal)
     {
-        // An alert window's buttons are its direct children, in order.
+        // In child order, those inside custom components included.
         std::vector<juce::Button*> buttons;
-        if (dynamic_cast<juce::AlertWindow*>(&modal) != nullptr)
-        {
-            for (juce::Component* child : modal.getChildren())
-                if (auto* button = dynamic_cast<juce::Button*>(child))
-                    buttons.push_back(button);
-            return buttons;
-        }
         std::function<void(juce::Component&)> collect = [&](juce::Component& c) {
             for (juce::Component* child : c.getChildren())
             {

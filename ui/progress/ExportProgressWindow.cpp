@@ -14,13 +14,13 @@ juce::String Text(const char* key)
 {
     return CBJXResource::GetString(key);
 }
-constexpr const char* kCancelName = "Cancel";
 } // namespace
 
 ExportProgressWindow::ExportProgressWindow()
     : m_cancel(Text("Button_Cancel"))
 {
-    m_cancel.setName(kCancelName);
+    // An alert window shows a custom component's name above it.
+    m_cancel.setName(juce::String());
     m_cancel.setSize(88, 24);
     m_cancel.addShortcut(juce::KeyPress(juce::KeyPress::escapeKey));
     m_cancel.addListener(this);
@@ -173,7 +173,8 @@ bool DiscBurnProgressWindow::exportSessionAskRepeat(ExportSession* session)
     {
         // The colour goes first: the window lays its text out with it.
         m_window->setColour(juce::AlertWindow::textColourId, juce::Colour(0xFFFF0000));
-        setMessage(session->getFailureText() + Text("DiscBurn_Retry"));
+        // On a line of its own: the failure text ends without a break.
+        setMessage(session->getFailureText() + "\n" + Text("DiscBurn_Retry"));
         m_yes->setButtonText(Text("Button_BurnRetry"));
         m_no->setButtonText(Text("Button_Stop"));
     }
