@@ -1,0 +1,22 @@
+#include "ui/disc/ReloadThread.h"
+
+#include <cstdio>
+
+namespace Tavrel
+{
+void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent)
+{
+    thread.signalThreadShouldExit();
+    thread.notify();
+    if (scanEvent != nullptr)
+        scanEvent->signal();
+    if (!thread.waitForThreadToExit(limitMs))
+    {
+        // A drive that hangs in a call: the thread ends when the call
+        // returns, and waiting is the only safe way.
+        std::fprintf(stderr, "%s: still in a drive call after %d ms, waiting for it\n",
+                     thread.getThreadName().toRawUTF8(), limitMs);
+        thread.waitForThreadToExit(-1);
+    }
+}
+} // namespace Tavrel
