@@ -40,6 +40,7 @@ public:
     juce::TextButton& getOpenButton() { return *m_open; }
     juce::TextButton& getCancelButton() { return *m_cancel; }
     int getShownDiscCount() const { return m_shown.size(); }
+    const DiscOpenManager::DiscInfo* getShownDisc(int row) const { return m_shown[row]; }
     // The height the sheet is heading for.
     int getTargetHeight() const { return m_targetHeight; }
     // What a drive's cell shows: the last part of its name.

@@ -9,6 +9,7 @@
 #include "tests/support/ModalResponder.h"
 #include "tests/ui/export/ExportUiFixture.h"
 #include "ui/disc/DiscBurnSheet.h"
+#include "ui/disc/DiscOpenSheet.h"
 
 using Tavrel::DiscBurnParameter;
 using Tavrel::DiscBurnSheet;
@@ -83,7 +84,9 @@ protected:
 TEST_F(DiscBurnSheetTest, BurnOntoABlankTarget)
 {
     const std::string target = Target("blank");
-    Named({"one", "two"}, 1.0);
+    Named({"one", "two"}, 4.0); // a disc's shortest track
+    for (Tavrel::TrackInfo* song : host->tracks)
+        song->setTextField("Round Trip", Tavrel::TrackInfo::kAlbum, false);
     Make();
     Open();
     ASSERT_TRUE(LabelReads("CD-R(Blank)"));
@@ -118,6 +121,22 @@ TEST_F(DiscBurnSheetTest, BurnOntoABlankTarget)
     for (size_t at = info.find("audio"); at != std::string::npos; at = info.find("audio", at + 1))
         ++audioTracks;
     EXPECT_GE(audioTracks, 2);
+
+    // Round trip: the disc in the disc-open sheet, with its album title;
+    // Open adds its two songs, as long as the songs burned (within a sector).
+    sheet->close();
+    ASSERT_TRUE(qm::platform::CdDriveRegistry::Instance().RegisterImage(target + ".cue"));
+    Tavrel::DiscOpenSheet open;
+    open.setVisible(false);
+    main.addChildComponent(open);
+    ASSERT_TRUE(open.open());
+    ASSERT_TRUE(qm::test::PumpUntil([&] { return open.getShownDiscCount() == 1; }, 10));
+    EXPECT_EQ(open.getShownDisc(0)->title, "Round Trip");
+    open.getTable().selectRow(0);
+    open.getOpenButton().triggerClick();
+    ASSERT_TRUE(qm::test::PumpUntil([&] { return host->GetTrackCount() == 4; }, 20));
+    for (int i = 2; i < 4; ++i)
+        EXPECT_NEAR(host->GetTrack(i)->getLengthInSeconds(), 4.0, 588.0 / 44100.0 + 1e-6) << i;
 }
 
 // A drive without raw P-W writing: the gap warning after the slide-in;
