@@ -19,7 +19,7 @@ cmake --build "$build"
 # uninstrumented there too.
 tsan="$top/build/tsan"
 cmake -S "$top" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_TSAN=ON -DQM_BUILD_BENCH=OFF
-cmake --build "$tsan" --target test_engine_dsp_unit test_platform_unit test_app_unit test_app_gui test_session_gui
+cmake --build "$tsan" --target test_engine_dsp_unit test_platform_unit test_app_unit test_app_gui test_session_gui test_ui_gui
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/test_engine_dsp_unit" --gtest_filter='PlayerTest.*:DynamicControl.*'
 TSAN_OPTIONS="halt_on_error=1" "$tsan/tests/test_platform_unit" --gtest_filter='CdMediaWatcher.*:WakeEvent.*'
 # The controller with the player's threads and a device thread; the
@@ -33,6 +33,11 @@ TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s 
 # targets stay out: the disc library's own threads are not instrumented).
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$tsan/tests/test_session_gui" --gtest_filter='FileExport*:Normalize*:CancelAndPause*:BurnOutput*:DiscSessions*'
+
+# The disc sheets' reload threads: scanning while media-change messages
+# arrive, and polling while Eject, Burn and Erase are pressed.
+TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" "$top/tests/support/own-display.sh" \
+  "$tsan/tests/test_ui_gui" --gtest_filter='DiscOpen.*:DiscBurnSheetTest.*'
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -96,6 +96,11 @@ TEST_F(DiscBurnSheetTest, BurnOntoABlankTarget)
     EXPECT_EQ(sheet->getOptionsDisplay().getBounds().withZeroOrigin(), juce::Rectangle<int>(0, 0, 296, 64))
         << "a writer of CD-TEXT: four rows";
 
+    // Eject goes to the drive under the burner's lock while polling goes on.
+    sheet->getEjectButton().triggerClick();
+    qm::test::PumpPosted();
+    EXPECT_TRUE(sheet->isPolling());
+
     struct Started final : public Tavrel::ExportSessionListener
     {
         void exportSessionFinished(Tavrel::ExportSession*, bool wasAborted) override
