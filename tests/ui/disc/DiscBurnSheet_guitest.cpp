@@ -6,6 +6,7 @@
 #include "platform/burn/DiscRecorderRegistry.h"
 #include "platform/cd/CdDriveRegistry.h"
 #include "session/parameters/DiscBurnParameter.h"
+#include "tests/session/FakeExportSession.h"
 #include "tests/support/ModalResponder.h"
 #include "tests/ui/export/ExportUiFixture.h"
 #include "ui/disc/DiscBurnSheet.h"
@@ -164,6 +165,8 @@ TEST_F(DiscBurnSheetTest, TheGapWarning)
         qm::test::PumpPosted();
         EXPECT_EQ(responder.seen().title, Text("Common_WarningDialogTitle"));
     }
+    EXPECT_EQ(sheet->getOptionsDisplay().getBounds().withZeroOrigin(), juce::Rectangle<int>(0, 0, 296, 32))
+        << "no CD-TEXT on this drive: gap and normalise only";
     EXPECT_TRUE(SettingsHold("Export_Num_Drives_Hides_Warnings"));
     EXPECT_TRUE(SettingsHold("Export_Drive_Hides_Warnings_0"));
     sheet->getCancelButton().triggerClick();
@@ -180,6 +183,32 @@ TEST_F(DiscBurnSheetTest, TheGapWarning)
     Open();
     juce::MessageManager::getInstance()->runDispatchLoopUntil(500);
     EXPECT_EQ(juce::Component::getCurrentlyModalComponent(), sheet.get());
+}
+
+// Burn while another session runs: refused, nothing saved, polling again.
+TEST_F(DiscBurnSheetTest, ARefusedBurn)
+{
+    Target("blank");
+    Named({"one"}, 4.0);
+    static FakeExportSession::Record record;
+    static std::atomic<bool> release{false};
+    ASSERT_TRUE(exports->startSession(std::make_unique<FakeExportSession>(
+        record, "Export_Title", true, [](FakeExportSession& s) {
+            while (!release && !s.cancelled)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            s.notifyFinished(true);
+        })));
+    Make();
+    Open();
+    ASSERT_TRUE(LabelReads("CD-R(Blank)"));
+    const juce::MemoryBlock before = SettingsBytes();
+    sheet->getBurnButton().triggerClick();
+    qm::test::PumpPosted();
+    EXPECT_TRUE(SettingsBytes() == before);
+    EXPECT_TRUE(sheet->getProperties()[kProperty].isVoid());
+    EXPECT_EQ(sheet->getState(), CBfcSheet::kOpen);
+    EXPECT_TRUE(qm::test::PumpUntil([&] { return sheet->isPolling(); }, 5));
+    release = true;
 }
 
 // Erasing: the check names the songs read from the disc; a passed check asks
