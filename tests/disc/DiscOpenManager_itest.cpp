@@ -28,23 +28,6 @@ public:
     juce::String Drive() const { return juce::String::fromUTF8(Name().c_str()); }
 };
 
-// CD-TEXT with one block whose disc title is `title` (raw bytes in the
-// block's character code).
-std::vector<uint8_t> AlbumPacks(const std::string& title, int tracks, uint8_t characterCode = 0x00)
-{
-    Block block;
-    block.characterCode = characterCode;
-    block.doubleByte = characterCode == 0x80;
-    block.language = characterCode == 0x80 ? 0x69 : 0x09;
-    block.firstTrack = 1;
-    block.lastTrack = tracks;
-    block.texts[0x80] = std::vector<std::string>(size_t(tracks) + 1);
-    block.texts[0x80][0] = title;
-    block.texts[0x81] = std::vector<std::string>(size_t(tracks) + 1);
-    qm::test::CdTextPackBuilder builder;
-    builder.AddBlock(block);
-    return builder.Build();
-}
 
 // The records of the scan that belong to drives inside `folder` (a machine
 // may have drives of its own).
@@ -62,7 +45,7 @@ TEST(DiscOpenManager, ScanListsAudioDiscsInDriveOrder)
 {
     qm::test::TempFolder folder;
     // Registered in this order, so the registry lists "second" before "first".
-    Disc second(folder, "second", {{true, 750}, {true, 1500}}, AlbumPacks("Second Album", 2));
+    Disc second(folder, "second", {{true, 750}, {true, 1500}}, qm::test::AlbumTitlePacks("Second Album", 2));
     Disc dataOnly(folder, "data", {{false, 300}});
     Disc first(folder, "first", {{true, 300}, {true, 450}, {true, 600}});
 
@@ -138,7 +121,7 @@ TEST(DiscOpenManager, FullWidthTitleIsFolded)
 {
     qm::test::TempFolder folder;
     // "ＡＢ　１２" in MS-JIS.
-    Disc disc(folder, "disc", {{true, 300}}, AlbumPacks("\x82\x60\x82\x61\x81\x40\x82\x50\x82\x51", 1, 0x80));
+    Disc disc(folder, "disc", {{true, 300}}, qm::test::AlbumTitlePacks("\x82\x60\x82\x61\x81\x40\x82\x50\x82\x51", 1, 0x80));
     DiscOpenManager manager(kFallback);
     juce::OwnedArray<DiscInfo> list;
     ASSERT_TRUE(manager.readDiscInfo(disc.Drive(), list));

@@ -219,4 +219,19 @@ std::vector<uint8_t> CdTextPackBuilder::Build() const
     }
     return out;
 }
+std::vector<uint8_t> AlbumTitlePacks(const std::string& title, int tracks, uint8_t characterCode)
+{
+    CdTextPackBuilder::Block block;
+    block.characterCode = characterCode;
+    block.doubleByte = characterCode == 0x80;
+    block.language = characterCode == 0x80 ? 0x69 : 0x09;
+    block.firstTrack = 1;
+    block.lastTrack = tracks;
+    block.texts[0x80] = std::vector<std::string>(size_t(tracks) + 1);
+    block.texts[0x80][0] = title;
+    block.texts[0x81] = std::vector<std::string>(size_t(tracks) + 1);
+    CdTextPackBuilder builder;
+    builder.AddBlock(block);
+    return builder.Build();
+}
 } // namespace qm::test

@@ -75,4 +75,8 @@ public:
 private:
     std::vector<Block> m_blocks;
 };
+// CD-TEXT of one block whose disc title is `title` (raw bytes in the block's
+// character code: 0x00 ISO 8859-1, 0x80 MS-JIS) for a disc of `tracks`
+// tracks without track texts.
+std::vector<uint8_t> AlbumTitlePacks(const std::string& title, int tracks, uint8_t characterCode = 0x00);
 } // namespace qm::test

@@ -14,6 +14,7 @@
 #include "ui/disc/ReloadThread.h"
 #include "ui/export/ExportParameterDialog.h"
 #include "ui/look/CTVLookAndFeel.h"
+#include "ui/look/UiText.h"
 #include "ui/widgets/ComponentDresser.h"
 #include "ui/windows/MessageBoxes.h"
 
@@ -23,18 +24,6 @@ namespace Tavrel
 {
 namespace
 {
-juce::String Text(const char* key)
-{
-    return CBJXResource::GetString(key);
-}
-
-std::unique_ptr<juce::Label> Caption(const char* key)
-{
-    auto label = std::make_unique<juce::Label>(juce::String(), Text(key));
-    if (const CTVLookAndFeel* look = CTVLookAndFeel::GetStoredInstance())
-        look->setLabelFontKind(*label, 2);
-    return label;
-}
 
 constexpr const char* kTypeNames[] = {
     "",          "CD-ROM",   "CD-R",       "CD-RW",     "DVD-ROM",    "DVD-R",     "DVD-RAM",
@@ -75,22 +64,22 @@ DiscBurnSheet::DiscBurnSheet(const juce::String& propertyName)
       m_common(std::make_unique<CommonExportParameter>()),
       m_disc(std::make_unique<DiscBurnParameter>(Proxy()))
 {
-    m_group = std::make_unique<juce::GroupComponent>("Option", Text("Export_Option"));
-    m_sourceCaption = Caption("Export_Source");
+    m_group = std::make_unique<juce::GroupComponent>("Option", uiText("Export_Option"));
+    m_sourceCaption = makeCaption("Export_Source", 2);
     m_source = std::make_unique<juce::ComboBox>("Source");
-    m_formatCaption = Caption("DiscBurn_DiscFormat");
+    m_formatCaption = makeCaption("DiscBurn_DiscFormat", 2);
     m_format = std::make_unique<juce::ComboBox>("DiscFormat");
-    m_driveCaption = Caption("DiscBurn_Drive");
+    m_driveCaption = makeCaption("DiscBurn_Drive", 2);
     m_drive = std::make_unique<juce::ComboBox>("Drive");
-    m_discState = Caption("DiscBurn_NoDisc");
-    m_eject = std::make_unique<juce::TextButton>(Text("Button_Eject"));
-    m_speedCaption = Caption("DiscBurn_WriteSpeed");
+    m_discState = makeCaption("DiscBurn_NoDisc", 2);
+    m_eject = std::make_unique<juce::TextButton>(uiText("Button_Eject"));
+    m_speedCaption = makeCaption("DiscBurn_WriteSpeed", 2);
     m_speed = std::make_unique<juce::ComboBox>("WriteSpeed");
-    m_cancel = std::make_unique<juce::TextButton>(Text("Button_Cancel"));
-    m_erase = std::make_unique<juce::TextButton>(Text("Button_Erase"));
-    m_burn = std::make_unique<juce::TextButton>(Text("Button_Burn"));
+    m_cancel = std::make_unique<juce::TextButton>(uiText("Button_Cancel"));
+    m_erase = std::make_unique<juce::TextButton>(uiText("Button_Erase"));
+    m_burn = std::make_unique<juce::TextButton>(uiText("Button_Burn"));
     m_options = std::make_unique<ExportParameterDisplay>(120, 176);
-    m_edit = std::make_unique<juce::TextButton>(Text("Export_Edit"));
+    m_edit = std::make_unique<juce::TextButton>(uiText("Export_Edit"));
 
     m_comboLook = std::make_unique<ComboBoxLookAndFeel>(m_source.get(), 2);
     for (juce::ComboBox* box : {m_source.get(), m_format.get(), m_drive.get(), m_speed.get()})
@@ -115,10 +104,10 @@ DiscBurnSheet::DiscBurnSheet(const juce::String& propertyName)
     m_disc->bindComponent(m_format.get(), DiscBurnParameter::kDiscFormat);
     m_disc->bindComponent(m_drive.get(), DiscBurnParameter::kDrive);
     m_disc->bindComponent(m_speed.get(), DiscBurnParameter::kWriteSpeed);
-    m_options->addRow(Text("DiscBurn_AlbumTitle") + ":", m_disc.get(), DiscBurnParameter::kAlbumTitle);
-    m_options->addRow(Text("DiscBurn_AlbumArtist") + ":", m_disc.get(), DiscBurnParameter::kAlbumPerformer);
-    m_options->addRow(Text("DiscBurn_GapBetweenSongs") + ":", m_disc.get(), DiscBurnParameter::kGap);
-    m_options->addRow(Text("Export_Normalize") + ":", m_common.get(), CommonExportParameter::kNormalizeMode);
+    m_options->addRow(uiText("DiscBurn_AlbumTitle") + ":", m_disc.get(), DiscBurnParameter::kAlbumTitle);
+    m_options->addRow(uiText("DiscBurn_AlbumArtist") + ":", m_disc.get(), DiscBurnParameter::kAlbumPerformer);
+    m_options->addRow(uiText("DiscBurn_GapBetweenSongs") + ":", m_disc.get(), DiscBurnParameter::kGap);
+    m_options->addRow(uiText("Export_Normalize") + ":", m_common.get(), CommonExportParameter::kNormalizeMode);
     updateOptionRows();
     for (juce::Button* button : {static_cast<juce::Button*>(m_eject.get()), static_cast<juce::Button*>(m_cancel.get()),
                                  static_cast<juce::Button*>(m_erase.get()), static_cast<juce::Button*>(m_burn.get()),
@@ -150,10 +139,10 @@ DiscBurnSheet::~DiscBurnSheet()
 juce::String DiscBurnSheet::discStateText(int discType, bool blank)
 {
     if (discType < 0)
-        return Text("DiscBurn_NoDisc");
+        return uiText("DiscBurn_NoDisc");
     if (discType == 0 || discType >= static_cast<int>(std::size(kTypeNames)))
-        return Text("DiscBurn_Unknown");
-    return juce::String(kTypeNames[discType]) + Text(blank ? "DiscBurn_Disc_Blank" : "DiscBurn_Disc_Used");
+        return uiText("DiscBurn_Unknown");
+    return juce::String(kTypeNames[discType]) + uiText(blank ? "DiscBurn_Disc_Blank" : "DiscBurn_Disc_Used");
 }
 
 void DiscBurnSheet::paint(juce::Graphics& g)
@@ -307,14 +296,14 @@ void DiscBurnSheet::showGapWarning()
 {
     if (!isVisible() || !m_disc->shouldShowDriveWarning())
         return;
-    CustomAlertWindow window(Text("Common_WarningDialogTitle"), Text("DiscBurn_AudioCdGapSettingsMayFail"),
+    CustomAlertWindow window(uiText("Common_WarningDialogTitle"), uiText("DiscBurn_AudioCdGapSettingsMayFail"),
                              juce::MessageBoxIconType::WarningIcon);
-    juce::ToggleButton box(Text("DiscBurn_AudioCdGapSettingsMayFail_CheckBox"));
+    juce::ToggleButton box(uiText("DiscBurn_AudioCdGapSettingsMayFail_CheckBox"));
     box.setName(juce::String()); // an alert window shows a component's name above it
     box.setSize(24, 24);
     box.changeWidthToFitText();
     window.addCustomComponent(&box);
-    window.addButton(Text("Button_Ok"), 1, juce::KeyPress(juce::KeyPress::returnKey));
+    window.addButton(uiText("Button_Ok"), 1, juce::KeyPress(juce::KeyPress::returnKey));
     window.runModalLoop();
     window.removeCustomComponent(0);
     if (box.getToggleState())
@@ -391,20 +380,20 @@ void DiscBurnSheet::erase()
             for (int i = 0; i < songs.size(); ++i)
                 if (const TrackInfo* song = host->GetTrack(songs[i]))
                     names.add(song->getTextField(TrackInfo::kSongName));
-        showOkMessageBox(juce::MessageBoxIconType::WarningIcon, Text("Common_ErrorDialogTitle"), Text(problem),
+        showOkMessageBox(juce::MessageBoxIconType::WarningIcon, uiText("Common_ErrorDialogTitle"), uiText(problem),
                          names.joinIntoString("\n"));
         return;
     }
-    CustomAlertWindow window(Text("DiscErase_Title"), Text("DiscErase_Confirmation"),
+    CustomAlertWindow window(uiText("DiscErase_Title"), uiText("DiscErase_Confirmation"),
                              juce::MessageBoxIconType::QuestionIcon);
-    juce::ToggleButton quick(Text("DiscErase_Quick"));
+    juce::ToggleButton quick(uiText("DiscErase_Quick"));
     quick.setName(juce::String());
     quick.setSize(24, 24);
     quick.changeWidthToFitText();
     quick.setToggleState(m_disc->getEraseMode() == 0, juce::dontSendNotification);
     window.addCustomComponent(&quick);
-    window.addButton(Text("Button_Cancel"), 0, juce::KeyPress(juce::KeyPress::escapeKey));
-    window.addButton(Text("Button_Erase"), 1);
+    window.addButton(uiText("Button_Cancel"), 0, juce::KeyPress(juce::KeyPress::escapeKey));
+    window.addButton(uiText("Button_Erase"), 1);
     const int answer = window.runModalLoop();
     window.removeCustomComponent(0);
     if (answer != 1)
@@ -419,15 +408,15 @@ void DiscBurnSheet::erase()
 
 void DiscBurnSheet::editOptions()
 {
-    ExportParameterDialog dialog(Text("DiscBurn_Title"), Text("Export_Option"));
+    ExportParameterDialog dialog(uiText("DiscBurn_Title"), uiText("Export_Option"));
     if (textRowsShown())
     {
-        dialog.addLabelRow(Text("DiscBurn_AlbumTitle"), m_disc.get(), DiscBurnParameter::kAlbumTitle);
-        dialog.addLabelRow(Text("DiscBurn_AlbumArtist"), m_disc.get(), DiscBurnParameter::kAlbumPerformer);
+        dialog.addLabelRow(uiText("DiscBurn_AlbumTitle"), m_disc.get(), DiscBurnParameter::kAlbumTitle);
+        dialog.addLabelRow(uiText("DiscBurn_AlbumArtist"), m_disc.get(), DiscBurnParameter::kAlbumPerformer);
     }
     if (m_disc->getDiscFormatIndex() == 0)
-        dialog.addComboBoxRow(Text("DiscBurn_GapBetweenSongs"), m_disc.get(), DiscBurnParameter::kGap);
-    dialog.addComboBoxRow(Text("Export_Normalize"), m_common.get(), CommonExportParameter::kNormalizeMode);
+        dialog.addComboBoxRow(uiText("DiscBurn_GapBetweenSongs"), m_disc.get(), DiscBurnParameter::kGap);
+    dialog.addComboBoxRow(uiText("Export_Normalize"), m_common.get(), CommonExportParameter::kNormalizeMode);
     if (!dialog.runModal())
         dialog.revert();
 }

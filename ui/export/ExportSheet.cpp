@@ -7,51 +7,36 @@
 #include "session/parameters/FileExportParameter.h"
 #include "ui/export/ExportParameterDialog.h"
 #include "ui/look/CTVLookAndFeel.h"
+#include "ui/look/UiText.h"
 #include "ui/widgets/ComponentDresser.h"
 
 namespace Tavrel
 {
-namespace
-{
-juce::String Text(const char* key)
-{
-    return CBJXResource::GetString(key);
-}
-
-std::unique_ptr<juce::Label> Caption(const char* key)
-{
-    auto label = std::make_unique<juce::Label>(juce::String(), Text(key));
-    if (const CTVLookAndFeel* look = CTVLookAndFeel::GetStoredInstance())
-        look->setLabelFontKind(*label, 2);
-    return label;
-}
-} // namespace
-
 ExportSheet::ExportSheet(const juce::String& propertyName)
     : m_propertyName(propertyName),
       m_common(std::make_unique<CommonExportParameter>()),
       m_file(std::make_unique<FileExportParameter>())
 {
-    m_sourceCaption = Caption("Export_Source");
-    m_destinationCaption = Caption("Export_Destination");
+    m_sourceCaption = makeCaption("Export_Source", 2);
+    m_destinationCaption = makeCaption("Export_Destination", 2);
     m_destination = std::make_unique<juce::FilenameComponent>("Destination", juce::File(), true, true, false,
                                                               juce::String(), juce::String(), juce::String());
     m_source = std::make_unique<juce::ComboBox>("Source");
-    m_formatCaption = Caption("Export_FileFormat");
-    m_fileTypeCaption = Caption("Export_FileType");
+    m_formatCaption = makeCaption("Export_FileFormat", 2);
+    m_fileTypeCaption = makeCaption("Export_FileType", 2);
     m_format = std::make_unique<juce::ComboBox>("Format");
     m_fileType = std::make_unique<juce::ComboBox>("FileType");
-    m_sampleRateCaption = Caption("Export_SampleRate");
+    m_sampleRateCaption = makeCaption("Export_SampleRate", 2);
     m_sampleRate = std::make_unique<juce::ComboBox>("SampleRate");
-    m_bitDepthCaption = Caption("Export_BitDepth");
+    m_bitDepthCaption = makeCaption("Export_BitDepth", 2);
     m_bitDepth = std::make_unique<juce::ComboBox>("BitDepth");
-    m_cancel = std::make_unique<juce::TextButton>(Text("Button_Cancel"));
-    m_ok = std::make_unique<juce::TextButton>(Text("Button_Ok"));
-    m_bitRateCaption = Caption("Export_BitRate");
+    m_cancel = std::make_unique<juce::TextButton>(uiText("Button_Cancel"));
+    m_ok = std::make_unique<juce::TextButton>(uiText("Button_Ok"));
+    m_bitRateCaption = makeCaption("Export_BitRate", 2);
     m_bitRate = std::make_unique<juce::ComboBox>("BitRate");
-    m_optionsGroup = std::make_unique<juce::GroupComponent>("Option", Text("Export_Option"));
+    m_optionsGroup = std::make_unique<juce::GroupComponent>("Option", uiText("Export_Option"));
     m_options = std::make_unique<ExportParameterDisplay>(120, 176);
-    m_edit = std::make_unique<juce::TextButton>(Text("Export_Edit"));
+    m_edit = std::make_unique<juce::TextButton>(uiText("Export_Edit"));
 
     m_comboLook = std::make_unique<ComboBoxLookAndFeel>(m_source.get(), 2);
     m_folderLook = std::make_unique<ComboBoxLookAndFeel>(m_destination.get(), 1);
@@ -84,9 +69,9 @@ ExportSheet::ExportSheet(const juce::String& propertyName)
     m_file->bindComponent(m_bitRate.get(), FileExportParameter::kBitRate);
     m_file->bindComponent(m_destination.get(), FileExportParameter::kDestination);
 
-    m_options->addRow(Text("Export_Filter") + ":", m_common.get(), CommonExportParameter::kDsdFilter);
-    m_options->addRow(Text("Export_Normalize") + ":", m_common.get(), CommonExportParameter::kNormalizeMode);
-    m_options->addRow(Text("Export_Dither") + ":", m_common.get(), CommonExportParameter::kDitherType);
+    m_options->addRow(uiText("Export_Filter") + ":", m_common.get(), CommonExportParameter::kDsdFilter);
+    m_options->addRow(uiText("Export_Normalize") + ":", m_common.get(), CommonExportParameter::kNormalizeMode);
+    m_options->addRow(uiText("Export_Dither") + ":", m_common.get(), CommonExportParameter::kDitherType);
     hideUnusedOptions();
     updateBitRows();
     setSize(360, 408);
@@ -208,8 +193,8 @@ void ExportSheet::confirm()
 
 void ExportSheet::editOptions()
 {
-    ExportParameterDialog dialog(Text("Export_Title"), Text("Export_Option"));
-    dialog.addComboBoxRow(Text("Export_Normalize"), m_common.get(), CommonExportParameter::kNormalizeMode);
+    ExportParameterDialog dialog(uiText("Export_Title"), uiText("Export_Option"));
+    dialog.addComboBoxRow(uiText("Export_Normalize"), m_common.get(), CommonExportParameter::kNormalizeMode);
     if (!dialog.runModal())
         dialog.revert();
 }

@@ -14,20 +14,6 @@
 // for the developer to look at (QM_RENDER_DIR names a folder for copies).
 namespace
 {
-std::vector<uint8_t> Packs(const std::string& title, uint8_t code)
-{
-    qm::test::CdTextPackBuilder::Block block;
-    block.characterCode = code;
-    block.doubleByte = code == 0x80;
-    block.language = code == 0x80 ? 0x69 : 0x09;
-    block.firstTrack = 1;
-    block.lastTrack = 2;
-    block.texts[0x80] = {title, "", ""};
-    block.texts[0x81] = {"", "", ""};
-    qm::test::CdTextPackBuilder builder;
-    builder.AddBlock(block);
-    return builder.Build();
-}
 
 struct Scene final : public qm::test::ExportUiFixture
 {
@@ -68,10 +54,10 @@ TEST(DiscLooks, Pictures)
             sheet.close();
             juce::MessageManager::getInstance()->runDispatchLoopUntil(400);
 
-            qm::test::RegisteredCdImage first(scene.folder, "alpha", {{true, 375}, {true, 375}}, Packs("Alpha", 0));
+            qm::test::RegisteredCdImage first(scene.folder, "alpha", {{true, 375}, {true, 375}}, qm::test::AlbumTitlePacks("Alpha", 2));
             // "日本語" in the disc's double-byte code.
             qm::test::RegisteredCdImage second(scene.folder, "nihongo", {{true, 375}, {true, 375}},
-                                               Packs("\x93\xfa\x96\x7b\x8c\xea", 0x80));
+                                               qm::test::AlbumTitlePacks("\x93\xfa\x96\x7b\x8c\xea", 2, 0x80));
             ASSERT_TRUE(sheet.open());
             ASSERT_TRUE(qm::test::PumpUntil([&] { return sheet.getShownDiscCount() == 2; }, 10));
             sheet.getTable().selectRow(1);

@@ -18,20 +18,6 @@ namespace
 {
 constexpr uint32_t kFiveSeconds = 375; // sectors
 
-std::vector<uint8_t> AlbumPacks(const std::string& title, uint8_t characterCode = 0x00)
-{
-    qm::test::CdTextPackBuilder::Block block;
-    block.characterCode = characterCode;
-    block.doubleByte = characterCode == 0x80;
-    block.language = characterCode == 0x80 ? 0x69 : 0x09;
-    block.firstTrack = 1;
-    block.lastTrack = 2;
-    block.texts[0x80] = {title, "", ""};
-    block.texts[0x81] = {"", "", ""};
-    qm::test::CdTextPackBuilder builder;
-    builder.AddBlock(block);
-    return builder.Build();
-}
 
 // The names of this process's threads.
 std::vector<std::string> ThreadNames()
@@ -67,7 +53,7 @@ protected:
     {
         discs.push_back(std::make_unique<qm::test::RegisteredCdImage>(
             folder, name, std::vector<qm::test::CdImageTrack>{{true, kFiveSeconds}, {true, kFiveSeconds}},
-            AlbumPacks(title, code)));
+            qm::test::AlbumTitlePacks(title, 2, code)));
     }
     void Open()
     {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "tests/session/ScriptedExportSession.h"
 #include "tests/support/ModalResponder.h"
 #include "tests/support/Screenshots.h"
 #include "tests/ui/GuiTestHelpers.h"
@@ -19,40 +20,6 @@
 //     build/asan/tests/test_ui_gui --gtest_filter='ExportLooks*'
 namespace
 {
-// A session that reports what the test scripts, from its own thread.
-class Scripted final : public Tavrel::ExportSession
-{
-public:
-    Scripted(const char* title, bool succeeded, std::function<void(Scripted&)> work)
-        : m_title(title),
-          m_succeeded(succeeded),
-          m_work(std::move(work))
-    {
-    }
-    ~Scripted() override
-    {
-        stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    const char* getTitleKey() const override { return m_title; }
-    bool start() override
-    {
-        m_thread = std::thread([this] { m_work(*this); });
-        return true;
-    }
-    void cancel() override { stop = true; }
-    bool hasSucceeded() override { return m_succeeded; }
-    juce::String getFailureText() override { return CBJXResource::GetString("DiscBurn_Failed"); }
-    std::atomic<bool> stop{false};
-
-private:
-    const char* m_title;
-    bool m_succeeded;
-    std::function<void(Scripted&)> m_work;
-    std::thread m_thread;
-};
-
 struct Scene final : public qm::test::ExportUiFixture
 {
     explicit Scene(const char* locale)
@@ -77,10 +44,9 @@ struct Scene final : public qm::test::ExportUiFixture
     void SessionWindow(std::unique_ptr<Tavrel::ExportProgressWindow> window, const char* title, const char* key,
                        const juce::StringArray& texts, const std::string& name)
     {
-        auto owned = std::make_unique<Scripted>(title, true, [key, texts](Scripted& s) {
+        auto owned = std::make_unique<ScriptedExportSession>(title, [key, texts](ScriptedExportSession& s) {
             s.notifyProgress(37.0, key, texts);
-            while (!s.stop)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            s.waitForStop();
             s.notifyFinished(true);
         });
         window->show();
@@ -139,12 +105,13 @@ TEST(ExportLooks, Pictures)
         {
             auto window = std::make_unique<Tavrel::DiscBurnProgressWindow>();
             std::atomic<int> answered{-1};
-            auto owned = std::make_unique<Scripted>("DiscBurn_Title", succeeded, [&answered](Scripted& s) {
+            auto owned = std::make_unique<ScriptedExportSession>("DiscBurn_Title", [&answered](ScriptedExportSession& s) {
                 answered = s.notifyAskRepeat() ? 1 : 0;
-                while (!s.stop)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                s.waitForStop();
                 s.notifyFinished(true);
             });
+            owned->succeeded = succeeded;
+            owned->failureText = CBJXResource::GetString("DiscBurn_Failed");
             window->show();
             qm::test::ModalResponder responder([&](juce::Component& modal, qm::test::ModalResponder& self) {
                 scene.Keep(scene.Snap(modal), succeeded ? "burn-again" : "burn-retry");

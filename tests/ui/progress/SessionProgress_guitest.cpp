@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "tests/session/FakeExportSession.h"
+#include "tests/session/ScriptedExportSession.h"
 #include "tests/support/ModalResponder.h"
 #include "tests/ui/export/ExportUiFixture.h"
 #include "ui/progress/ExportProgressWindow.h"
@@ -16,48 +16,7 @@ namespace xinput = qm::test::xinput;
 
 namespace
 {
-// A session of a chosen title whose thread runs the test's steps, and whose
-// outcome the test sets.
-class ScriptedSession final : public Tavrel::ExportSession
-{
-public:
-    using Work = std::function<void(ScriptedSession&)>;
-    ScriptedSession(const char* title, Work work)
-        : m_title(title),
-          m_work(std::move(work))
-    {
-    }
-    ~ScriptedSession() override
-    {
-        cancelled = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    const char* getTitleKey() const override { return m_title; }
-    bool start() override
-    {
-        m_thread = std::thread([this] { m_work(*this); });
-        return true;
-    }
-    void cancel() override
-    {
-        ++cancels;
-        cancelled = true;
-    }
-    bool hasSucceeded() override { return succeeded; }
-    juce::String getFailureText() override { return "Burn failed."; }
-
-    std::atomic<bool> cancelled{false};
-    std::atomic<int> cancels{0};
-    std::atomic<bool> succeeded{true};
-    std::atomic<int> step{0};
-    std::atomic<int> repeats{-1};
-
-private:
-    const char* m_title;
-    Work m_work;
-    std::thread m_thread;
-};
+using ScriptedSession = ScriptedExportSession;
 
 class SessionProgress : public qm::test::ExportUiFixture
 {
@@ -65,20 +24,15 @@ protected:
     ~SessionProgress() override
     {
         if (session != nullptr)
-            session->cancelled = true;
+            session->stop = true;
         progress.reset();
     }
     // Starts a session whose thread waits for the test's go before each step.
-    void Start(const char* title, ScriptedSession::Work work)
+    void Start(const char* title, ScriptedSession::Script work)
     {
         auto owned = std::make_unique<ScriptedSession>(title, std::move(work));
         session = owned.get();
         ASSERT_TRUE(exports->startSession(std::move(owned)));
-    }
-    static void WaitForStep(ScriptedSession& s, int step)
-    {
-        while (s.step < step && !s.cancelled)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     juce::String Message() const
     {
@@ -102,14 +56,13 @@ TEST_F(SessionProgress, TheExportWindowFollowsTheSession)
 {
     progress = std::make_unique<ExportProgressWindow>();
     Start("Export_Title", [](ScriptedSession& s) {
-        WaitForStep(s, 1);
+        s.waitForStep(1);
         s.notifyProgress(42.0, "Export_DetectNormalizeGain", {"Song A"});
-        WaitForStep(s, 2);
+        s.waitForStep(2);
         s.notifyProgress(50.0, nullptr, {});
-        WaitForStep(s, 3);
+        s.waitForStep(3);
         s.notifyProgress(60.0, "Export_DetectNormalizeGain", {});
-        while (!s.cancelled)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        s.waitForStop();
     });
     progress->show();
     ASSERT_NE(progress->getWindow(), nullptr);
@@ -138,8 +91,7 @@ TEST_F(SessionProgress, TheEraseWindowHasNoButtonAndKeepsEscape)
 {
     progress = std::make_unique<DiscEraseProgressWindow>();
     Start("DiscErase_Title", [](ScriptedSession& s) {
-        while (!s.cancelled)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        s.waitForStop();
     });
     progress->show();
     EXPECT_EQ(progress->getWindow()->getName(), Text("DiscErase_Title"));
@@ -157,15 +109,14 @@ TEST_F(SessionProgress, TheBurnWindowsQuestions)
     progress = std::make_unique<DiscBurnProgressWindow>();
     auto& burn = static_cast<DiscBurnProgressWindow&>(*progress);
     Start("DiscBurn_Title", [](ScriptedSession& s) {
-        WaitForStep(s, 1);
+        s.waitForStep(1);
         s.repeats = s.notifyAskRepeat() ? 1 : 0; // succeeded
-        WaitForStep(s, 2);
+        s.waitForStep(2);
         s.succeeded = false;
         s.repeats = s.notifyAskRepeat() ? 1 : 0;
-        WaitForStep(s, 3);
+        s.waitForStep(3);
         s.notifyProgress(30.0, "DiscBurn_WriteTracks", {});
-        while (!s.cancelled)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        s.waitForStop();
     });
     progress->show();
 
@@ -216,8 +167,7 @@ TEST_F(SessionProgress, OnlyABurnIsAsked)
     progress = std::make_unique<DiscBurnProgressWindow>();
     Start("Export_Title", [](ScriptedSession& s) {
         s.repeats = s.notifyAskRepeat() ? 1 : 0;
-        while (!s.cancelled)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        s.waitForStop();
     });
     ASSERT_TRUE(qm::test::PumpUntil([&] { return session->repeats >= 0; }, 10));
     EXPECT_EQ(session->repeats, 0);
