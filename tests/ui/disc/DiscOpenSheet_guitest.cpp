@@ -180,6 +180,36 @@ TEST_F(DiscOpen, RowsAndTheirPainting)
     EXPECT_EQ(DiscOpenSheet::shortDriveName(juce::String(discs[0]->Name())), "alpha");
 }
 
+// A Japanese CD-TEXT title draws in the Japanese face in the English
+// interface: the same pixels as that face draws it.
+TEST_F(DiscOpen, AJapaneseTitle)
+{
+    AddDisc("nihongo", "\x93\xfa\x96\x7b\x8c\xea", 0x80);
+    Open();
+    ASSERT_TRUE(Shows(1));
+    const juce::String title = juce::CharPointer_UTF8("\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e");
+    ASSERT_EQ(sheet->getShownDisc(0)->title, title);
+    juce::Image drawn(juce::Image::ARGB, 176, 24, true);
+    {
+        juce::Graphics g(drawn);
+        sheet->paintCell(g, 0, 3, 176, 24, false);
+    }
+    juce::Image expected(juce::Image::ARGB, 176, 24, true);
+    {
+        juce::Graphics g(expected);
+        g.setColour(juce::Colours::black);
+        juce::Font font = language.lookAndFeel().getFont(1, 0.6f * 24.0f, juce::Font::plain);
+        font.setTypefaceName(CTVLookAndFeel::kJapaneseFace);
+        g.setFont(font);
+        g.drawFittedText(title, 2, 2, 172, 20, juce::Justification::centredLeft, 1, 0.7f);
+    }
+    bool same = true;
+    for (int y = 0; y < 24 && same; ++y)
+        for (int x = 0; x < 175 && same; ++x)
+            same = drawn.getPixelAt(x, y) == expected.getPixelAt(x, y);
+    EXPECT_TRUE(same);
+}
+
 TEST_F(DiscOpen, NineAndTenDiscs)
 {
     for (int i = 0; i < 9; ++i)
