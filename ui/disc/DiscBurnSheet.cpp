@@ -175,13 +175,16 @@ void DiscBurnSheet::startPolling()
 {
     m_reload = true;
     if (!isThreadRunning())
+    {
+        m_runEnded.store(false);
         startThread();
+    }
 }
 
 void DiscBurnSheet::stopPolling(int limitMs)
 {
     m_reload = false;
-    stopReloadThread(*this, limitMs);
+    stopReloadThread(*this, limitMs, nullptr, &m_runEnded);
     cancelPendingUpdate();
 }
 
@@ -215,6 +218,7 @@ void DiscBurnSheet::run()
         }
         wait(kPollMs);
     }
+    m_runEnded.store(true, std::memory_order_release);
 }
 
 void DiscBurnSheet::handleAsyncUpdate()
@@ -440,7 +444,7 @@ void DiscBurnSheet::exportSessionFinished(ExportSession* session, bool)
     const int drive = m_disc->getDriveIndex();
     WithDrive([drive](CDiscBurnImp& imp) { (void)imp.SelectDevice(drive); });
     // The thread may still be ending its last poll.
-    stopReloadThread(*this, kStopLimitMs);
+    stopReloadThread(*this, kStopLimitMs, nullptr, &m_runEnded);
     startPolling();
     if (session != nullptr && juce::String(session->getTitleKey()) == "DiscErase_Title")
         m_cancel->addShortcut(juce::KeyPress(juce::KeyPress::escapeKey));

@@ -78,7 +78,7 @@ DiscOpenSheet::~DiscOpenSheet()
         broadcaster->removeListener(this);
     stopTimer();
     m_reload = false;
-    stopReloadThread(*this, kStopLimitMs, &m_scanEvent);
+    stopReloadThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
     cancelPendingUpdate();
     m_table->setModel(nullptr);
 }
@@ -125,7 +125,7 @@ void DiscOpenSheet::sheetWillOpen()
     if (isThreadRunning())
     {
         m_reload = false;
-        stopReloadThread(*this, kStopLimitMs, &m_scanEvent);
+        stopReloadThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
     }
     cancelPendingUpdate();
     m_shown.clear();
@@ -138,6 +138,7 @@ void DiscOpenSheet::sheetWillOpen()
     m_copied = false;
     m_reload = true;
     m_scanEvent.signal();
+    m_runEnded.store(false);
     startThread();
     if (DeviceChangeBroadcaster* broadcaster = DeviceChangeBroadcaster::getInstance())
         broadcaster->addListener(this, kDeviceTag);
@@ -194,6 +195,7 @@ void DiscOpenSheet::run()
         while (!threadShouldExit() && !m_copied)
             wait(1000);
     }
+    m_runEnded.store(true, std::memory_order_release);
 }
 
 void DiscOpenSheet::scanArrived(int count)

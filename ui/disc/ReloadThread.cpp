@@ -1,10 +1,11 @@
 #include "ui/disc/ReloadThread.h"
 
 #include <cstdio>
+#include <thread>
 
 namespace Tavrel
 {
-void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent)
+void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent, const std::atomic<bool>* ended)
 {
     thread.signalThreadShouldExit();
     thread.notify();
@@ -18,5 +19,7 @@ void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* sc
                      thread.getThreadName().toRawUTF8(), limitMs);
         thread.waitForThreadToExit(-1);
     }
+    while (ended != nullptr && !ended->load(std::memory_order_acquire))
+        std::this_thread::yield();
 }
 } // namespace Tavrel
