@@ -351,8 +351,16 @@ void CTVLookAndFeel::drawTableHeaderColumn(juce::Graphics& g, juce::TableHeaderC
     }
 
     g.setColour(juce::Colour(0xFF000000));
-    g.setFont(getFont(2, static_cast<float>(height) * 0.55f, juce::Font::plain));
-    drawFittedText(g, columnName, {4, 0, rightOfText - 4, height}, juce::Justification::centredLeft, 1);
+    const juce::Font font = fontForText(columnName, getFont(2, static_cast<float>(height) * 0.55f, juce::Font::plain));
+    g.setFont(font);
+    // Squeezed to no less than 0.7; a name that would still be cut (a
+    // Japanese name in a column made for "Drive") is squeezed further rather
+    // than shown as "D...".
+    const int room = rightOfText - 4;
+    const float textWidth = font.getStringWidthFloat(columnName);
+    const float scale =
+        textWidth * 0.7f > static_cast<float>(room) ? juce::jmax(0.4f, (static_cast<float>(room) - 1.0f) / textWidth) : 0.7f;
+    g.drawFittedText(columnName, {4, 0, room, height}, juce::Justification::centredLeft, 1, scale);
 }
 
 namespace

@@ -56,7 +56,7 @@ TEST(DiscLooks, Pictures)
 
             qm::test::RegisteredCdImage first(scene.folder, "alpha", {{true, 375}, {true, 375}}, qm::test::AlbumTitlePacks("Alpha", 2));
             // "日本語" in the disc's double-byte code.
-            qm::test::RegisteredCdImage second(scene.folder, "nihongo", {{true, 375}, {true, 375}},
+            qm::test::RegisteredCdImage second(scene.folder, "jp", {{true, 375}, {true, 375}},
                                                qm::test::AlbumTitlePacks("\x93\xfa\x96\x7b\x8c\xea", 2, 0x80));
             ASSERT_TRUE(sheet.open());
             ASSERT_TRUE(qm::test::PumpUntil([&] { return sheet.getShownDiscCount() == 2; }, 10));

@@ -267,6 +267,7 @@ struct PlayerScene final : public qm::test::UiFixture
         holder.reset();
         strip.reset();
         meter.reset();
+        buttons.reset();
         background.reset();
     }
     void TestBody() override {}
@@ -287,6 +288,11 @@ struct PlayerScene final : public qm::test::UiFixture
         background->setBounds(0, 0, 820, 240);
         area->addAndMakeVisible(*background);
         area->addAndMakeVisible(*strip);
+        // The export and burn buttons as the main window places them beside
+        // the list panel.
+        buttons = std::make_unique<ExportAndBurnCD>(*host);
+        buttons->setTopLeftPosition(606, 120);
+        area->addAndMakeVisible(*buttons);
         meter->setTopLeftPosition(705, 0);
         area->addAndMakeVisible(*meter);
         holder = std::move(area);
@@ -300,6 +306,7 @@ struct PlayerScene final : public qm::test::UiFixture
 
     std::unique_ptr<juce::Component> holder;
     std::unique_ptr<BackGroundComponent> background;
+    std::unique_ptr<ExportAndBurnCD> buttons;
     std::unique_ptr<TransportComponent> strip;
     std::unique_ptr<LevelMeter> meter;
 };
