@@ -35,9 +35,10 @@ TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" xvfb-run -a -s 
   "$tsan/tests/test_session_gui" --gtest_filter='FileExport*:Normalize*:CancelAndPause*:BurnOutput*:DiscSessions*'
 
 # The disc sheets' reload threads: scanning while media-change messages
-# arrive, and polling while Eject, Burn and Erase are pressed.
+# arrive, and polling while Eject, Burn and Erase are pressed; the picture
+# view's loading thread while files change and the view goes.
 TSAN_OPTIONS="halt_on_error=1 suppressions=$top/tests/tsan.supp" "$top/tests/support/own-display.sh" \
-  "$tsan/tests/test_ui_gui" --gtest_filter='DiscOpen.*:DiscBurnSheetTest.*'
+  "$tsan/tests/test_ui_gui" --gtest_filter='DiscOpen.*:DiscBurnSheetTest.*:PictureView.*:PreviewPanel.*'
 
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -23,6 +23,12 @@ inline bool PumpUntil(const std::function<bool()>& condition, int seconds = 30)
     return true;
 }
 
+// Runs the message loop for the time (timers fire meanwhile).
+inline void PumpFor(int milliseconds)
+{
+    juce::MessageManager::getInstance()->runDispatchLoopUntil(milliseconds);
+}
+
 // Delivers every message posted so far.
 inline bool PumpPosted()
 {

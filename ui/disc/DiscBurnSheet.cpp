@@ -11,7 +11,7 @@
 #include "session/manager/ExportManager.h"
 #include "session/parameters/CommonExportParameter.h"
 #include "session/parameters/DiscBurnParameter.h"
-#include "ui/disc/ReloadThread.h"
+#include "ui/widgets/WorkerThreadStop.h"
 #include "ui/export/ExportParameterDialog.h"
 #include "ui/look/CTVLookAndFeel.h"
 #include "ui/look/UiText.h"
@@ -184,7 +184,7 @@ void DiscBurnSheet::startPolling()
 void DiscBurnSheet::stopPolling(int limitMs)
 {
     m_reload = false;
-    stopReloadThread(*this, limitMs, nullptr, &m_runEnded);
+    stopWorkerThread(*this, limitMs, nullptr, &m_runEnded);
     cancelPendingUpdate();
 }
 
@@ -444,7 +444,7 @@ void DiscBurnSheet::exportSessionFinished(ExportSession* session, bool)
     const int drive = m_disc->getDriveIndex();
     WithDrive([drive](CDiscBurnImp& imp) { (void)imp.SelectDevice(drive); });
     // The thread may still be ending its last poll.
-    stopReloadThread(*this, kStopLimitMs, nullptr, &m_runEnded);
+    stopWorkerThread(*this, kStopLimitMs, nullptr, &m_runEnded);
     startPolling();
     if (session != nullptr && juce::String(session->getTitleKey()) == "DiscErase_Title")
         m_cancel->addShortcut(juce::KeyPress(juce::KeyPress::escapeKey));

@@ -90,7 +90,7 @@ private:
     std::unique_ptr<DiscBurnParameter> m_disc;
     std::unique_ptr<ComboBoxLookAndFeel> m_comboLook;
     std::atomic<bool> m_reload{false};
-    // Set by run as its last step; see stopReloadThread.
+    // Set by run as its last step; see stopWorkerThread.
     std::atomic<bool> m_runEnded{true};
     // Written by the reload thread, read by the message thread.
     juce::CriticalSection m_stateLock;

@@ -8,7 +8,7 @@
 #include "app/devices/DeviceChangeMessage.h"
 #include "app/host/CTVHost.h"
 #include "platform/thread/ThreadName.h"
-#include "ui/disc/ReloadThread.h"
+#include "ui/widgets/WorkerThreadStop.h"
 #include "ui/look/CTVLookAndFeel.h"
 
 namespace Tavrel
@@ -78,7 +78,7 @@ DiscOpenSheet::~DiscOpenSheet()
         broadcaster->removeListener(this);
     stopTimer();
     m_reload = false;
-    stopReloadThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
+    stopWorkerThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
     cancelPendingUpdate();
     m_table->setModel(nullptr);
 }
@@ -125,7 +125,7 @@ void DiscOpenSheet::sheetWillOpen()
     if (isThreadRunning())
     {
         m_reload = false;
-        stopReloadThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
+        stopWorkerThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
     }
     cancelPendingUpdate();
     m_shown.clear();

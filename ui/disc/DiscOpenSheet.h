@@ -77,7 +77,7 @@ private:
     juce::OwnedArray<DiscOpenManager::DiscInfo> m_scanList;
     juce::StringArray m_selection;
     std::atomic<bool> m_reload{false};
-    // Set by run as its last step; see stopReloadThread.
+    // Set by run as its last step; see stopWorkerThread.
     std::atomic<bool> m_runEnded{true};
     // The message thread has copied the scan list.
     std::atomic<bool> m_copied{false};

@@ -1,11 +1,11 @@
-#include "ui/disc/ReloadThread.h"
+#include "ui/widgets/WorkerThreadStop.h"
 
 #include <cstdio>
 #include <thread>
 
 namespace Tavrel
 {
-void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent, const std::atomic<bool>* ended)
+void stopWorkerThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent, const std::atomic<bool>* ended)
 {
     thread.signalThreadShouldExit();
     thread.notify();
@@ -13,7 +13,7 @@ void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* sc
         scanEvent->signal();
     if (!thread.waitForThreadToExit(limitMs))
     {
-        // A drive that hangs in a call: the thread ends when the call
+        // A drive or file that hangs in a call: the thread ends when the call
         // returns, and waiting is the only safe way.
         std::fprintf(stderr, "%s: still in a drive call after %d ms, waiting for it\n",
                      thread.getThreadName().toRawUTF8(), limitMs);

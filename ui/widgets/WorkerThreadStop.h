@@ -6,7 +6,8 @@
 
 namespace Tavrel
 {
-// Stops a sheet's reload thread without ever killing it: asks it to exit,
+// Stops a window's worker thread (a sheet's reload thread, a picture
+// view's loading thread) without ever killing it: asks it to exit,
 // wakes it (its own event and, when given, the event it scans on) and waits
 // for it to end. When that takes longer than the limit, one line goes to
 // standard error and the wait goes on. When `ended` is given, the thread's
@@ -14,6 +15,6 @@ namespace Tavrel
 // (acquire): the framework joins by polling a flag of its own, so without
 // this the thread's last writes would not be ordered, to the sanitizer,
 // before what the caller does next. Message thread.
-void stopReloadThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent = nullptr,
+void stopWorkerThread(juce::Thread& thread, int limitMs, juce::WaitableEvent* scanEvent = nullptr,
                       const std::atomic<bool>* ended = nullptr);
 } // namespace Tavrel
