@@ -257,6 +257,9 @@ public:
     // What the end of a session calls when the user chose to quit meanwhile;
     // at first it quits the application. Tests replace it.
     static void SetQuitHook(std::function<void()> hook);
+    // Quits the application through the hook (the main component's quit
+    // command, the window's close button). Message thread.
+    static void QuitApplication();
 
     // ---- preferences
     void loadPlayerPreferences();

@@ -37,6 +37,12 @@ void CTVHost::SetQuitHook(std::function<void()> hook)
     QuitHook() = std::move(hook);
 }
 
+void CTVHost::QuitApplication()
+{
+    if (QuitHook())
+        QuitHook()();
+}
+
 juce::File CTVHost::GetRecoveryFolder()
 {
     // The configuration folder of the settings file ($XDG_CONFIG_HOME when it
@@ -178,8 +184,7 @@ void CTVHost::exportSessionFinished(Tavrel::ExportSession*, bool)
         return;
     if (quitAfterSession)
     {
-        if (QuitHook())
-            QuitHook()();
+        QuitApplication();
         return;
     }
     SuspendForExport(kPlayerMode);

@@ -3,26 +3,11 @@
 #include "app/commands/ActionManagerCommand.h"
 #include "app/commands/CommandManager.h"
 #include "app/host/CTVHost.h"
+#include "ui/main/MainComponentCommand.h"
 #include "ui/look/UiText.h"
 
 namespace Tavrel
 {
-namespace
-{
-// Commands of the main component (opening and burning discs, export,
-// selection, batch edit, preferences, file information).
-enum MainCommand : juce::CommandID
-{
-    kOpenDisc = 31,
-    kExport = 32,
-    kBurnDisc = 33,
-    kSelectAll = 35,
-    kInvertSelection = 36,
-    kBatchEdit = 38,
-    kPreferences = 39,
-    kFileInfo = 41,
-};
-} // namespace
 
 MenuBarManager::MenuBarManager(juce::Component* mainWindow)
     : m_mainWindow(mainWindow)
@@ -90,14 +75,14 @@ juce::PopupMenu MenuBarManager::getMenuForIndex(int index, const juce::String&)
         add(kCommandSaveAs);
         menu.addSeparator();
         add(kCommandAdd);
-        add(kOpenDisc);
+        add(kCommandOpenDisc);
         add(kCommandOpenFolder);
         menu.addSeparator();
         add(kCommandRemoveSongs);
         add(kCommandCropSongs);
         menu.addSeparator();
-        add(kExport);
-        add(kBurnDisc);
+        add(kCommandExport);
+        add(kCommandBurnDisc);
         menu.addSeparator();
         menu.addCommandItem(commands, juce::StandardApplicationCommandIDs::quit, uiText("Menu_Item_Exit"));
         break;
@@ -106,17 +91,17 @@ juce::PopupMenu MenuBarManager::getMenuForIndex(int index, const juce::String&)
         add(kCommandUndo);
         add(kCommandRedo);
         menu.addSeparator();
-        add(kSelectAll);
-        add(kInvertSelection);
+        add(kCommandSelectAll);
+        add(kCommandInvertSelection);
         menu.addSeparator();
         add(kCommandDivide);
         menu.addSeparator();
         add(kCommandCombine);
         add(kCommandChannelLink);
         menu.addSeparator();
-        add(kBatchEdit);
+        add(kCommandBatchEdit);
         menu.addSeparator();
-        add(kPreferences);
+        add(kCommandPreferences);
         break;
     case kViewMenu:
     {
@@ -129,7 +114,7 @@ juce::PopupMenu MenuBarManager::getMenuForIndex(int index, const juce::String&)
         menu.addSubMenu(uiText("Menu_Item_PeakHold"), peak);
         menu.addSubMenu(uiText("Menu_Item_ClipHold"), clip);
         menu.addSeparator();
-        add(kFileInfo);
+        add(kCommandFileInfo);
         break;
     }
     case kControlsMenu:
