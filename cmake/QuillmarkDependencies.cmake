@@ -8,6 +8,7 @@ pkg_check_modules(QM_CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_paranoia libc
 pkg_check_modules(QM_BURN REQUIRED IMPORTED_TARGET libburn-1)
 pkg_check_modules(QM_UDEV REQUIRED IMPORTED_TARGET libudev)
 pkg_check_modules(QM_FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+pkg_check_modules(QM_X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(QM_JUCE_DEPS REQUIRED IMPORTED_TARGET
   flac vorbis vorbisenc vorbisfile ogg zlib libpng libjpeg alsa freetype2 fontconfig)
 
@@ -20,6 +21,7 @@ add_library(qm::cdio ALIAS PkgConfig::QM_CDIO)
 add_library(qm::burn ALIAS PkgConfig::QM_BURN)
 add_library(qm::udev ALIAS PkgConfig::QM_UDEV)
 add_library(qm::fontconfig ALIAS PkgConfig::QM_FONTCONFIG)
+add_library(qm::x11 ALIAS PkgConfig::QM_X11)
 add_library(qm_lame INTERFACE)
 target_include_directories(qm_lame SYSTEM INTERFACE ${QM_LAME_INCLUDE_DIR})
 target_link_libraries(qm_lame INTERFACE ${QM_LAME_LIBRARY})

@@ -2,7 +2,7 @@
 # Checks the one-way layering of the sources: platform <- engine <- disc <- app
 # <- session <- ui. A file may include our own headers only from its own layer
 # and the layers below it, and the system libraries' C headers (FFmpeg, LAME,
-# libcdio, libburn, libudev, fontconfig) only under platform/. The system's
+# libcdio, libburn, libudev, fontconfig, Xlib) only under platform/. The system's
 # file headers (<fcntl.h>, <unistd.h>, <sys/stat.h>) are platform/'s too: the
 # program's files are written, replaced and removed through platform/files/.
 # Tests follow the layer they test, and may make fixtures with those headers. Prints every breach and fails when there is one.
@@ -28,7 +28,7 @@ grep -rnE --include='*.h' --include='*.cpp' --include='*.c' '^\s*#\s*include\s*[
       allowed["session"] = " platform engine disc app resources session "
       allowed["ui"] = " platform engine disc app resources session ui "
       allowed["resources"] = " resources "
-      library = "^(libavcodec|libavformat|libavutil|libswresample|libswscale|lame|cdio|libburn|libudev|fontconfig)/|^(lame\\.h|libudev\\.h|libburn\\.h)$"
+      library = "^(libavcodec|libavformat|libavutil|libswresample|libswscale|lame|cdio|libburn|libudev|fontconfig|X11)/|^(lame\\.h|libudev\\.h|libburn\\.h)$"
       posix = "^(fcntl\\.h|unistd\\.h|sys/stat\\.h)$"
       status = 0
     }

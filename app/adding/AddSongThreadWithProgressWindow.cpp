@@ -168,7 +168,7 @@ bool AddSongThreadWithProgressWindow::addItem(const juce::String& path, double s
         return false;
     const bool folder = juce::File::isAbsolutePath(path) && juce::File(path).isDirectory();
     std::unique_ptr<TrackReader> reader;
-    if (!folder && path.endsWith(".qmpl"))
+    if (!folder && path.endsWithIgnoreCase(".qmpl"))
         reader = std::make_unique<TVSLReader>(juce::File::isAbsolutePath(path) ? juce::File(path) : juce::File());
     else
         reader = std::make_unique<AudioFileReader>(path);

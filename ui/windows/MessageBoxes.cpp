@@ -98,9 +98,16 @@ bool showOkCancelBox(juce::MessageBoxIconType icon, const juce::String& title, c
 int showYesNoCancelBox(juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message,
                        const juce::String& secondText)
 {
-    const auto yes = buttonText("Button_Yes", "Yes");
-    const auto no = buttonText("Button_No", "No");
-    const auto cancel = buttonText("Button_Cancel", "Cancel");
+    return showYesNoCancelBox(icon, title, message, {}, {}, {}, secondText);
+}
+
+int showYesNoCancelBox(juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message,
+                       const juce::String& yesText, const juce::String& noText, const juce::String& cancelText,
+                       const juce::String& secondText)
+{
+    const auto yes = yesText.isNotEmpty() ? yesText : buttonText("Button_Yes", "Yes");
+    const auto no = noText.isNotEmpty() ? noText : buttonText("Button_No", "No");
+    const auto cancel = cancelText.isNotEmpty() ? cancelText : buttonText("Button_Cancel", "Cancel");
     const auto yesLetter = accessLetter(yes);
     auto noLetter = accessLetter(no);
     auto cancelLetter = accessLetter(cancel);

@@ -59,3 +59,7 @@ bool showOkCancelBox(juce::MessageBoxIconType icon, const juce::String& title, c
 // (Backspace), 0 for Cancel (Escape).
 int showYesNoCancelBox(juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message,
                        const juce::String& secondText = {});
+// The same with the three buttons' texts (an empty text: the table's).
+int showYesNoCancelBox(juce::MessageBoxIconType icon, const juce::String& title, const juce::String& message,
+                       const juce::String& yesText, const juce::String& noText, const juce::String& cancelText,
+                       const juce::String& secondText);

@@ -81,18 +81,17 @@ TEST_F(AddSongs, FilesFoldersAndSongLists)
     EXPECT_EQ(SongNames(*host)[0], "song");
     EXPECT_EQ(SongNames(*host)[1], "song.1");
 
-    // A song list adds its songs; the same file named in capitals is taken
-    // for an audio file and adds nothing.
+    // A song list adds its songs, whatever the letter case of its extension.
     std::vector<TrackInfo*> stored(host->tracks.begin(), host->tracks.begin() + 2);
     ASSERT_TRUE(Tavrel::writeSongListFile(stored, juce::File(folder.file("list.qmpl").string())));
     std::filesystem::copy_file(folder.file("list.qmpl"), folder.file("LIST.QMPL"));
     const int before = host->GetTrackCount();
     EXPECT_EQ(Add({juce::String(folder.file("list.qmpl").string())}, 0), 2);
     EXPECT_EQ(SongNames(*host)[0], "song.2");
-    EXPECT_EQ(Add({juce::String(folder.file("LIST.QMPL").string())}, 0), 0);
+    EXPECT_EQ(Add({juce::String(folder.file("LIST.QMPL").string())}, 0), 2);
     std::ofstream(folder.file("broken.qmpl")) << "<TavrelSonglist><Track>";
     EXPECT_EQ(Add({juce::String(folder.file("broken.qmpl").string())}, 0), 0) << "document errors add nothing";
-    EXPECT_EQ(host->GetTrackCount(), before + 2);
+    EXPECT_EQ(host->GetTrackCount(), before + 4);
 }
 
 // 2 files and a folder of 5: 12 units; the files end at 1/12 and 2/12, the

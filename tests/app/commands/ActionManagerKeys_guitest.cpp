@@ -35,12 +35,12 @@ TEST_F(CommandWindow, AddingASongListFile)
     EXPECT_EQ(host->GetSonglistPath(), list.getFullPathName());
     EXPECT_EQ(commands->getNumTransactions(), 0);
 
-    // To a list with songs: through the add of songs, which takes no
-    // song-list file of its own: nothing added, no step.
+    // To a list with songs: through the add of songs, which appends the
+    // list's songs in one step.
     ui.queue(1, {list});
-    EXPECT_FALSE(Invoke(kCommandAdd));
-    EXPECT_EQ(host->GetTrackCount(), 2);
-    EXPECT_EQ(commands->getNumTransactions(), 0);
+    EXPECT_TRUE(Invoke(kCommandAdd));
+    EXPECT_EQ(host->GetTrackCount(), 4);
+    EXPECT_EQ(commands->getNumTransactions(), 1);
 
     // A cancelled chooser is no failure.
     ui.queue(0);
