@@ -61,13 +61,15 @@ public:
         };
     }
     // Sends a real key (an xdotool key name) to the modal window. It goes
-    // from a process of its own, so the loop keeps running meanwhile.
+    // from a process of its own, so the loop keeps running meanwhile. On a
+    // busy machine a key can get lost on its way: while the window stays
+    // modal the key is sent again every second, and after five tries every
+    // modal loop is ended with a failure instead of hanging.
     static Action pressKey(const std::string& key)
     {
-        return [key](juce::Component& modal, ModalResponder&) {
-            const std::string id = xinput::windowId(modal);
-            runCommand("(xdotool windowfocus --sync " + id + " && xdotool key --clearmodifiers " + key +
-                       ") >/dev/null 2>&1 &");
+        return [key](juce::Component& modal, ModalResponder& responder) {
+            sendKey(modal, key);
+            responder.watchKey(modal, key);
         };
     }
 
@@ -100,8 +102,44 @@ public:
     }
 
 private:
+    static void sendKey(juce::Component& modal, const std::string& key)
+    {
+        const std::string id = xinput::windowId(modal);
+        runCommand("(xdotool windowfocus --sync " + id + " && xdotool key --clearmodifiers " + key +
+                   ") >/dev/null 2>&1 &");
+    }
+
+    void watchKey(juce::Component& modal, const std::string& key)
+    {
+        m_keyWindow = &modal;
+        m_key = key;
+        m_keyTries = 1;
+        startTimer(1000);
+    }
+
     void timerCallback() override
     {
+        if (!m_key.empty())
+        {
+            juce::Component* window = m_keyWindow.getComponent();
+            if (window == nullptr || juce::Component::getCurrentlyModalComponent() != window)
+            {
+                stopTimer();
+                m_key.clear();
+            }
+            else if (m_keyTries < 5)
+            {
+                ++m_keyTries;
+                sendKey(*window, m_key);
+            }
+            else
+            {
+                stopTimer();
+                m_key.clear();
+                fail("the key never reached the modal window");
+            }
+            return;
+        }
         juce::Component* modal = juce::Component::getCurrentlyModalComponent();
         if (modal == nullptr || !modal->isShowing())
         {
@@ -143,6 +181,9 @@ private:
 
     Action m_action;
     std::chrono::steady_clock::time_point m_deadline;
+    juce::Component::SafePointer<juce::Component> m_keyWindow;
+    std::string m_key;
+    int m_keyTries = 0;
     Seen m_seen;
     bool m_answered = false;
     bool m_timedOut = false;

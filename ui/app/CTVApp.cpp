@@ -7,6 +7,7 @@
 #include "app/host/CTVHost.h"
 #include "app/songlist/SongListFlows.h"
 #include "engine/audiofile/media/CAudioDecodeTempFileManager.h"
+#include "platform/instance/SingleInstance.h"
 #include "platform/thread/QuitSignals.h"
 #include "session/manager/ExportManager.h"
 #include "session/parameters/CommonExportParameter.h"
@@ -20,10 +21,41 @@
 #include "ui/windows/DialogManager.h"
 #include "ui/windows/MessageBoxes.h"
 
+#include <mutex>
+
 namespace
 {
 constexpr int kSignalPollMs = 100;
+
+std::mutex g_handOverLock;
+std::vector<std::vector<std::string>> g_handOvers;
 } // namespace
+
+void CTVApp::receiveHandOver(std::vector<std::string> items)
+{
+    std::lock_guard<std::mutex> guard(g_handOverLock);
+    g_handOvers.push_back(std::move(items));
+}
+
+void CTVApp::deliverHandOvers()
+{
+    std::vector<std::vector<std::string>> waiting;
+    {
+        std::lock_guard<std::mutex> guard(g_handOverLock);
+        waiting.swap(g_handOvers);
+    }
+    for (const std::vector<std::string>& items : waiting)
+    {
+        if (items.empty())
+            continue;
+        const juce::String folder = juce::String::fromUTF8(items[0].c_str());
+        juce::StringArray arguments;
+        for (size_t i = 1; i < items.size(); ++i)
+            arguments.add(juce::String::fromUTF8(items[i].data(), static_cast<int>(items[i].size())));
+        HandleCommandLine(arguments, juce::File::isAbsolutePath(folder) ? juce::File(folder)
+                                                                        : juce::File::getCurrentWorkingDirectory());
+    }
+}
 
 CTVApp::CTVApp() = default;
 CTVApp::~CTVApp() = default;
@@ -58,6 +90,7 @@ void CTVApp::initialise(const juce::String&)
     // still keep no undo history of their own.
     LabelWithInlineEditor::setUseUndoDisabledEditors(true);
     checkLastRun();
+    startedUp = true;
 }
 
 void CTVApp::checkLastRun()
@@ -89,6 +122,7 @@ void CTVApp::checkLastRun()
 void CTVApp::shutdown()
 {
     stopTimer();
+    qm::platform::releaseSingleInstance();
     mainWindow.reset();
     Tavrel::UiServices::install(nullptr);
     uiServices.reset();
@@ -144,4 +178,6 @@ void CTVApp::timerCallback()
 {
     if (qm::platform::takeQuitSignal())
         systemRequestedQuit();
+    if (startedUp)
+        deliverHandOvers();
 }

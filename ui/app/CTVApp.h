@@ -2,7 +2,10 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CTVHost;
 class CTVMainWindow;
@@ -43,10 +46,18 @@ public:
 
     CTVMainWindow* getMainWindow() const { return mainWindow.get(); }
 
+    // A later start's working folder and arguments, from the single-instance
+    // guard's thread. They wait until start-up has finished (the crash
+    // question included) and are then handled on the message thread.
+    static void receiveHandOver(std::vector<std::string> items);
+
 private:
     void timerCallback() override;
     void checkLastRun();
 
+    void deliverHandOvers();
+
+    bool startedUp = false;
     CTVHost* host = nullptr;
     std::unique_ptr<Tavrel::DesktopUiServices> uiServices;
     std::unique_ptr<CTVMainWindow> mainWindow;

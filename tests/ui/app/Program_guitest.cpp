@@ -8,6 +8,7 @@
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/Screenshots.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WavWriter.h"
 #include "tests/support/XInput.h"
 
 // The built program, started as a user starts it, in this test's own X
@@ -26,12 +27,12 @@ protected:
     }
 
     // Starts the program; its process id is kept for signals.
-    void Start()
+    void Start(const std::string& arguments = {})
     {
         const std::string pidFile = (home.path() / "pid").string();
         fs::remove(pidFile);
         const std::string line = "echo $$ > " + qm::test::shellQuote(pidFile) + "; exec " +
-                                 qm::test::shellQuote(QM_PROGRAM) + " >" +
+                                 qm::test::shellQuote(QM_PROGRAM) + " " + arguments + " >" +
                                  qm::test::shellQuote((home.path() / "out.log").string()) + " 2>&1";
         ASSERT_TRUE(m_process.start(juce::StringArray{"/bin/sh", "-c", juce::String(line)}, 0));
         ASSERT_TRUE(qm::test::PumpUntil([&] { return fs::exists(pidFile) && fs::file_size(pidFile) > 0; }, 10));
@@ -66,6 +67,9 @@ protected:
     qm::test::TempFolder home;
     qm::test::ScopedEnv homeVariable{"HOME", home.path().string()};
     qm::test::ScopedEnv configVariable{"XDG_CONFIG_HOME", (home.path() / "config").string()};
+    // The single-instance guard's folder (a fresh temporary folder is 0700).
+    qm::test::TempFolder runtime;
+    qm::test::ScopedEnv runtimeVariable{"XDG_RUNTIME_DIR", runtime.path().string()};
     // A clean run of a sanitizer build leaves nothing to report; the child's
     // own report would be its exit status.
     juce::ChildProcess m_process;
@@ -116,5 +120,58 @@ TEST_F(Program, StartQuitCrashAndSignals)
     qm::test::runCommand("kill -TERM " + std::to_string(m_pid));
     EXPECT_EQ(Finish(), 0);
     EXPECT_EQ(NormalQuit(), 1) << "SIGTERM ends the run normally";
+}
+
+// A later start, from another folder and with a relative name, hands its
+// file to the running program and ends at once; a stale socket does not stop
+// a first start.
+TEST_F(Program, LaterStartsHandTheirFilesOver)
+{
+    fs::create_directories(runtime.path() / "quillmark");
+    fs::permissions(runtime.path() / "quillmark", fs::perms::owner_all, fs::perm_options::replace);
+    std::ofstream(runtime.path() / "quillmark" / "instance.sock") << "stale";
+    const fs::path songs = home.path() / "songs";
+    fs::create_directories(songs / "sub");
+    qm::test::WriteWav(songs / "x.wav", 44100, 2, 4410, false, [](int, int) { return 0.1f; });
+    Start();
+    const std::string window = Window();
+    ASSERT_FALSE(window.empty());
+
+    const auto started = std::chrono::steady_clock::now();
+    const int status = qm::test::runCommand("cd " + qm::test::shellQuote((songs / "sub").string()) + " && " +
+                                            qm::test::shellQuote(QM_PROGRAM) + " ../x.wav >/dev/null 2>&1");
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    // The recovery copy of the list is written shortly after each change.
+    const fs::path backup = home.path() / "config" / "Tavrel" / "TavrelBackup.qmpl";
+    const std::string added = (songs / "x.wav").string();
+    EXPECT_TRUE(qm::test::PumpUntil(
+        [&] {
+            std::ifstream in(backup);
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            return text.find(added) != std::string::npos;
+        },
+        20))
+        << "the first program added " << added;
+    Capture("handed-over");
+    Keys(window, "ctrl+q");
+    EXPECT_EQ(Finish(), 0);
+}
+
+// A runtime folder that others may enter is refused with a message; the
+// program runs without the guard.
+TEST_F(Program, AnOpenRuntimeFolderIsRefused)
+{
+    fs::create_directories(runtime.path() / "quillmark");
+    fs::permissions(runtime.path() / "quillmark", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec,
+                    fs::perm_options::replace);
+    Start();
+    const std::string window = Window();
+    ASSERT_FALSE(window.empty());
+    std::ifstream in(home.path() / "out.log");
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("is not a private folder"), std::string::npos) << log;
+    Keys(window, "ctrl+q");
+    EXPECT_EQ(Finish(), 0);
 }
 } // namespace

@@ -192,15 +192,6 @@ TEST_F(Dialogs, RealSongListChooser)
     const juce::File lists = Folder("lists");
     ASSERT_TRUE(lists.getChildFile("LIST.QMPL").replaceWithText("x"));
     host->SetSonglistPath(lists.getChildFile("open.qmpl").getFullPathName());
-    struct Watchdog final : public juce::Timer
-    {
-        void timerCallback() override
-        {
-            stopTimer();
-            ADD_FAILURE() << "Escape did not close the chooser";
-            juce::ModalComponentManager::getInstance()->cancelAllModalComponents();
-        }
-    } watchdog;
     juce::File root;
     bool suitable = false;
     bool textSuitable = true;
@@ -212,12 +203,9 @@ TEST_F(Dialogs, RealSongListChooser)
         suitable = browser->isFileSuitable(lists.getChildFile("LIST.QMPL"));
         textSuitable = browser->isFileSuitable(lists.getChildFile("notes.txt"));
         qm::test::ModalResponder::pressKey("Escape")(modal, r);
-        // Should the key never arrive, the test fails instead of hanging.
-        watchdog.startTimer(15000);
     });
     juce::File chosen;
     EXPECT_FALSE(dialogs->browseForFile(chosen, DialogManager::kOpenSongList));
-    watchdog.stopTimer();
     EXPECT_TRUE(responder.answered());
     EXPECT_EQ(root, lists);
     EXPECT_TRUE(suitable);
