@@ -266,6 +266,9 @@ InstanceClaim claimSingleInstance(const std::vector<std::string>& arguments, con
     g_listener.socketPath = socketPath;
     g_listener.receiver = std::move(receiver);
     g_listener.thread = std::thread(listen);
+    // The framework ends the process with exit() when its display goes away:
+    // the thread is stopped and joined then too, before the statics go.
+    std::atexit(releaseSingleInstance);
     return {InstanceRole::First, {}};
 }
 

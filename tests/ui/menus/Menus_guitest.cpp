@@ -388,22 +388,18 @@ TEST(MenuLooks, MenusShortcutsAndAbout)
             juce::PopupMenu::dismissAllActiveMenus();
             qm::test::PumpPosted();
         }
+        // Each fading window: shown, pictured once its fade-in is over, closed.
+        const auto picture = [&](Tavrel::FadingModalWindow* shown, const std::string& name) {
+            ASSERT_NE(shown, nullptr) << name;
+            qm::test::PumpFor(600);
+            qm::test::KeepRender(qm::test::screenshots::snapshot(*shown, "MenuLooks", name + suffix), name + suffix);
+            shown->close();
+            qm::test::PumpFor(500);
+        };
         ShortcutKeyEditor::showShortcutKeyEditor(&parent);
-        qm::test::PumpFor(300);
-        ASSERT_NE(ChildOf<ShortcutKeyEditor>(parent), nullptr);
-        qm::test::KeepRender(qm::test::screenshots::snapshot(*ChildOf<ShortcutKeyEditor>(parent), "MenuLooks",
-                                                             "shortcut-keys" + suffix),
-                             "shortcut-keys" + suffix);
-        ChildOf<ShortcutKeyEditor>(parent)->close();
-        qm::test::PumpPosted();
+        picture(ChildOf<ShortcutKeyEditor>(parent), "shortcut-keys");
         CTVAboutWindow::showAboutWindow(&parent);
-        qm::test::PumpFor(600);
-        ASSERT_NE(ChildOf<CTVAboutWindow>(parent), nullptr);
-        qm::test::KeepRender(qm::test::screenshots::snapshot(*ChildOf<CTVAboutWindow>(parent), "MenuLooks",
-                                                             "about" + suffix),
-                             "about" + suffix);
-        ChildOf<CTVAboutWindow>(parent)->close();
-        qm::test::PumpFor(500);
+        picture(ChildOf<CTVAboutWindow>(parent), "about");
     }
 }
 } // namespace
