@@ -3,6 +3,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 
 #include <cdio/cdio.h>
@@ -14,6 +15,11 @@ namespace qm::platform
 {
 namespace
 {
+// The library's cue-sheet parser keeps its place in a process-wide buffer
+// (strtok): two images opened at once on two threads (a disc list scanning
+// while songs are added) would read each other's lines. One parse at a time.
+std::mutex g_cueParserLock;
+
 bool IsRegularFile(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -61,6 +67,7 @@ bool CdImageDrive::EnsureOpen()
     if (m_cdio == nullptr && IsMediaPresent())
     {
         QuietLibcdioLog();
+        const std::lock_guard<std::mutex> parsing(g_cueParserLock);
         m_cdio = cdio_open(m_cue.c_str(), DRIVER_BINCUE);
     }
     return m_cdio != nullptr;

@@ -122,11 +122,10 @@ void DiscOpenSheet::showRows()
 
 void DiscOpenSheet::sheetWillOpen()
 {
-    if (isThreadRunning())
-    {
-        m_reload = false;
-        stopWorkerThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
-    }
+    // Also when the last scan has just ended by itself: the stop's wait for
+    // its end mark orders that scan's writes before the lists are cleared.
+    m_reload = false;
+    stopWorkerThread(*this, kStopLimitMs, &m_scanEvent, &m_runEnded);
     cancelPendingUpdate();
     m_shown.clear();
     m_scanList.clear();
