@@ -73,6 +73,10 @@ public:
         };
     }
 
+    // Only modal windows the test accepts are answered; others (a session's
+    // progress window) are waited past.
+    void acceptOnly(std::function<bool(juce::Component&)> accept) { m_accept = std::move(accept); }
+
     bool answered() const { return m_answered; }
     bool timedOut() const { return m_timedOut; }
     const Seen& seen() const { return m_seen; }
@@ -141,7 +145,7 @@ private:
             return;
         }
         juce::Component* modal = juce::Component::getCurrentlyModalComponent();
-        if (modal == nullptr || !modal->isShowing())
+        if (modal == nullptr || !modal->isShowing() || (m_accept && !m_accept(*modal)))
         {
             if (std::chrono::steady_clock::now() > m_deadline)
             {
@@ -181,6 +185,7 @@ private:
 
     Action m_action;
     std::chrono::steady_clock::time_point m_deadline;
+    std::function<bool(juce::Component&)> m_accept;
     juce::Component::SafePointer<juce::Component> m_keyWindow;
     std::string m_key;
     int m_keyTries = 0;

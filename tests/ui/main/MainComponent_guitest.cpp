@@ -262,7 +262,12 @@ TEST_F(Main, SessionEvents)
         EXPECT_TRUE(responder.seen().buttons.contains("Replace") && responder.seen().buttons.contains("Stop"));
     }
     {
+        // The erase window is modal while the session runs: the responder
+        // answers only the box that follows it.
         ModalResponder responder(ModalResponder::pressButton("OK"));
+        responder.acceptOnly([this](juce::Component& modal) {
+            return component->getProgressWindow() == nullptr || &modal != component->getProgressWindow()->getWindow();
+        });
         StartSession("DiscErase_Title", [](ScriptedExportSession& s) {
             s.notifyStarted();
             s.succeeded = false;
