@@ -226,6 +226,8 @@ TEST_F(Main, TypedSongNumbers)
     EXPECT_EQ(host->GetCurrentIndex(), 2);
     EXPECT_EQ(host->GetTransportState(), CTVHost::kPlaying);
     host->StopPlayback();
+    // The labels' fades own themselves until they end.
+    qm::test::PumpFor(700);
 }
 
 // Session events become windows and boxes.
