@@ -69,6 +69,17 @@ T* ChildOf(juce::Component& parent)
     return nullptr;
 }
 
+// Closes a fading window one of three ways: any key (0), a click inside it
+// (1), a click outside it in its parent (2).
+bool Dismiss(juce::Component& parent, juce::Component& shown, int way)
+{
+    if (way == 0)
+        return xinput::key(parent, "a");
+    if (way == 1)
+        return xinput::click(shown, {100, 100});
+    return xinput::click(parent, {3, 3});
+}
+
 class Menus : public qm::test::UiFixture
 {
 protected:
@@ -249,7 +260,6 @@ TEST_F(Menus, ShortcutList)
     EXPECT_TRUE(edit.contains(37)) << "a command of no menu goes under its category";
 
     // Any key, a click inside or a click outside closes it.
-    juce::Component outside;
     for (int way = 0; way < 3; ++way)
     {
         if (way > 0)
@@ -257,12 +267,7 @@ TEST_F(Menus, ShortcutList)
         juce::Component* shown = ChildOf<ShortcutKeyEditor>(parent);
         ASSERT_NE(shown, nullptr);
         ASSERT_TRUE(qm::test::PumpUntil([&] { return shown->isVisible(); }, 5));
-        if (way == 0)
-            ASSERT_TRUE(xinput::key(parent, "a"));
-        else if (way == 1)
-            ASSERT_TRUE(xinput::click(*shown, {100, 100}));
-        else
-            ASSERT_TRUE(xinput::click(parent, {5, 5}));
+        ASSERT_TRUE(Dismiss(parent, *shown, way));
         ASSERT_TRUE(qm::test::PumpUntil([&] { return ChildOf<ShortcutKeyEditor>(parent) == nullptr; }, 5)) << way;
         qm::test::PumpPosted();
         EXPECT_EQ(juce::Component::getCurrentlyModalComponent(), nullptr);
@@ -335,12 +340,7 @@ TEST_F(Menus, AboutBox)
         }
         qm::test::PumpPosted();
         updates.count = 0;
-        if (way == 0)
-            ASSERT_TRUE(xinput::key(parent, "space"));
-        else if (way == 1)
-            ASSERT_TRUE(xinput::click(*about, {240, 100}));
-        else
-            ASSERT_TRUE(xinput::click(parent, {3, 3}));
+        ASSERT_TRUE(Dismiss(parent, *about, way));
         ASSERT_TRUE(qm::test::PumpUntil([&] { return ChildOf<CTVAboutWindow>(parent) == nullptr; }, 5)) << way;
         qm::test::PumpFor(500);
         EXPECT_EQ(parent.getNumChildComponents(), 0) << "the fade-out has ended";

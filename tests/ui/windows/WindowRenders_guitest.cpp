@@ -112,6 +112,26 @@ TEST_F(WindowRenders, MessageBoxes)
                                  texts.message, texts.second);
         EXPECT_TRUE(rendered);
     }
+    {
+        // The three buttons named by the caller.
+        const Texts texts = Split("Songlist_SaveBeforeOpening");
+        bool rendered = false;
+        qm::test::AlertWindowDriver driver(RenderAndClose("message-yes-no-cancel-named", rendered));
+        (void)showYesNoCancelBox(juce::MessageBoxIconType::QuestionIcon, CBJXResource::GetString("Menu_Item_Save"),
+                                 texts.message, CBJXResource::GetString("Button_Save"),
+                                 CBJXResource::GetString("Button_DontSave"), CBJXResource::GetString("Button_Cancel"),
+                                 texts.second);
+        EXPECT_TRUE(rendered);
+    }
+    {
+        // The question of a start after a run that did not end normally.
+        bool rendered = false;
+        qm::test::AlertWindowDriver driver(RenderAndClose("crash-question", rendered));
+        (void)showOkCancelBox(juce::MessageBoxIconType::WarningIcon, "QUILLMARK",
+                              CBJXResource::GetString("Other_RecentlyCrashed").replace("##", "\n"),
+                              CBJXResource::GetString("Button_Restore"), CBJXResource::GetString("Button_DontRestore"));
+        EXPECT_TRUE(rendered);
+    }
 }
 
 TEST_F(WindowRenders, Sheet)
